@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <array>
+#include <vector>
+
+namespace vivrelo {
+
+// One row of the list query ("SELECT Id, Sel, Quantity, Title, Mark, Price01, Price02,
+// Price03 FROM ITEMS WHERE ID_FILE=-1 ORDER BY TITLE"), as plain values. A null price or
+// quantity is an invalid QVariant.
+struct ListQueryRow {
+    qint64 id = 0;
+    bool sel = false;
+    QVariant quantity;
+    QString title;
+    QString mark;
+    std::array<QVariant, 3> prices;
+};
+
+// The price marker of one column under the list's totals.
+enum class PriceMarker { None, Cheapest, InBetween, Dearest };
+
+// The list as the main window shows it: one display line per ticked product in title
+// order, the three totals and the three markers.
+struct ListDisplay {
+    QStringList lines;
+    std::array<double, 3> totals{0, 0, 0};
+    std::array<PriceMarker, 3> markers{PriceMarker::None, PriceMarker::None, PriceMarker::None};
+};
+
+// A price or quantity as the list computes with it: 0 when the field is empty.
+double NumberOrZero(const QVariant &value);
+
+// The display line of a ticked row:
+//   (id, 4 digits) "#" quantity "%1%" title "%2%" amount1 "%3%" amount2 "%4%" amount3 "%5%"
+QString DisplayLine(const ListQueryRow &row, const QString &currencySymbol);
+
+// Builds the display lines, totals and markers from the rows of the list query.
+ListDisplay BuildListDisplay(const std::vector<ListQueryRow> &rows, const QString &currencySymbol);
+
+// The fields of a display line, read back by the first occurrence of each marker.
+struct DisplayLineFields {
+    QString quantity;
+    QString title;
+    std::array<QString, 3> amounts;
+};
+DisplayLineFields ReadDisplayLine(const QString &line);
+
+// Markers from the totals, compared as their money texts show them (to the cent): equal
+// totals are all the cheapest; otherwise the lowest are the cheapest, the highest the
+// dearest and one strictly between is in between; a column whose total shows 0.00 has none.
+std::array<PriceMarker, 3> AssignMarkers(const std::array<double, 3> &totals);
+
+// "le moins cher ", "intermédiaire ", "le plus cher ", or empty.
+QString MarkerWord(PriceMarker marker);
+
+// Limits of the current list line.
+struct LineBounds {
+    int stockMin = 0;
+    int quantityMin = 0;
+    int quantityMax = 99;
+    bool operator==(const LineBounds &) const = default;
+};
+// Quantity at least 1 when ticked; at most Stock_Max − Stock when Stock_Max > 0, else 99.
+LineBounds ComputeLineBounds(bool sel, int stock, int stockMax);
+
+struct StockAndQuantity {
+    int stock;
+    int quantity;
+    bool operator==(const StockAndQuantity &) const = default;
+};
+// A stock below the minimum becomes 0; the quantity is raised to its minimum, then lowered
+// to its maximum, which wins when the two cross.
+StockAndQuantity ApplyLineBounds(int stock, int quantity, const LineBounds &bounds);
+
+} // namespace vivrelo
