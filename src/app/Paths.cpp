@@ -25,6 +25,9 @@ QString NativePath(const QString &stored)
 
 QString IncludeBackslash(const QString &text)
 {
+    // The separator alone would be the root of the file system.
+    if (text.isEmpty())
+        return QStringLiteral("./");
     if (!text.isEmpty() && (text.back() == QLatin1Char('/') || text.back() == QLatin1Char('\\')))
         return text;
     return text + QLatin1Char('/');
