@@ -35,7 +35,9 @@ QString IncludeBackslash(const QString &text)
 
 QString AppFileName()
 {
-    QString path = QCoreApplication::applicationFilePath();
+    QString path;
+    if (QCoreApplication::instance())
+        path = QCoreApplication::applicationFilePath();
     if (path.isEmpty())
         path = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
     return path.toLower();
