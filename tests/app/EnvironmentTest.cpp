@@ -53,15 +53,6 @@ TEST(WriteRights, AFailedWriteIsReportedAndLeavesNoTestFile)
     EXPECT_FALSE(QFileInfo(full).isSymLink() || QFileInfo::exists(full));
 }
 
-TEST(WriteRights, OnlyTheLettersAToZAreRaised)
-{
-    test::TestDirs dirs;
-    ScriptedPrompter prompter;
-    const QString blocker = dirs.writeFile(dirs.root() + QStringLiteral("blocker"), "x");
-    CheckWriteRights(QStringLiteral("Crème brûlée 2.0"), blocker + QStringLiteral("/write.tmp"), prompter);
-    EXPECT_TRUE(prompter.lastText().startsWith(QStringLiteral("CRèME BRûLéE 2.0 : EXECUTION IMPOSSIBLE")));
-}
-
 TEST(DataAccessVersion, NeedsAWholeNumberOfAtLeastTwoPointFiveInItsFirstFourCharacters)
 {
     EXPECT_TRUE(DataAccessVersionTextOk(QStringLiteral("2.81.1117.0")));
@@ -95,25 +86,15 @@ TEST(DataAccessVersion, TheEngineTheProgramRunsOnPasses)
     EXPECT_TRUE(prompter.asked().empty());
 }
 
-class Opening : public ::testing::Test
+TEST(Opening, HelpAndWebSiteGoToTheDesktopAndAMissingHelpFileIsReported)
 {
-protected:
-    void SetUp() override
-    {
-        previous = SetUrlOpener([this](const QUrl &url) {
-            opened.push_back(url);
-            return true;
-        });
-    }
-    void TearDown() override { SetUrlOpener(previous); }
     test::TestDirs dirs;
     ScriptedPrompter prompter;
     std::vector<QUrl> opened;
-    UrlOpener previous;
-};
-
-TEST_F(Opening, TheHelpFileOpensWhenPresentAndIsReportedMissingOtherwise)
-{
+    const UrlOpener previous = SetUrlOpener([&](const QUrl &url) {
+        opened.push_back(url);
+        return true;
+    });
     QFile::remove(App().helpFile);
     ShowHelpFile(prompter);
     EXPECT_TRUE(opened.empty());
@@ -123,23 +104,17 @@ TEST_F(Opening, TheHelpFileOpensWhenPresentAndIsReportedMissingOtherwise)
 
     dirs.writeFile(dirs.programDir() + QStringLiteral("doc.html"), "<html></html>");
     ShowHelpFile(prompter);
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0], QUrl::fromLocalFile(dirs.programDir() + QStringLiteral("doc.html")));
-}
-
-TEST_F(Opening, TheWebSiteIsTheMakersAddress)
-{
     OpenWebSite();
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0].toString(), QString::fromUtf16(kWebSiteAddress));
-    EXPECT_TRUE(opened[0].isValid());
+    SetUrlOpener(previous);
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0], QUrl::fromLocalFile(dirs.programDir() + QStringLiteral("doc.html")));
+    EXPECT_EQ(opened[1].toString(), QString::fromUtf16(kWebSiteAddress));
 }
 
 TEST(LangText, LineBreakMarkersBecomeCarriageReturns)
 {
     EXPECT_EQ(GetLangText(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("a{CR}b {CR}c")), QStringLiteral("a\rb \rc"));
     EXPECT_EQ(GetLangText(QStringLiteral("S"), QStringLiteral("K"), QString()), QString());
-    EXPECT_EQ(GetLangText(lang::RestoreHint), QStringLiteral("Réduire"));
 }
 
 } // namespace
