@@ -6,6 +6,12 @@
 
 namespace vivrelo {
 
+// The maker's addresses, written into the warning files, the connection failure message and
+// the web-site command. One place for each.
+inline constexpr char16_t kWebSiteAddress[] = u"https://www.orbelin-software.fr/vivrelo";
+inline constexpr char16_t kContactAddress[] = u"contact@orbelin-software.fr";
+inline constexpr char16_t kSupportAddress[] = u"support@orbelin-software.fr";
+
 // The process-wide application values, written during start-up and read by the rest of the
 // system. Directory values are native paths that end with the directory separator.
 struct AppValues {

@@ -25,6 +25,9 @@ QString NativePath(const QString &stored)
 
 QString IncludeBackslash(const QString &text)
 {
+    // The separator alone would be the root of the file system.
+    if (text.isEmpty())
+        return QStringLiteral("./");
     if (!text.isEmpty() && (text.back() == QLatin1Char('/') || text.back() == QLatin1Char('\\')))
         return text;
     return text + QLatin1Char('/');
@@ -32,7 +35,9 @@ QString IncludeBackslash(const QString &text)
 
 QString AppFileName()
 {
-    QString path = QCoreApplication::applicationFilePath();
+    QString path;
+    if (QCoreApplication::instance())
+        path = QCoreApplication::applicationFilePath();
     if (path.isEmpty())
         path = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
     return path.toLower();

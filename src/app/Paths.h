@@ -12,7 +12,8 @@ namespace vivrelo {
 QString NativePath(const QString &stored);
 
 // The text with the directory separator appended unless it already ends with one ("/" or
-// "\"). An empty text gives the separator alone.
+// "\"). An empty text gives "./", the current directory: the separator alone would name the
+// root of the file system.
 QString IncludeBackslash(const QString &text);
 
 // The running executable's full path, lower-cased.

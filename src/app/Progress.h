@@ -16,6 +16,7 @@ public:
     virtual void setPosition(int) {}             // steps done, out of the maximum
     virtual void showBar(bool) {}
     virtual void show() {}
+    virtual void hide() {}                       // the operation is over: the window goes away
     virtual void pump() {}                       // let the face repaint between steps
 };
 

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "app/Paths.h"
+#include "app/Progress.h"
+#include "app/Prompter.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace vivrelo {
+
+// Where the database lies, as the connection configuration gives it: the database directory
+// (native, with its separator), the file name tested and copied on a first run (the active
+// file name) and the file the program opens (the OLE DB file name). File names are stored
+// texts ("Access\VIVRELO.MDB") relative to the database directory.
+struct DatabaseLocation {
+    QString databaseDir;
+    QString activeFileName;
+    QString oleDbFileName;
+};
+
+// The file the program opens: database directory + OLE DB file name.
+QString DatabaseFilePath(const DatabaseLocation &location);
+
+// The location with the stock configuration: "Data/" under the data directory and
+// "Access\VIVRELO.MDB" for both names.
+DatabaseLocation DefaultDatabaseLocation(const QString &dataDir);
+
+// The marker of a development copy: program directory + the executable's name + ".dpr".
+QString DevelopmentMarkerPath();
+
+// Chooses the data directory (directories.ini, development marker, removable medium, else
+// the documents folder), creates it with its warning file and its subfolders, and stores it
+// in App().dataDir. Throws Error naming the folder when a folder cannot be created.
+// `isRemovable` tells whether a folder lies on a removable medium.
+void SetupDataDirectory(const std::function<bool(const QString &)> &isRemovable = IsOnRemovableMedium);
+
+// Copies `name` (relative, stored text) into the data directory when it is missing there,
+// from the program directory, then its "Ressources/DB/", then its "Maj/". Never replaces a
+// file. True when the data directory holds the file afterwards.
+bool FetchDataFile(const QString &name);
+
+// The first-run installation: when the database file is missing, copies the template
+// database (or an older installation's database kept beside the program) with its pictures
+// and files, reporting the steps to `wait`; then fetches "SortList.def" and the settings
+// file. False when the start cannot go on; the message has been shown.
+bool InstallDatabase(const QString &settingsFileName, const DatabaseLocation &location, Prompter &prompter,
+    ProgressSink &wait);
+
+} // namespace vivrelo

@@ -1,0 +1,92 @@
+#include "app/Startup.h"
+
+#include "app/AppValues.h"
+#include "app/Environment.h"
+#include "app/Error.h"
+#include "app/Settings.h"
+
+namespace vivrelo {
+
+QString ConnectionFailureMessage()
+{
+    return QStringLiteral("EXECUTION IMPOSSIBLE !!\r\r"
+                          "Ce logiciel a rencontré un problème lors de la connexion à la base de données.\r"
+                          "Contactez le support par email pour tenter de trouver une solution : ")
+        + QString::fromUtf16(kSupportAddress);
+}
+
+StartupState StartEnvironment(const StartupConfig &config, Prompter &prompter, ProgressSink &wait)
+{
+    StartupState state;
+
+    // Identity, directories, title colours and switches. The date and time formats are
+    // those of ShortDate, LongTime and ParseShortDate, whatever the process locale.
+    InitApplicationValues(config.programDir);
+
+    state.instance = std::make_unique<SingleInstance>(config.lockDir);
+    switch (state.instance->state()) {
+    case SingleInstance::State::Acquired:
+        break;
+    case SingleInstance::State::HeldByOther:
+        prompter.inform(AlreadyRunningMessage());
+        return state;
+    case SingleInstance::State::Failed:
+        prompter.error(QStringLiteral("Impossible de vérifier qu'une seule copie du logiciel est en exécution :\r%1\r%2")
+                           .arg(state.instance->lockFilePath(), state.instance->failure()));
+        return state;
+    }
+
+    try {
+        SetupDataDirectory(config.isRemovable ? config.isRemovable : IsOnRemovableMedium);
+        state.database = config.hooks.readConnectionConfig ? config.hooks.readConnectionConfig(App().dataDir)
+                                                           : DefaultDatabaseLocation(App().dataDir);
+    } catch (const Error &e) {
+        prompter.error(e.message());
+        return state;
+    }
+
+    const QString settingsName = config.settingsFileName.isEmpty() ? SettingsFileName() : config.settingsFileName;
+    App().ready = InstallDatabase(settingsName, state.database, prompter, wait);
+    if (!App().ready)
+        return state;
+
+    if (!CheckWriteRights(App().productName + QLatin1Char(' ') + App().productVersion,
+            App().dataDir + QStringLiteral("write.tmp"), prompter))
+        return state;
+
+    state.settingsPath = App().dataDir + settingsName;
+    LoadSettings(state.settingsPath);
+    App().standardFrame = App().vistaOrLater || AppSettings().style;
+
+    state.stop = false;
+    return state;
+}
+
+bool StartData(const StartupConfig &config, const StartupState &state, Prompter &prompter)
+{
+    try {
+        if (!DataAccessAvailable(prompter))
+            App().ready = false;
+        else if (config.hooks.createDataModules && !config.hooks.createDataModules(prompter))
+            App().ready = false;
+    } catch (const Error &e) {
+        prompter.plain(e.message());
+        App().ready = false;
+    }
+    if (!App().ready) {
+        prompter.error(ConnectionFailureMessage());
+        return false;
+    }
+
+    if (config.hooks.upgradeSchema && FileExists(DatabaseFilePath(state.database))) {
+        try {
+            config.hooks.upgradeSchema(prompter);
+        } catch (const Error &e) {
+            prompter.error(e.message());
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace vivrelo

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "app/DataDirectory.h"
+#include "app/Progress.h"
+#include "app/Prompter.h"
+#include "app/SingleInstance.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace vivrelo {
+
+// The parts of the start that belong to the database layer and the data modules; the
+// program plugs them in. An empty hook is skipped.
+struct StartupHooks {
+    // Reads the connection configuration of the data directory and gives the database's
+    // location. Empty: the stock location under the data directory.
+    std::function<DatabaseLocation(const QString &dataDir)> readConnectionConfig;
+    // Creates the data modules, opening the connection; false when it did not open (the
+    // hook has shown the engine's message).
+    std::function<bool(Prompter &)> createDataModules;
+    // Brings the database's schema up to date; run only when the database file exists.
+    std::function<void(Prompter &)> upgradeSchema;
+};
+
+struct StartupConfig {
+    QString programDir;        // the current directory at start
+    QString settingsFileName;  // empty: SettingsFileName()
+    QString lockDir;           // empty: the user's runtime folder
+    std::function<bool(const QString &)> isRemovable; // empty: IsOnRemovableMedium
+    StartupHooks hooks;
+};
+
+struct StartupState {
+    bool stop = true;                         // the process must end now
+    std::unique_ptr<SingleInstance> instance; // keep alive for the life of the process
+    DatabaseLocation database;
+    QString settingsPath;
+};
+
+// From the application values to the settings: values, directories and formats, the
+// single-instance lock, the data directory, the connection configuration, the first-run
+// installation, the write-rights test, the settings and the standard-frame switch. Each
+// failure has shown its one message when `stop` is set.
+StartupState StartEnvironment(const StartupConfig &config, Prompter &prompter, ProgressSink &wait);
+
+// The data modules and the schema, once the windowing side is up: checks the database
+// engine, creates the data modules, reports a failed connection, and upgrades the schema
+// when the database file exists. False when the process must end now.
+bool StartData(const StartupConfig &config, const StartupState &state, Prompter &prompter);
+
+// "EXECUTION IMPOSSIBLE !!" ... with the support address: the connection could not open.
+QString ConnectionFailureMessage();
+
+} // namespace vivrelo
