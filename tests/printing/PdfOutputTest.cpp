@@ -147,6 +147,9 @@ TEST_F(PdfOutput, AFailedJobLeavesTheEarlierFile)
 TEST_F(PdfOutput, PreviewBitmap)
 {
     const QImage img = RenderLayoutPreview(PrintLayout(), 100, 96, kEuro);
+    // VIVRELO_SAMPLE_PREVIEW keeps the picture for scripts/render-list-sample.sh.
+    if (!qEnvironmentVariableIsEmpty("VIVRELO_SAMPLE_PREVIEW"))
+        img.save(qEnvironmentVariable("VIVRELO_SAMPLE_PREVIEW"));
     ASSERT_EQ(img.size(), QSize(794, 1123));
     const double px = 96 / 254.0; // pixels per unit
     EXPECT_EQ(img.pixelColor(img.width() - 2, img.height() - 2), kPreviewBackground);
