@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+class QWidget;
+
+namespace vivrelo {
+
+// Where the shell's small windows go and how long their progress bars are.
+
+// The desktop work area (the screen minus its panels) of the screen that holds `near`, or of
+// the primary screen when `near` is null.
+QRect DesktopWorkArea(const QWidget *near = nullptr);
+
+// A window of `size` centred in the work area; a half pixel goes to the even neighbour.
+QPoint CentredInWorkArea(const QSize &size, const QRect &workArea);
+
+// A window of `size` centred on another window's outer rectangle, halves truncated toward
+// zero.
+QPoint CentredOnWindow(const QSize &size, const QRect &owner);
+
+// Length of a bar that shows `done` steps out of `total` on a track of `full` pixels,
+// truncated. A count past the total gives a bar longer than the track (the track clips it);
+// a total of zero or less gives an empty bar.
+int BarLength(int full, int done, int total);
+
+} // namespace vivrelo
