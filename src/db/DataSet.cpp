@@ -389,10 +389,9 @@ void DataSet::open()
     prepareAndRead();
     m_state = DataSetState::Browse;
     m_calcRow = -1;
-    if (m_store->rows() > 0)
-        setPosition(0, true, false);
-    else
-        setPosition(-1, true, true);
+    m_current = m_store->rows() > 0 ? 0 : -1;
+    m_bof = true;
+    m_eof = m_current < 0;
     notify(Event::Opened);
 }
 
