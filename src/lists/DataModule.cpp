@@ -76,7 +76,7 @@ TDataModule1::TDataModule1()
         {"Misc07", nullptr, 0, false}, {"Misc08", nullptr, 0, false}, {"Misc09", nullptr, 0, false},
         {"Misc10", nullptr, 0, false}, {"Misc11", nullptr, 0, false}, {"Misc12", nullptr, 0, false},
         {"Id", nullptr, 0, false}, {"Id_File", nullptr, 0, false},
-        {"Color", nullptr, 128, false}, {"Size", nullptr, 128, false}});
+        {"Color", nullptr, 0, false}, {"Size", nullptr, 0, false}});
     Items.setNewRecordHandler([this](DataSet &ds) { ItemsNewRecord(ds); });
 
     ItemsList.setSql({QStringLiteral("SELECT * FROM ITEMS"), QStringLiteral("WHERE ID_FILE=-1"),
