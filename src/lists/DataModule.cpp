@@ -14,7 +14,7 @@ TDataModule1 *g_dataModule = nullptr;
 
 constexpr int TitleMarkLength = 128;
 
-struct FieldSpec {
+struct FieldDecl {
     const char *name;
     const char *label = nullptr; // nullptr: the field name
     int width = 0;
@@ -22,10 +22,10 @@ struct FieldSpec {
 };
 
 // Declares the dataset's persistent fields in order, with their display properties.
-void declareFields(DataSet &ds, std::initializer_list<FieldSpec> specs)
+void declareFields(DataSet &ds, std::initializer_list<FieldDecl> decls)
 {
     QStringList names;
-    for (const FieldSpec &s : specs) {
+    for (const FieldDecl &s : decls) {
         const QString name = QString::fromLatin1(s.name);
         names << name;
         FieldDisplay &d = ds.display(name);
