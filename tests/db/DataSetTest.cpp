@@ -215,6 +215,16 @@ TEST_F(DataSetTest, LargeColumnsAreFetchedByRowAndWrittenBack)
               QStringLiteral("70000crème"));
     ds.first();
     EXPECT_TRUE(ds.field(QStringLiteral("Img1")).isNull());
+
+    // The same through "*", with the sort on a small column.
+    DataSet all(&conn);
+    all.setSql({QStringLiteral("select * from ITEMS"), QStringLiteral("order by Title desc")});
+    all.open();
+    EXPECT_TRUE(all.field(QStringLiteral("Img1")).def().large);
+    EXPECT_EQ(all.field(QStringLiteral("Title")).asString(), QStringLiteral("Lait"));
+    EXPECT_EQ(all.field(QStringLiteral("Img1")).asBytes(), picture);
+    all.next();
+    EXPECT_EQ(all.field(QStringLiteral("Misc11")).asString(), QStringLiteral("123"));
 }
 
 TEST_F(DataSetTest, JoinsAndExpressionsAreReadOnlyAndCalculatedFieldsFollowTheRow)
@@ -268,7 +278,19 @@ TEST_F(DataSetTest, NotificationsAreHeldWhileControlsAreDisabled)
     ds.enableControls();
     EXPECT_EQ(events, (std::vector{DataSet::Event::Refreshed}));
 
+    // Listeners may read the row they are told about, also after the last row was deleted.
+    QStringList seen;
+    const int reader = ds.subscribe([&](const DataSet::Notification &n) {
+        if (n.event == DataSet::Event::Deleted)
+            seen << ds.field(QStringLiteral("Title")).asString();
+    });
+    ds.last();
+    ds.deleteCurrent();
+    ds.unsubscribe(reader);
+    EXPECT_EQ(seen, QStringList{QStringLiteral("Beurre")}); // the new current row
+
+    events.clear();
     ds.unsubscribe(token);
     ds.first();
-    EXPECT_EQ(events.size(), 1u);
+    EXPECT_TRUE(events.empty());
 }
