@@ -48,14 +48,15 @@ QString quotedValue(const QString &value)
 
 } // namespace
 
+// Before the configuration is read there is no database directory, hence no file.
 QString ConnectionConfig::databaseFile() const
 {
-    return IncludeBackslash(databaseDir) + NativePath(oledbFileName);
+    return databaseDir.isEmpty() ? QString() : IncludeBackslash(databaseDir) + NativePath(oledbFileName);
 }
 
 QString ConnectionConfig::activeFile() const
 {
-    return IncludeBackslash(databaseDir) + NativePath(activeFileName);
+    return databaseDir.isEmpty() ? QString() : IncludeBackslash(databaseDir) + NativePath(activeFileName);
 }
 
 ConnectionConfig &DbConfig()
