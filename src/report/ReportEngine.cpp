@@ -347,8 +347,9 @@ void DrawText(const PreparedItem &item, DrawingSurface &surface)
         return;
     }
     const QStringList lines = WrapToWidth(surface, item.text, inner);
+    const int top = b.top() + std::max(0, (b.height() - int(lines.size()) * cell) / 2);
     for (int i = 0; i < lines.size(); ++i) {
-        const int y = b.top() + i * cell;
+        const int y = top + i * cell;
         if (i > 0 && y + cell > b.top() + b.height())
             break;
         surface.drawText(x, y, lines[i]);
