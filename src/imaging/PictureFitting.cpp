@@ -74,6 +74,13 @@ std::vector<SourcePosition> sourcePositions(int sourceSize, int targetSize)
     return positions;
 }
 
+// The weights are irrational, so a mean that is whole (equal neighbours, or the four
+// equal weights of a block centre) comes out a hair below it and truncation would take
+// a whole unit off: a plain colour would darken by one at every pass. A slack far above
+// the rounding error of extended precision (about 1e-16 here) and far below any real
+// fraction keeps whole means whole.
+constexpr long double kRoundingSlack = 1e-9L;
+
 } // namespace
 
 void ResampleBitmap(Bitmap &bitmap, int width, int height)
@@ -133,7 +140,7 @@ void ResampleBitmap(Bitmap &bitmap, int width, int height)
                 long double sum = 0;
                 for (int i = 0; i < count; ++i)
                     sum += weights[i] * neighbours[i][c];
-                out[c] = std::uint8_t(std::trunc(sum / total));
+                out[c] = std::uint8_t(std::trunc(sum / total + kRoundingSlack));
             }
         }
     }

@@ -17,7 +17,8 @@ QSize FittedSize(int boxWidth, int boxHeight, int sourceWidth, int sourceHeight)
 // Resamples the bitmap to W × H at 24 bits per pixel, in place. Each target pixel maps
 // to the source position (SW·x/W − ½, SH·y/H − ½), clamped into the picture; a position
 // on a whole pixel copies it, any other is the inverse-distance weighted mean of its two
-// or four neighbours, each channel truncated. A pass at the same size therefore moves
+// or four neighbours, each channel truncated (a whole mean stays whole despite the
+// rounding of the weights). A pass at the same size therefore moves
 // the picture by half a pixel. An Error when W × H is not a valid bitmap size.
 void ResampleBitmap(Bitmap &bitmap, int width, int height);
 
