@@ -8,86 +8,50 @@
 
 #include <gtest/gtest.h>
 
-#include <csetjmp>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
-#include <jpeglib.h>
+#include <turbojpeg.h>
 
 using namespace vivrelo;
 
 namespace {
 
+// A written file read back: its frame and luminance table parsed from the markers, its
+// pixels decoded by libjpeg-turbo as red, green, blue.
 struct Decoded {
-    bool ok = false;
+    int frameMarker = 0; // 0xC0: baseline
     int width = 0, height = 0, components = 0;
-    J_COLOR_SPACE space = JCS_UNKNOWN;
-    int frameMarker = 0; // 0xC0 for a baseline frame
-    int lumaSampling = 0;
-    int firstLumaStep = 0, lastLumaStep = 0; // quantisation of DC and the highest frequency
+    int lumaSampling = 0; // 0x11: full resolution, 0x22: halved both ways
+    int lastLumaStep = 0; // quantisation step of the highest luminance frequency
     std::vector<std::uint8_t> rgb;
     const std::uint8_t *at(int x, int y) const { return rgb.data() + 3 * (std::size_t(y) * width + x); }
 };
-
-struct TestErrors {
-    jpeg_error_mgr base;
-    std::jmp_buf jump;
-};
-
-void onError(j_common_ptr info) { std::longjmp(reinterpret_cast<TestErrors *>(info->err)->jump, 1); }
-
-int frameMarkerOf(const QByteArray &b)
-{
-    for (qsizetype i = 2; i + 3 < b.size() && quint8(b[i]) == 0xFF;) {
-        const int marker = quint8(b[i + 1]);
-        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
-            return marker;
-        i += 2 + (quint8(b[i + 2]) << 8 | quint8(b[i + 3]));
-    }
-    return 0;
-}
-
-void decodeInto(const QByteArray &bytes, Decoded &d, jpeg_decompress_struct &info, TestErrors &errors)
-{
-    info.err = jpeg_std_error(&errors.base);
-    errors.base.error_exit = onError;
-    if (setjmp(errors.jump)) {
-        jpeg_destroy_decompress(&info);
-        return;
-    }
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, reinterpret_cast<const unsigned char *>(bytes.constData()), static_cast<unsigned long>(bytes.size()));
-    jpeg_read_header(&info, TRUE);
-    d.width = int(info.image_width);
-    d.height = int(info.image_height);
-    d.components = info.num_components;
-    d.space = info.jpeg_color_space;
-    d.lumaSampling = info.comp_info[0].h_samp_factor * 10 + info.comp_info[0].v_samp_factor;
-    d.firstLumaStep = info.quant_tbl_ptrs[0]->quantval[0];
-    d.lastLumaStep = info.quant_tbl_ptrs[0]->quantval[63];
-    info.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&info);
-    d.rgb.resize(std::size_t(d.width) * d.height * 3);
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW row = d.rgb.data() + std::size_t(info.output_scanline) * d.width * 3;
-        jpeg_read_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    d.ok = true;
-}
 
 Decoded decodeFile(const QString &path)
 {
     QFile f(path);
     EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
-    const QByteArray bytes = f.readAll();
+    const QByteArray b = f.readAll();
+    auto byte = [&](qsizetype i) { return i < b.size() ? int(quint8(b[i])) : 0; };
     Decoded d;
-    jpeg_decompress_struct info{};
-    TestErrors errors{};
-    decodeInto(bytes, d, info, errors);
-    d.frameMarker = frameMarkerOf(bytes);
+    for (qsizetype i = 2; i + 3 < b.size() && byte(i) == 0xFF && !d.frameMarker;) {
+        const int marker = byte(i + 1);
+        if (marker == 0xDB && (byte(i + 4) >> 4) == 0 && (byte(i + 4) & 15) == 0)
+            d.lastLumaStep = byte(i + 5 + 63); // 8-bit table 0, zigzag order
+        if (marker >= 0xC0 && marker <= 0xC3) {
+            d.frameMarker = marker;
+            d.height = byte(i + 5) << 8 | byte(i + 6);
+            d.width = byte(i + 7) << 8 | byte(i + 8);
+            d.components = byte(i + 9);
+            d.lumaSampling = byte(i + 11);
+        }
+        i += 2 + (byte(i + 2) << 8 | byte(i + 3));
+    }
+    d.rgb.resize(std::size_t(d.width) * std::size_t(d.height) * 3);
+    tjhandle decoder = tjInitDecompress();
+    EXPECT_EQ(tjDecompress2(decoder, reinterpret_cast<const unsigned char *>(b.constData()), static_cast<unsigned long>(b.size()),
+                            d.rgb.data(), d.width, 0, d.height, TJPF_RGB, 0), 0) << tjGetErrorStr2(decoder);
+    tjDestroy(decoder);
     return d;
 }
 
@@ -128,14 +92,11 @@ TEST(SaveBitmapAsJpeg, WritesAnUprightBaselineYCbCrFileAtTheGivenQuality)
     // 33 × 17: rows of 99 bytes padded to 100, to catch a stride mistaken for the width.
     ASSERT_TRUE(SaveBitmapAsJpeg(quadrants(33, 17), path, 100));
     const Decoded d = decodeFile(path);
-    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(d.frameMarker, 0xC0);
     EXPECT_EQ(d.width, 33);
     EXPECT_EQ(d.height, 17);
     EXPECT_EQ(d.components, 3);
-    EXPECT_EQ(d.space, JCS_YCbCr);
-    EXPECT_EQ(d.frameMarker, 0xC0);
-    EXPECT_EQ(d.lumaSampling, 11) << "full colour resolution at high quality";
-    EXPECT_EQ(d.firstLumaStep, 1);
+    EXPECT_EQ(d.lumaSampling, 0x11) << "full colour resolution at high quality";
     EXPECT_EQ(d.lastLumaStep, 1) << "quality 100 quantises every frequency by 1";
     expectNear(d.at(2, 2), 255, 0, 0, "top left red");
     expectNear(d.at(30, 2), 0, 255, 0, "top right green");
@@ -146,7 +107,7 @@ TEST(SaveBitmapAsJpeg, WritesAnUprightBaselineYCbCrFileAtTheGivenQuality)
 
     ASSERT_TRUE(SaveBitmapAsJpeg(quadrants(33, 17), path, 50));
     const Decoded low = decodeFile(path);
-    EXPECT_EQ(low.lumaSampling, 22);
+    EXPECT_EQ(low.lumaSampling, 0x22);
     EXPECT_GT(low.lastLumaStep, 1);
     expectNear(low.at(2, 2), 255, 0, 0, "quality 50, top left red");
 }
@@ -163,7 +124,6 @@ TEST(SaveBitmapAsJpeg, EightBitPicturesGoThroughTheirPalette)
     const QString greyPath = dirs.root() + QStringLiteral("grey.jpg");
     ASSERT_TRUE(SaveBitmapAsJpeg(grey, greyPath, 100));
     const Decoded g = decodeFile(greyPath);
-    ASSERT_TRUE(g.ok);
     EXPECT_EQ(g.components, 3);
     for (int x = 0; x < 16; ++x) {
         const std::uint8_t *p = g.at(x, 4);

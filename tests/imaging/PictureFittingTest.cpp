@@ -25,7 +25,17 @@ Bitmap blueBitmap(int width, int height, std::initializer_list<int> values)
 }
 
 int blue(const Bitmap &b, int x, int y) { return b.row(y)[3 * x]; }
-int green(const Bitmap &b, int x, int y) { return b.row(y)[3 * x + 1]; }
+
+// The channel (0 blue, 1 green, 2 red) of every pixel, row by row.
+std::vector<int> channel(const Bitmap &b, int c = 0)
+{
+    std::vector<int> values;
+    for (int y = 0; y < b.height; ++y)
+        for (int x = 0; x < b.width; ++x)
+            values.push_back(b.row(y)[3 * x + c]);
+    return values;
+}
+using Values = std::vector<int>;
 
 } // namespace
 
@@ -65,22 +75,14 @@ TEST(ResampleBitmap, ASameSizePassShiftsByHalfAPixel)
     //   (1,1): four equal weights 1/√0.5 → (10 + 21 + 31 + 45) / 4 = 26.75 → 26
     Bitmap b = blueBitmap(2, 2, {10, 21, 31, 45});
     ResampleBitmap(b, 2, 2);
-    EXPECT_EQ(blue(b, 0, 0), 10);
-    EXPECT_EQ(blue(b, 1, 0), 15);
-    EXPECT_EQ(blue(b, 0, 1), 20);
-    EXPECT_EQ(blue(b, 1, 1), 26);
-    // Green 245 234 / 224 210: (245 + 234) / 2 = 239.5, (245 + 224) / 2 = 234.5, 913 / 4 = 228.25.
-    EXPECT_EQ(green(b, 1, 0), 239);
-    EXPECT_EQ(green(b, 0, 1), 234);
-    EXPECT_EQ(green(b, 1, 1), 228);
+    EXPECT_EQ(channel(b), (Values{10, 15, 20, 26}));
+    EXPECT_EQ(channel(b, 1)[3], 228) << "green 245 234 / 224 210: 913 / 4 = 228.25";
 
     // 3 × 1, blue 10 101 203: column 1 → 0.5 (mean of 10 and 101 = 55.5 → 55), column 2
     // → 1.5 (mean of 101 and 203 = 152).
     Bitmap line = blueBitmap(3, 1, {10, 101, 203});
     ResampleBitmap(line, 3, 1);
-    EXPECT_EQ(blue(line, 0, 0), 10);
-    EXPECT_EQ(blue(line, 1, 0), 55);
-    EXPECT_EQ(blue(line, 2, 0), 152);
+    EXPECT_EQ(channel(line), (Values{10, 55, 152}));
 }
 
 TEST(ResampleBitmap, WeightsFallWithTheDistanceToEachNeighbour)
@@ -93,10 +95,7 @@ TEST(ResampleBitmap, WeightsFallWithTheDistanceToEachNeighbour)
     //   x = 3 → 1.75: weights 4/3 and 4 → (101 + 3·203) / 4 = 177.5 → 177
     Bitmap b = blueBitmap(3, 1, {10, 101, 203});
     ResampleBitmap(b, 4, 1);
-    EXPECT_EQ(blue(b, 0, 0), 10);
-    EXPECT_EQ(blue(b, 1, 0), 32);
-    EXPECT_EQ(blue(b, 2, 0), 101);
-    EXPECT_EQ(blue(b, 3, 0), 177);
+    EXPECT_EQ(channel(b), (Values{10, 32, 101, 177}));
 
     // 2 × 1 → 5 × 1, blue 11 200. Column x maps to 2x/5 − 0.5:
     //   x = 1 → −0.1, clamped to 0 and trunc(−0.1) = 0: copy 11
@@ -105,9 +104,7 @@ TEST(ResampleBitmap, WeightsFallWithTheDistanceToEachNeighbour)
     //   x = 4 → 1.1, clamped to 1 = trunc(1.1): copy 200
     Bitmap wide = blueBitmap(2, 1, {11, 200});
     ResampleBitmap(wide, 5, 1);
-    const int expected[5] = {11, 11, 67, 143, 200};
-    for (int x = 0; x < 5; ++x)
-        EXPECT_EQ(blue(wide, x, 0), expected[x]) << x;
+    EXPECT_EQ(channel(wide), (Values{11, 11, 67, 143, 200}));
 }
 
 TEST(ResampleBitmap, HalvingAveragesTheInnerBlocks)
@@ -121,29 +118,8 @@ TEST(ResampleBitmap, HalvingAveragesTheInnerBlocks)
     // (172 + 156 + 108 + 92) / 4 = 132 — whole means, which extended precision keeps whole.
     Bitmap b = blueBitmap(4, 4, {3, 19, 35, 51, 67, 83, 99, 115, 131, 147, 163, 179, 195, 211, 227, 243});
     ResampleBitmap(b, 2, 2);
-    EXPECT_EQ(blue(b, 0, 0), 3);
-    EXPECT_EQ(blue(b, 1, 0), 27);
-    EXPECT_EQ(blue(b, 0, 1), 99);
-    EXPECT_EQ(blue(b, 1, 1), 123);
-    EXPECT_EQ(green(b, 1, 0), 228);
-    EXPECT_EQ(green(b, 0, 1), 156);
-    EXPECT_EQ(green(b, 1, 1), 132);
-}
-
-TEST(ResampleBitmap, ConvertsOtherDepthsAndRefusesEmptySizes)
-{
-    Bitmap indexed = MakeBitmap(3, 2, 4);
-    indexed.palette[1] = {40, 50, 60};
-    indexed.row(0)[0] = 0x11;
-    ResampleBitmap(indexed, 6, 4);
-    EXPECT_EQ(indexed.bitsPerPixel, 24);
-    EXPECT_EQ(indexed.width, 6);
-    EXPECT_EQ(indexed.row(0)[2], 60);
-
-    Bitmap kept = blueBitmap(2, 1, {1, 2});
-    EXPECT_THROW(ResampleBitmap(kept, 0, 5), Error);
-    EXPECT_EQ(kept.width, 2) << "a refused size leaves the picture as it was";
-    EXPECT_EQ(blue(kept, 1, 0), 2);
+    EXPECT_EQ(channel(b), (Values{3, 27, 99, 123}));
+    EXPECT_EQ(channel(b, 1), (Values{252, 228, 156, 132}));
 }
 
 TEST(ResizePictureToBox, FitsAStoredPictureAndCentresItOnWhite)
@@ -166,11 +142,8 @@ TEST(ResizePictureToBox, FitsAStoredPictureAndCentresItOnWhite)
 
     // Odd margins are truncated: 3 × 1 on 6 × 4 lands at (1, 1).
     const Bitmap small = PlaceOnWhiteCanvas(blueBitmap(3, 1, {0, 0, 0}), 6, 4);
-    const int row1[6] = {255, 0, 0, 0, 255, 255};
-    for (int x = 0; x < 6; ++x) {
-        EXPECT_EQ(blue(small, x, 1), row1[x]) << x;
-        EXPECT_EQ(blue(small, x, 0), 255) << x;
-    }
+    const Values rows = channel(small);
+    EXPECT_EQ(Values(rows.begin(), rows.begin() + 12), (Values{255, 255, 255, 255, 255, 255, 255, 0, 0, 0, 255, 255}));
 
     try {
         ResizePictureToBox(QByteArray("GIF89a"), 100, 100);
@@ -180,18 +153,27 @@ TEST(ResizePictureToBox, FitsAStoredPictureAndCentresItOnWhite)
     }
 }
 
-TEST(ResampleBitmap, AUniformPictureStaysUniform)
+TEST(ResampleBitmap, KeepsPlainColoursConvertsOtherDepthsAndRefusesEmptySizes)
 {
     // Weighted means of equal values must not drift below them through rounding.
-    for (int value : {1, 37, 128, 200, 255}) {
-        Bitmap b = MakeBitmap(7, 5, 24);
-        std::fill(b.bits.begin(), b.bits.end(), std::uint8_t(value));
+    for (int value : {1, 37, 128, 255})
         for (QSize size : {QSize(7, 5), QSize(3, 2), QSize(17, 11)}) {
-            Bitmap copy = b;
-            ResampleBitmap(copy, size.width(), size.height());
-            for (int y = 0; y < copy.height; ++y)
-                for (int x = 0; x < 3 * copy.width; ++x)
-                    ASSERT_EQ(copy.row(y)[x], value) << size.width() << "x" << size.height() << " at " << x << "," << y;
+            Bitmap b = MakeBitmap(7, 5, 24);
+            std::fill(b.bits.begin(), b.bits.end(), std::uint8_t(value));
+            ResampleBitmap(b, size.width(), size.height());
+            for (int y = 0; y < b.height; ++y)
+                for (int x = 0; x < 3 * b.width; ++x)
+                    ASSERT_EQ(b.row(y)[x], value) << size.width() << "x" << size.height() << " at " << x << "," << y;
         }
-    }
+
+    Bitmap indexed = MakeBitmap(3, 2, 4);
+    indexed.palette[1] = {40, 50, 60};
+    indexed.row(0)[0] = 0x11;
+    ResampleBitmap(indexed, 6, 4);
+    EXPECT_EQ(indexed.bitsPerPixel, 24);
+    EXPECT_EQ(indexed.row(0)[2], 60);
+
+    Bitmap kept = blueBitmap(2, 1, {1, 2});
+    EXPECT_THROW(ResampleBitmap(kept, 0, 5), Error);
+    EXPECT_EQ(blue(kept, 1, 0), 2) << "a refused size leaves the picture as it was";
 }
