@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace vivrelo {
 
@@ -34,13 +35,56 @@ void onFatalError(j_common_ptr info)
 
 void onMessage(j_common_ptr) {} // warnings are not printed on the terminal
 
+// The encoded bytes go into a growing buffer of ours (malloc'd, since it is grown from
+// inside the library's C code, where nothing may throw). Whatever happens, the buffer is
+// ours to free.
+struct Destination {
+    jpeg_destination_mgr base;
+    unsigned char *data = nullptr;
+    std::size_t capacity = 0;
+    std::size_t size = 0;
+};
+
+[[noreturn]] void outOfMemory(j_compress_ptr info)
+{
+    info->err->msg_code = JERR_OUT_OF_MEMORY;
+    info->err->error_exit(reinterpret_cast<j_common_ptr>(info));
+    std::abort(); // error_exit never returns
+}
+
+void growTo(j_compress_ptr info, std::size_t capacity)
+{
+    auto *d = reinterpret_cast<Destination *>(info->dest);
+    auto *grown = static_cast<unsigned char *>(std::realloc(d->data, capacity));
+    if (!grown)
+        outOfMemory(info);
+    d->data = grown;
+    d->base.next_output_byte = grown + d->capacity;
+    d->base.free_in_buffer = capacity - d->capacity;
+    d->capacity = capacity;
+}
+
+void startOutput(j_compress_ptr info) { growTo(info, 1 << 16); }
+
+boolean moreOutput(j_compress_ptr info)
+{
+    // The library calls this when the buffer is full, without having moved the pointers.
+    growTo(info, reinterpret_cast<Destination *>(info->dest)->capacity * 2);
+    return TRUE;
+}
+
+void endOutput(j_compress_ptr info)
+{
+    auto *d = reinterpret_cast<Destination *>(info->dest);
+    d->size = d->capacity - d->base.free_in_buffer;
+}
+
 // What encode() hands to the library and gets back; it lives in the caller's frame so
 // that nothing encode() relies on after a jump is held in a register.
 struct Job {
     jpeg_compress_struct info{};
     ErrorManager errors{};
-    unsigned char *output = nullptr;
-    unsigned long outputSize = 0;
+    Destination output{};
     std::vector<JSAMPROW> rows;
     int width = 0;
     int height = 0;
@@ -57,7 +101,10 @@ bool encode(Job &job)
         return false;
     }
     jpeg_create_compress(&job.info);
-    jpeg_mem_dest(&job.info, &job.output, &job.outputSize);
+    job.output.base.init_destination = startOutput;
+    job.output.base.empty_output_buffer = moreOutput;
+    job.output.base.term_destination = endOutput;
+    job.info.dest = &job.output.base;
     job.info.image_width = JDIMENSION(job.width);
     job.info.image_height = JDIMENSION(job.height);
     job.info.input_components = 3;
@@ -122,9 +169,9 @@ QByteArray EncodeJpeg(const Bitmap &bitmap, int quality)
     }
     const bool done = encode(job);
     QByteArray bytes;
-    if (done && job.output)
-        bytes = QByteArray(reinterpret_cast<const char *>(job.output), qsizetype(job.outputSize));
-    std::free(job.output);
+    if (done)
+        bytes = QByteArray(reinterpret_cast<const char *>(job.output.data), qsizetype(job.output.size));
+    std::free(job.output.data);
     if (!done || bytes.isEmpty())
         jpegFailure();
     return bytes;

@@ -146,6 +146,11 @@ TEST(SaveBitmapAsJpeg, OtherFormatsAndUnwritableFilesFailWithTheOneMessageAndKee
     const QString path = dirs.writeFile(dirs.root() + QStringLiteral("kept.jpg"), "earlier picture");
     for (int depth : {1, 4, 16, 32})
         EXPECT_EQ(failureOf(MakeBitmap(4, 4, depth), path), QStringLiteral("Error writing JPEG to file")) << depth;
+    Bitmap tooWide; // beyond the library's 65500 pixels: it fails from inside its own code
+    tooWide.width = 70000;
+    tooWide.height = 1;
+    tooWide.bits.resize(tooWide.stride());
+    EXPECT_EQ(failureOf(tooWide, path), QStringLiteral("Error writing JPEG to file"));
     QFile kept(path);
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), QByteArray("earlier picture"));
