@@ -62,7 +62,6 @@ TEST_F(ListFormat, ZoomMovesByTensBetweenItsBounds)
         click("DebutBtnB");
     EXPECT_EQ(window->zoom(), 40);
     EXPECT_EQ(window->sheet().size(), PreviewSheetSize(40, dpi));
-    EXPECT_FALSE(child<QLineEdit>("Type_")->isVisible());
 }
 
 TEST_F(ListFormat, EditorOkStoresTheLayoutAndRedraws)
@@ -86,19 +85,6 @@ TEST_F(ListFormat, EditorOkStoresTheLayoutAndRedraws)
     click("FiltreBtn");
     EXPECT_TRUE(prompter.lastText().contains(QStringLiteral("lecture seule")));
     EXPECT_DOUBLE_EQ(window->layout().TopLine, 1.0);
-}
-
-TEST_F(ListFormat, TestPrint)
-{
-    open();
-    std::vector<PrintLayout> printed;
-    window->setTestPrint([&](const PrintLayout &l) {
-        printed.push_back(l);
-        return true;
-    });
-    click("ImprimerBtn");
-    ASSERT_EQ(printed.size(), 1u);
-    EXPECT_EQ(printed[0], PrintLayout());
 }
 
 TEST_F(ListFormat, NoPrinterIsToldAndNothingIsPrinted)
