@@ -2,11 +2,11 @@
 #include "printing/PainterSurface.h"
 
 #include "GuiApplication.h"
+#include "PopplerTools.h"
 
 #include <QFile>
 #include <QFontInfo>
 #include <QFontMetricsF>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -17,14 +17,7 @@ namespace {
 
 const QString kEuro = QStringLiteral("€");
 
-QString RunTool(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
+using test::RunTool;
 
 QString PageText(const QString &pdf, int page)
 {
