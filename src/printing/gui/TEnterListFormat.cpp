@@ -5,24 +5,8 @@
 #include "ui_TEnterListFormat.h"
 
 #include <QFontDatabase>
-#include <QInputDialog>
 
 namespace vivrelo {
-
-namespace {
-
-void PickFromList(QLineEdit *target, const QStringList &entries)
-{
-    bool ok = false;
-    const qsizetype current = entries.indexOf(target->text());
-    const QString choice = QInputDialog::getItem(target->window(), QStringLiteral("Police de caractères"),
-                                                 QStringLiteral("Police de caractères"), entries,
-                                                 int(current < 0 ? 0 : current), false, &ok);
-    if (ok && !choice.isEmpty())
-        target->setText(choice);
-}
-
-} // namespace
 
 TEnterListFormat::TEnterListFormat(PrintLayout &layout, Prompter &prompter, QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::TEnterListFormat>()), m_layout(layout), m_prompter(prompter),
@@ -105,8 +89,6 @@ void TEnterListFormat::stepMeasure(Measure &m, int steps)
 void TEnterListFormat::Btn_FontNameClick()
 {
     m_fontPicker(ui->Ed_FontName, QFontDatabase::families());
-    ui->Ed_FontName->setFocus();
-    ui->Ed_FontName->selectAll();
 }
 
 void TEnterListFormat::Btn_OkClick()

@@ -2,10 +2,10 @@
 
 #include "app/Prompter.h"
 #include "printing/PrintLayout.h"
+#include "printing/gui/ListPicker.h"
 
 #include <QDialog>
 
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -26,9 +26,6 @@ class TEnterListFormat : public QDialog
 {
     Q_OBJECT
 public:
-    // Lets the user choose one of `entries` for `target`; the choice is written into the edit.
-    using Picker = std::function<void(QLineEdit *target, const QStringList &entries)>;
-
     TEnterListFormat(PrintLayout &layout, Prompter &prompter, QWidget *parent = nullptr);
     ~TEnterListFormat() override;
 

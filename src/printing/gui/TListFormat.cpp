@@ -2,6 +2,7 @@
 
 #include "app/Error.h"
 #include "printing/ListPrinting.h"
+#include "printing/gui/ListPicker.h"
 #include "printing/gui/PrinterSurface.h"
 #include "printing/gui/TEnterListFormat.h"
 
@@ -28,6 +29,11 @@ TListFormat::TListFormat(const PrintLayout &layout, const QString &currencySymbo
     connect(ui->ImprimerBtn, &QToolButton::clicked, this, &TListFormat::ImprimerBtnClick);
     connect(ui->Btn_Close, &QPushButton::clicked, this, &QDialog::reject);
     // The layout type changes nothing in the drawing; it only redraws.
+    auto pickType = [this] {
+        PickFromList(ui->Type_, {QStringLiteral("Bordereau standard"), QStringLiteral("Bordereau personnalisé")});
+    };
+    connect(ui->LMDShapeButton3, &QToolButton::clicked, this, pickType);
+    connect(ui->Type_, &QLineEdit::returnPressed, this, pickType);
     connect(ui->Type_, &QLineEdit::textChanged, this, &TListFormat::DrawPreview);
 }
 
