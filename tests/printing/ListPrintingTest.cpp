@@ -188,14 +188,5 @@ TEST(LayoutPreview, RoundsMeasuresWhereThePrinterTruncates)
     EXPECT_EQ(S(230, 100), 230); // not 229: whole measures stay whole at every zoom
 }
 
-TEST(LayoutPreview, ZoomBoundsAndSheetSize)
-{
-    EXPECT_EQ(ZoomOut(kMinZoom), kMinZoom);
-    EXPECT_EQ(ZoomIn(kMaxZoom), kMaxZoom);
-    EXPECT_EQ(ZoomIn(490), 500);
-    EXPECT_EQ(PreviewSheetSize(50, 96), QSize(397, 562));
-    EXPECT_EQ(PreviewSheetSize(500, 96), QSize(3966, 5611));
-}
-
 } // namespace
 } // namespace vivrelo

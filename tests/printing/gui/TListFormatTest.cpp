@@ -54,6 +54,7 @@ TEST_F(ListFormat, ZoomMovesByTensBetweenItsBounds)
     const double dpi = window->logicalDpiX();
     EXPECT_EQ(child<QLineEdit>("zoom")->text(), QStringLiteral("50"));
     EXPECT_EQ(child<QLabel>("fond")->size(), PreviewSheetSize(50, dpi));
+    EXPECT_EQ(PreviewSheetSize(500, 96), QSize(3966, 5611));
     for (int i = 0; i < 60; ++i)
         click("DebutBtnH");
     EXPECT_EQ(window->zoom(), 500);
