@@ -278,6 +278,11 @@ bool WindowChrome::eventFilter(QObject *watched, QEvent *event)
         case QEvent::ActivationChange:
             recolour();
             break;
+        case QEvent::WindowStateChange:
+            // A grip panel has nothing to resize on a maximised window.
+            if (auto *pad = m_window->findChild<QWidget *>(QStringLiteral("Pan_RezisePad")))
+                pad->setVisible(!m_window->isMaximized());
+            break;
         default:
             break;
         }
