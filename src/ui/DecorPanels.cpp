@@ -1,10 +1,22 @@
 #include "ui/DecorPanels.h"
 
+#include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 
 namespace vivrelo {
+
+void StyleLabel(QLabel *label, int pixelSize, bool bold, const QColor &color)
+{
+    QFont f(QStringLiteral("Arial"));
+    f.setPixelSize(pixelSize);
+    f.setBold(bold);
+    label->setFont(f);
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, color);
+    label->setPalette(pal);
+}
 
 void PaintGradient(QPainter &painter, const QRect &rect, const QColor &start, const QColor &end,
                    Qt::Orientation direction)

@@ -1,6 +1,7 @@
 #include "ui/TAbout.h"
 
 #include "app/AppValues.h"
+#include "ui/DecorPanels.h"
 #include "ui/ShellPictures.h"
 #include "ui/WindowChrome.h"
 #include "ui_TAbout.h"
@@ -16,13 +17,7 @@ TAbout::TAbout(const QString &dataSourceName, QWidget *parent)
     ui->Panel->setBorderColor(QColor(0, 80, 210));
     ui->Img_Left->setPixmap(ShellPicture(QStringLiteral("splash_basket")));
 
-    QFont product(QStringLiteral("Arial"));
-    product.setPixelSize(18);
-    product.setBold(true);
-    ui->Lab_Product->setFont(product);
-    QPalette pal = ui->Lab_Product->palette();
-    pal.setColor(QPalette::WindowText, QColor(0, 67, 179));
-    ui->Lab_Product->setPalette(pal);
+    StyleLabel(ui->Lab_Product, 18, true, QColor(0, 67, 179));
 
     const AppValues &app = App();
     ui->Lab_Product->setText(app.productName);

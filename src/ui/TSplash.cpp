@@ -1,6 +1,7 @@
 #include "ui/TSplash.h"
 
 #include "app/AppValues.h"
+#include "ui/DecorPanels.h"
 #include "ui/ShellGeometry.h"
 #include "ui/ShellPictures.h"
 #include "ui/WindowChrome.h"
@@ -21,16 +22,8 @@ TSplash::TSplash(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::TSp
     ui->Img_Left->setPixmap(ShellPicture(QStringLiteral("splash_basket")));
     ui->Img_Title->setPixmap(ShellPicture(QStringLiteral("splash_title")));
     ui->version_->setText(QStringLiteral("Version ") + App().productVersion);
-    QFont version(QStringLiteral("Arial"));
-    version.setPixelSize(12);
-    version.setBold(true);
-    ui->version_->setFont(version);
-    QPalette pal = ui->version_->palette();
-    pal.setColor(QPalette::WindowText, QColor(0, 67, 179));
-    ui->version_->setPalette(pal);
-    QFont info(QStringLiteral("Arial"));
-    info.setPixelSize(11);
-    ui->info->setFont(info);
+    StyleLabel(ui->version_, 12, true, QColor(0, 67, 179));
+    StyleLabel(ui->info, 11, false, Qt::black);
     ui->barre->setStyleSheet(QStringLiteral(
         "QProgressBar { border: none; background: rgb(226, 234, 248); }"
         "QProgressBar::chunk { background: qlineargradient(x1:0, y1:0, x2:1, y2:0,"

@@ -87,6 +87,8 @@ WindowChrome::WindowChrome(QWidget *window, const ChromeOptions &options)
         useNativeFrame();
     applyCaption();
     m_active = m_window->isActiveWindow();
+    if (m_window->isVisible())
+        m_activeTest->start();
 }
 
 void WindowChrome::findElements()
