@@ -87,7 +87,7 @@ WindowChrome::WindowChrome(QWidget *window, const ChromeOptions &options)
         useNativeFrame();
     applyCaption();
     m_active = m_window->isActiveWindow();
-    if (m_window->isVisible())
+    if (m_titleBar && m_window->isVisible())
         m_activeTest->start();
 }
 
@@ -270,7 +270,8 @@ bool WindowChrome::eventFilter(QObject *watched, QEvent *event)
                                                owner->frameGeometry()));
             }
             m_centred = true;
-            m_activeTest->start();
+            if (m_titleBar)
+                m_activeTest->start();
             recolour();
             break;
         case QEvent::Hide:
