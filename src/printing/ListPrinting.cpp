@@ -107,14 +107,16 @@ const QString kSampleArticle = QStringLiteral("Article (marque)");
 
 } // namespace
 
+void RequirePriceColumn(int column)
+{
+    if (column < 1 || column > 3)
+        fail(QStringLiteral("La colonne de prix %1 n'existe pas : choisissez la colonne 1, 2 ou 3.").arg(column));
+}
+
 double PriceOf(const ListPrintRow &row, int column)
 {
-    switch (column) {
-    case 1: return row.Price01.value_or(0);
-    case 2: return row.Price02.value_or(0);
-    case 3: return row.Price03.value_or(0);
-    }
-    fail(QStringLiteral("La colonne de prix %1 n'existe pas : choisissez la colonne 1, 2 ou 3.").arg(column));
+    RequirePriceColumn(column);
+    return (column == 1 ? row.Price01 : column == 2 ? row.Price02 : row.Price03).value_or(0);
 }
 
 QString ArticleText(const ListPrintRow &row)
@@ -126,7 +128,7 @@ QString ArticleText(const ListPrintRow &row)
 bool PrintList(DrawingSurface &surface, const std::vector<ListPrintRow> &rows, const PrintLayout &layout,
                int priceColumn, const QString &currencySymbol)
 {
-    PriceOf(ListPrintRow(), priceColumn); // refuses an unknown column before anything is drawn
+    RequirePriceColumn(priceColumn); // before anything is drawn
     const SheetGeometry g(layout);
     int y = g.top;
     double total = 0;

@@ -26,6 +26,8 @@ struct ListPrintRow {
     std::optional<double> Price03;
 };
 
+// Throws an Error for a price column other than 1, 2 or 3.
+void RequirePriceColumn(int column);
 // The price of a row in column 1, 2 or 3; 0 when that price is empty.
 double PriceOf(const ListPrintRow &row, int column);
 // The article as printed: "Title (Mark)", or the title alone without a mark; at most 255

@@ -1,10 +1,22 @@
 #include "ui/DecorPanels.h"
 
+#include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 
 namespace vivrelo {
+
+void StyleLabel(QLabel *label, int pixelSize, bool bold, const QColor &color)
+{
+    QFont f(QStringLiteral("Arial"));
+    f.setPixelSize(pixelSize);
+    f.setBold(bold);
+    label->setFont(f);
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, color);
+    label->setPalette(pal);
+}
 
 void PaintGradient(QPainter &painter, const QRect &rect, const QColor &start, const QColor &end,
                    Qt::Orientation direction)
@@ -144,9 +156,15 @@ void ShapedButton::paintEvent(QPaintEvent *)
             p.setOpacity(1);
         }
     }
+    // The caption takes the largest size up to 10 pixels that fits the tile.
     QFont f = font();
-    f.setPixelSize(10);
     f.setBold(true);
+    for (int size = 10; size >= 7; --size) {
+        f.setPixelSize(size);
+        if (QFontMetrics(f).horizontalAdvance(QString(text()).remove(QLatin1Char('&')))
+            <= width() - 6)
+            break;
+    }
     p.setFont(f);
     p.setPen(isEnabled() ? QColor(20, 50, 110) : QColor(160, 160, 160));
     const QRect textRect(0, m_picture.isNull() ? 0 : pictureBottom, width(),

@@ -5,7 +5,12 @@
 #include <QPixmap>
 #include <QWidget>
 
+class QLabel;
+
 namespace vivrelo {
+
+// Gives a label the shell's Arial at a pixel size, bold or not, in a colour.
+void StyleLabel(QLabel *label, int pixelSize, bool bold, const QColor &color);
 
 // A panel filled with a two-colour gradient, top to bottom or left to right. Its children
 // are drawn over the gradient.

@@ -2,7 +2,7 @@
 
 #include "app/AppValues.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
@@ -62,7 +62,9 @@ std::unique_ptr<QMessageBox> MakeMessageBox(MessageKind kind, const QString &tex
 
 Answer MessageBoxPrompter::ask(MessageKind kind, const QString &text, MessageButtons buttons)
 {
-    const std::unique_ptr<QMessageBox> box = MakeMessageBox(kind, text, buttons, m_parent);
+    // Without a parent of its own the box stands over the window the user is working in.
+    QWidget *parent = m_parent ? m_parent.data() : QApplication::activeWindow();
+    const std::unique_ptr<QMessageBox> box = MakeMessageBox(kind, text, buttons, parent);
     Shown shown{kind, box->text(), {}, box->windowTitle()};
     for (QAbstractButton *b : box->buttons())
         shown.buttons.append(b->text());

@@ -49,3 +49,27 @@ int BarLength(int full, int done, int total)
 }
 
 } // namespace vivrelo
+
+namespace vivrelo {
+
+QRect RestoredPlacement(const SavedPlacement &saved, const QRect &workArea)
+{
+    const int right = workArea.x() + workArea.width();
+    const int bottom = workArea.y() + workArea.height();
+    QRect r;
+    // A saved size with a missing or negative height is no placement at all.
+    if (saved.width >= 0 && saved.height >= 0 && saved.left + saved.width <= right
+        && saved.top + saved.height <= bottom) {
+        r = QRect(saved.left, saved.top, saved.width, saved.height);
+    } else {
+        r = QRect(QPoint(), QSize(800, 600));
+        r.moveTopLeft(CentredOnWindow(r.size(), workArea));
+    }
+    if (r.left() < workArea.x())
+        r.moveLeft(qMax(workArea.x(), CentredOnWindow(r.size(), workArea).x()));
+    if (r.top() < workArea.y())
+        r.moveTop(qMax(workArea.y(), CentredOnWindow(r.size(), workArea).y()));
+    return r;
+}
+
+} // namespace vivrelo

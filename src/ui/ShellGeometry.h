@@ -27,3 +27,22 @@ QPoint CentredOnWindow(const QSize &size, const QRect &owner);
 int BarLength(int full, int done, int total);
 
 } // namespace vivrelo
+
+namespace vivrelo {
+
+// The main window's placement as the settings keep it: client rectangle (each value -1 when
+// absent) and whether it was maximised.
+struct SavedPlacement {
+    int left = -1;
+    int top = -1;
+    int width = -1;
+    int height = -1;
+    bool maximised = false;
+};
+
+// Where the main window opens: the saved client rectangle when it still fits the work area,
+// otherwise 800 × 600 centred in it; a negative left or top is pulled back to the centred
+// position, or to 0.
+QRect RestoredPlacement(const SavedPlacement &saved, const QRect &workArea);
+
+} // namespace vivrelo

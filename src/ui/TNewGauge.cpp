@@ -1,5 +1,6 @@
 #include "ui/TNewGauge.h"
 
+#include "ui/DecorPanels.h"
 #include "ui/ShellGeometry.h"
 #include "ui/WindowChrome.h"
 #include "ui_TNewGauge.h"
@@ -22,9 +23,7 @@ TNewGauge::TNewGauge(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui:
     ui->Pan_Cursor->setColors(QColor(255, 255, 255), QColor(240, 240, 240));
     ui->Pan_Cursor->setBorderColor(QColor(160, 160, 160));
     ui->Cursor->setColors(QColor(51, 152, 255), QColor(0, 67, 179));
-    QFont f(QStringLiteral("Arial"));
-    f.setPixelSize(11);
-    ui->info->setFont(f);
+    StyleLabel(ui->info, 11, false, Qt::black);
     WindowChrome::prepare(this);
     placeInWorkArea();
 }

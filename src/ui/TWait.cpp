@@ -1,5 +1,6 @@
 #include "ui/TWait.h"
 
+#include "ui/DecorPanels.h"
 #include "ui/ShellGeometry.h"
 #include "ui/WindowChrome.h"
 #include "ui_TWait.h"
@@ -7,21 +8,6 @@
 #include <QCoreApplication>
 
 namespace vivrelo {
-
-namespace {
-
-void StyleLabel(QLabel *label, int pixelSize, const QColor &color)
-{
-    QFont f(QStringLiteral("Arial"));
-    f.setPixelSize(pixelSize);
-    f.setBold(true);
-    label->setFont(f);
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, color);
-    label->setPalette(pal);
-}
-
-} // namespace
 
 TWait::TWait(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::TWait>())
 {
@@ -33,8 +19,8 @@ TWait::TWait(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::TWait>(
 
     ui->BackGround->setColors(QColor(51, 152, 255), QColor(0, 67, 179));
     ui->BackGround->setDirection(Qt::Vertical);
-    StyleLabel(ui->Lab_Task, 17, Qt::white);
-    StyleLabel(ui->Lab_Msg, 15, QColor(128, 192, 255));
+    StyleLabel(ui->Lab_Task, 17, true, Qt::white);
+    StyleLabel(ui->Lab_Msg, 15, true, QColor(128, 192, 255));
     ui->Gauge_Back->setColors(QColor(0, 40, 120), QColor(0, 55, 150));
     ui->Gauge_Back->hide();
     ui->Gauge_Cursor->setColors(QColor(150, 255, 120), QColor(0, 150, 40));

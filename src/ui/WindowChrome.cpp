@@ -87,6 +87,8 @@ WindowChrome::WindowChrome(QWidget *window, const ChromeOptions &options)
         useNativeFrame();
     applyCaption();
     m_active = m_window->isActiveWindow();
+    if (m_titleBar && m_window->isVisible())
+        m_activeTest->start();
 }
 
 void WindowChrome::findElements()
@@ -268,7 +270,8 @@ bool WindowChrome::eventFilter(QObject *watched, QEvent *event)
                                                owner->frameGeometry()));
             }
             m_centred = true;
-            m_activeTest->start();
+            if (m_titleBar)
+                m_activeTest->start();
             recolour();
             break;
         case QEvent::Hide:
@@ -277,6 +280,11 @@ bool WindowChrome::eventFilter(QObject *watched, QEvent *event)
             break;
         case QEvent::ActivationChange:
             recolour();
+            break;
+        case QEvent::WindowStateChange:
+            // A grip panel has nothing to resize on a maximised window.
+            if (auto *pad = m_window->findChild<QWidget *>(QStringLiteral("Pan_RezisePad")))
+                pad->setVisible(!m_window->isMaximized());
             break;
         default:
             break;

@@ -29,7 +29,8 @@ struct ChromeOptions {
 //   SysMiniBtn          minimises
 //   SysMaxiBtn          maximises and restores
 //   RezisePad / Image1  the resize grip in the bottom-right corner
-//   ActiveTest          the 10 ms timer that recolours the title bar (made when missing)
+//   ActiveTest          the 10 ms timer that recolours the title bar (made when missing; it
+//                       runs while a window with a title bar is shown)
 // A window without one of them simply goes without that part. When the standard-frame switch
 // is on, the window gets the window system's frame instead (except windows tagged -1 and the
 // "Splash" and "About" windows, which always stay borderless).

@@ -19,16 +19,6 @@ TEST(PrintLayout, MeasuresTruncateTheExactProduct)
     EXPECT_EQ(T(-1e300), -100000000);
 }
 
-TEST(PrintLayout, EditorShowsTwoDecimalsWithAPoint)
-{
-    const PrintLayout l;
-    EXPECT_EQ(MeasureText(l.PageWidth), QStringLiteral("14.90"));
-    EXPECT_EQ(MeasureText(l.PageHeight), QStringLiteral("21.00"));
-    EXPECT_EQ(MeasureText(l.InterLines), QStringLiteral("0.70"));
-    EXPECT_EQ(MeasureText(l.PrinterTop), QStringLiteral("0.00"));
-    EXPECT_EQ(MeasureText(-0.1), QStringLiteral("-0.10"));
-}
-
 TEST(PrintLayout, TypedMeasures)
 {
     EXPECT_DOUBLE_EQ(ParseMeasure(QStringLiteral("1.5")), 1.5);

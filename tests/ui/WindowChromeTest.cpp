@@ -2,6 +2,7 @@
 
 #include "app/AppValues.h"
 #include "support/TestDirs.h"
+#include "ui/ShellGeometry.h"
 #include "ui/UiTestSupport.h"
 
 #include <QDialog>
@@ -139,6 +140,9 @@ TEST_F(WindowChromeTest, ClosePictureRejectsTheDialogAndMaximiseTogglesWithItsHi
     auto *maxi = new QLabel(d->findChild<QWidget *>(QStringLiteral("TitleBar")));
     maxi->setObjectName(QStringLiteral("SysMaxiBtn"));
     maxi->setGeometry(464, 1, 16, 16);
+    auto *pad = new QWidget(d.get());
+    pad->setObjectName(QStringLiteral("Pan_RezisePad"));
+    pad->setGeometry(480, 280, 20, 20);
     WindowChrome::prepare(d.get());
     d->setResult(QDialog::Accepted);
     ASSERT_TRUE(ShowAndExpose(d.get()));
@@ -147,9 +151,11 @@ TEST_F(WindowChromeTest, ClosePictureRejectsTheDialogAndMaximiseTogglesWithItsHi
     QTest::mouseClick(maxi, Qt::LeftButton, {}, QPoint(8, 8));
     ASSERT_TRUE(WaitFor([&] { return d->isMaximized(); }));
     EXPECT_EQ(maxi->toolTip(), QStringLiteral("Réduire"));
+    EXPECT_TRUE(pad->isHidden());
     QTest::mouseClick(maxi, Qt::LeftButton, {}, QPoint(8, 8));
     ASSERT_TRUE(WaitFor([&] { return !d->isMaximized(); }));
     EXPECT_EQ(maxi->toolTip(), QStringLiteral("Agrandir"));
+    EXPECT_TRUE(pad->isVisible());
     d->hide();
 
     auto *exit = d->findChild<QLabel *>(QStringLiteral("Exit"));
@@ -237,6 +243,22 @@ TEST_F(WindowChromeTest, StandardFrameWithAGripStaysSizeableAboveTheMinimum)
     EXPECT_EQ(d->minimumSize(), QSize(401, 201));
     EXPECT_GT(d->maximumWidth(), 10000);
     EXPECT_EQ(d->size(), QSize(500, 282));
+}
+
+TEST(MainWindowPlacementTest, SavedPlacementIsKeptOnlyWhileItFitsTheWorkArea)
+{
+    const QRect screen(0, 0, 1280, 1024);
+    EXPECT_EQ(RestoredPlacement({30, 40, 900, 700}, screen), QRect(30, 40, 900, 700));
+    // A smaller screen than the one it was saved on: 800 x 600, centred.
+    EXPECT_EQ(RestoredPlacement({300, 200, 900, 700}, QRect(0, 0, 1024, 738)),
+              QRect(112, 69, 800, 600));
+    // Nothing saved, or a size without its height.
+    EXPECT_EQ(RestoredPlacement({}, screen), QRect(240, 212, 800, 600));
+    EXPECT_EQ(RestoredPlacement({10, 10, 900, -1}, screen), QRect(240, 212, 800, 600));
+    // A negative left or top goes back to the centred position, or to 0.
+    EXPECT_EQ(RestoredPlacement({-50, 10, 700, 500}, screen), QRect(290, 10, 700, 500));
+    EXPECT_EQ(RestoredPlacement({10, -20, 700, 500}, screen), QRect(10, 262, 700, 500));
+    EXPECT_EQ(RestoredPlacement({}, QRect(0, 0, 640, 480)), QRect(0, 0, 800, 600));
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "printing/gui/PrinterSurface.h"
 
+#include <QPrinterInfo>
+
 namespace vivrelo {
 
 PrinterSurface::PrinterSurface(QPrinter &printer) : m_printer(printer)
@@ -19,6 +21,31 @@ PrinterSurface::~PrinterSurface()
 bool PrinterSurface::deviceFailed() const
 {
     return m_printer.printerState() == QPrinter::Error || m_printer.printerState() == QPrinter::Aborted;
+}
+
+
+bool PrintOnDefaultPrinter(Prompter &prompter, const QString &documentName,
+                           const std::function<bool(DrawingSurface &)> &draw)
+{
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull()) {
+        prompter.error(QStringLiteral("Aucune imprimante n'est installée.\rLe document n'a pas été imprimé."));
+        return false;
+    }
+    QPrinter printer(info, QPrinter::HighResolution);
+    printer.setDocName(documentName);
+    PrinterSurface surface(printer);
+    if (!surface.isActive()) {
+        prompter.error(QStringLiteral("L'imprimante « %1 » ne peut pas être ouverte.\rLe document n'a pas été imprimé.")
+                           .arg(info.printerName()));
+        return false;
+    }
+    if (!draw(surface)) {
+        prompter.error(QStringLiteral("L'impression n'a pas abouti (imprimante en erreur ou travail annulé).\r"
+                                      "Le document n'a pas été imprimé."));
+        return false;
+    }
+    return true;
 }
 
 } // namespace vivrelo

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "app/Prompter.h"
 #include "printing/PainterSurface.h"
 
 #include <QPrinter>
+
+#include <functional>
 
 namespace vivrelo {
 
@@ -22,5 +25,11 @@ protected:
 private:
     QPrinter &m_printer;
 };
+
+// One print job on the system's default printer: `draw` draws the document and ends the
+// surface. When there is no printer, or the job fails, the user is told that nothing was
+// printed and the answer is false. Errors thrown while drawing abort the job and pass on.
+bool PrintOnDefaultPrinter(Prompter &prompter, const QString &documentName,
+                           const std::function<bool(DrawingSurface &)> &draw);
 
 } // namespace vivrelo

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "app/Startup.h"
+#include "db/ObjectStore.h"
+#include "lists/DataModule.h"
+
+#include <memory>
+
+namespace vivrelo {
+
+// The data modules of the running program, created by the start and kept until it ends.
+struct DataModules {
+    std::unique_ptr<TDataModule1> main;
+    std::unique_ptr<TDataModuleObject> objects;
+};
+DataModules &RunningDataModules();
+
+// The start's hooks for the connection configuration and the data modules, shared by the
+// windowed program and the command line: db.ini is read (and fetched from the program
+// directory when missing), and the data modules are created, which opens the connection.
+// The schema step is left for the caller to add.
+StartupHooks StandardStartupHooks();
+
+// Frees the data modules (the connection closes with them).
+void CloseDataModules();
+
+} // namespace vivrelo
