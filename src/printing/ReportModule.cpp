@@ -139,7 +139,7 @@ QStringList ReplaceReportClauses(QStringList sql, const QString &from, const QSt
 
 void RunReport(TDataModuleReport &module, const QString &name, const QString &from, const QString &where,
                const QString &having, const QString &orderBy, const QString &title, Prompter &prompter,
-               const ReportPreview &preview)
+               const ShowPreparedReport &preview)
 {
     DataSet &query = module.ReportQuery;
     query.close();
@@ -182,7 +182,7 @@ QStringList ItemsTableColumns(TDataModule1 &dataModule)
 }
 
 void RunItemsListReport(TDataModuleReport &module, const QString &sortField, Prompter &prompter,
-                        const ReportPreview &preview)
+                        const ShowPreparedReport &preview)
 {
     const QString field = sortField.trimmed();
     if (!ItemsTableColumns(module.dataModule()).contains(field, Qt::CaseInsensitive))

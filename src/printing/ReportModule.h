@@ -24,7 +24,7 @@ struct ReportRun {
 };
 
 // Shows a prepared report (the preview window; a test or the command line stands in for it).
-using ReportPreview = std::function<void(ReportRun &)>;
+using ShowPreparedReport = std::function<void(ReportRun &)>;
 
 // The report query on the shared connection and the values the program gives to reports.
 class TDataModuleReport
@@ -70,12 +70,12 @@ QStringList ReplaceReportClauses(QStringList sql, const QString &from, const QSt
 // closed before and after, also on error. Errors (layout, query) pass to the caller.
 void RunReport(TDataModuleReport &module, const QString &name, const QString &from, const QString &where,
                const QString &having, const QString &orderBy, const QString &title, Prompter &prompter,
-               const ReportPreview &preview);
+               const ShowPreparedReport &preview);
 
 // The product list ordered by a column of ITEMS. A name that is not a column of ITEMS throws
 // Error before anything reaches the database.
 void RunItemsListReport(TDataModuleReport &module, const QString &sortField, Prompter &prompter,
-                        const ReportPreview &preview);
+                        const ShowPreparedReport &preview);
 
 // The columns of the ITEMS table.
 QStringList ItemsTableColumns(TDataModule1 &dataModule);

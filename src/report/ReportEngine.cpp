@@ -421,6 +421,25 @@ bool RenderReport(const PreparedReport &report, DrawingSurface &surface, int fir
     return surface.end();
 }
 
+QString PageRangeText(int first, int last)
+{
+    return QString::number(first) + QLatin1Char('-') + QString::number(last);
+}
+
+bool PrintReportRange(const PreparedReport &report, DrawingSurface &surface, const QString &range, int copies)
+{
+    const QStringList parts = range.split(QLatin1Char('-'));
+    bool okFirst = false, okLast = false;
+    const int first = parts.value(0).trimmed().toInt(&okFirst);
+    const int last = parts.size() == 1 ? first : parts.value(1).trimmed().toInt(&okLast);
+    if (!okFirst || (parts.size() == 2 && !okLast) || parts.size() > 2 || first < 1 || last < first
+        || last > report.pageCount()) {
+        surface.end();
+        return false;
+    }
+    return RenderReport(report, surface, first, last, copies);
+}
+
 QImage RenderPageImage(const PreparedPage &page, const QSize &pageSize, double pixelsPerUnit)
 {
     const QSize pixels(std::max(1, qRound(pageSize.width() * pixelsPerUnit)),

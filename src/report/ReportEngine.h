@@ -102,6 +102,12 @@ void DrawPreparedPage(const PreparedPage &page, DrawingSurface &surface);
 bool RenderReport(const PreparedReport &report, DrawingSurface &surface, int first = 1, int last = -1,
                   int copies = 1);
 
+// A page range as the print job takes it: "first-last" in decimal ("2-2" for one page).
+QString PageRangeText(int first, int last);
+// Prints the pages of a range text ("3-5"; a single number is one page), `copies` times, and
+// ends the surface. False for a malformed range, one outside the report, or a failed device.
+bool PrintReportRange(const PreparedReport &report, DrawingSurface &surface, const QString &range, int copies);
+
 // A picture of a prepared page at a scale in pixels per drawing unit, on white.
 QImage RenderPageImage(const PreparedPage &page, const QSize &pageSize, double pixelsPerUnit);
 
