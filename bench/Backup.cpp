@@ -1,14 +1,18 @@
 // Backup archive speed and memory: a 100 MB database and 1,000 JPEG-like pictures of 50 KB,
-// written and read back by the archive layer, against gcab -c -z and cabextract on the same
-// files in the same run. Peak memory is the process's resident high-water mark, reset before
+// written and read back by the archive layer and by the whole backup and restore, against
+// gcab -c -z and cabextract on the same files in the same run. Peak memory is the process's resident high-water mark, reset before
 // each run (children: their own high-water mark).
 
 #include "app/Progress.h"
+#include "app/Prompter.h"
+#include "db/Connection.h"
 #include "maintenance/Cabinet.h"
+#include "maintenance/Maintenance.h"
 
 #include <QByteArray>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -32,10 +36,16 @@ constexpr qint64 DatabaseBytes = 100LL * 1024 * 1024;
 constexpr int Pictures = 1000;
 constexpr int PictureBytes = 50 * 1024;
 
+// A data directory as the program keeps it: Data/Access/VIVRELO.MDB and Data/Images/.
 struct Corpus {
     QTemporaryDir tmp;
     QString dir() const { return tmp.path() + QStringLiteral("/"); }
-    QString files() const { return dir() + QStringLiteral("files/"); }
+    MaintenancePlaces places() const
+    {
+        return {dir() + QStringLiteral("data/"), dir() + QStringLiteral("data/Data/"),
+                dir() + QStringLiteral("data/Data/Access/VIVRELO.MDB")};
+    }
+    QString files() const { return places().databaseDir + QStringLiteral("Images/"); }
     QString ours() const { return dir() + QStringLiteral("ours.cab"); }
     QString theirs() const { return dir() + QStringLiteral("gcab.cab"); }
     std::vector<CabinetSource> entries;
@@ -43,38 +53,53 @@ struct Corpus {
 
     Corpus()
     {
+        const QString db = DatabaseFilePath(places());
         QDir().mkpath(files());
-        QRandomGenerator gen(42);
-        // Database pages: rows of text with a share of random bytes, compressing about as a
-        // real catalogue does (roughly 3:1).
-        QFile db(files() + QStringLiteral("VIVRELO.MDB"));
-        db.open(QIODevice::WriteOnly);
-        QByteArray page(4096, '\0');
-        for (qint64 written = 0; written < DatabaseBytes; written += page.size()) {
-            for (int i = 0; i < page.size(); i += 64) {
-                const QByteArray row = QByteArray("Produit ") + QByteArray::number(gen.bounded(100000)) +
-                                       " Marque " + QByteArray::number(gen.bounded(300)) + " 12.50 ";
-                memcpy(page.data() + i, row.constData(), std::min<qsizetype>(row.size(), 48));
-                for (int j = 48; j < 64; ++j)
-                    page[i + j] = char(gen.generate());
-            }
-            db.write(page);
-        }
-        db.close();
-        entries.push_back({QStringLiteral("VIVRELO.MDB"), db.fileName()});
+        QDir().mkpath(QFileInfo(db).path());
+        QDir().mkpath(BackupDir(places()));
+        QFile::copy(QStringLiteral(VIVRELO_PROGRAM_DIR "/Ressources/DB/Data/Access/VIVRELO.MDB"), db);
+        QFile(db).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        // Catalogue rows with text that compresses about as real product rows do.
+        Connection c;
+        c.open(db);
+        for (int batch = 0; QFileInfo(db).size() < DatabaseBytes; ++batch)
+            c.exec(QStringLiteral("BEGIN;\n"
+                                  "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000)\n"
+                                  "INSERT INTO ITEMS (Id_File, Title, Mark, Reference, Comment1, Misc01, Stock, Price01)\n"
+                                  "SELECT -1, 'Produit ' || i, 'Marque ' || (i % 300), 'REF-%1-' || i,\n"
+                                  "hex(randomblob(120)), 'Rayon ' || (i % 40) || ' allée ' || (i % 12),\n"
+                                  "i % 9, (i % 1000) / 10.0 FROM n;\n"
+                                  "COMMIT;").arg(batch));
+        c.close();
+        entries.push_back({QStringLiteral("VIVRELO.MDB"), db});
+        totalBytes = QFileInfo(db).size();
         // Pictures: a JPEG start and random bytes, as incompressible as real photographs.
+        QRandomGenerator gen(42);
         QByteArray pic(PictureBytes, '\0');
         for (int n = 0; n < Pictures; ++n) {
-            for (char &c : pic)
-                c = char(gen.generate());
+            for (char &ch : pic)
+                ch = char(gen.generate());
             pic[0] = char(0xff), pic[1] = char(0xd8), pic[2] = char(0xff), pic[3] = char(0xe0);
             const QString name = QStringLiteral("produit_%1.jpg").arg(n, 4, 10, QLatin1Char('0'));
             QFile f(files() + name);
             f.open(QIODevice::WriteOnly);
             f.write(pic);
             entries.push_back({name, f.fileName()});
+            totalBytes += PictureBytes;
         }
-        totalBytes = DatabaseBytes + qint64(Pictures) * PictureBytes;
+    }
+};
+
+// The main window's part: a connection closed and reopened around each operation.
+struct BenchHost : MaintenanceHost {
+    QString db;
+    Connection connection;
+    void releaseDatabase() override { connection.close(); }
+    void reopenDatabase() override { connection.open(db); }
+    void addHistoryRow(const QString &description, const QString &path) override
+    {
+        connection.open(db);
+        connection.exec(QStringLiteral("INSERT INTO BACKUP (Description, Path) VALUES (?, ?)"), {description, path});
     }
 };
 
@@ -161,14 +186,14 @@ void BM_WriteOurs(benchmark::State &state)
 void BM_WriteGcab(benchmark::State &state)
 {
     Corpus &c = corpus();
-    QStringList args{QStringLiteral("-c"), QStringLiteral("-z"), c.theirs()};
+    QStringList args{QStringLiteral("-c"), QStringLiteral("-z"), QStringLiteral("-n"), c.theirs()};
     for (const CabinetSource &e : c.entries)
-        args << e.name;
+        args << e.path;
     for (auto _ : state) {
         QFile::remove(c.theirs());
         QElapsedTimer t;
         t.start();
-        const long peak = runTool(QStringLiteral("gcab"), args, c.files());
+        const long peak = runTool(QStringLiteral("gcab"), args, c.dir());
         report(state, "write gcab", t.nsecsElapsed() / 1e9, peak);
     }
     state.counters["archive_MB"] = double(QFileInfo(c.theirs()).size()) / 1e6;
@@ -202,10 +227,49 @@ void BM_ExtractCabextract(benchmark::State &state)
     }
 }
 
+// The whole backup (history row, compaction in place, archive, placement) and the whole
+// restore (extraction, database check, safety copies, placement) of the same data.
+void BM_BackupDatabase(benchmark::State &state)
+{
+    Corpus &c = corpus();
+    BenchHost host;
+    host.db = DatabaseFilePath(c.places());
+    ScriptedPrompter prompter;
+    MaintenanceContext ctx{host, prompter, noProgress(), c.places()};
+    const QString archive = BackupDir(c.places()) + QStringLiteral("bench.bkp");
+    for (auto _ : state) {
+        resetPeak();
+        QElapsedTimer t;
+        t.start();
+        BackupDatabase(ctx, archive, QStringLiteral("Sauvagarde de la base de données"));
+        report(state, "backup", t.nsecsElapsed() / 1e9, peakKb());
+    }
+    state.counters["archive_MB"] = double(QFileInfo(archive).size()) / 1e6;
+}
+
+void BM_RestoreDatabase(benchmark::State &state)
+{
+    Corpus &c = corpus();
+    BenchHost host;
+    host.db = DatabaseFilePath(c.places());
+    ScriptedPrompter prompter;
+    MaintenanceContext ctx{host, prompter, noProgress(), c.places()};
+    const QString archive = BackupDir(c.places()) + QStringLiteral("bench.bkp");
+    for (auto _ : state) {
+        resetPeak();
+        QElapsedTimer t;
+        t.start();
+        RestoreDatabase(ctx, archive);
+        report(state, "restore", t.nsecsElapsed() / 1e9, peakKb());
+    }
+}
+
 BENCHMARK(BM_WriteOurs)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteGcab)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExtractOurs)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExtractCabextract)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BackupDatabase)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RestoreDatabase)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
 
@@ -220,5 +284,7 @@ int main(int argc, char **argv)
     };
     ratio("write ours", "write gcab");
     ratio("extract ours", "extract cabextract");
+    ratio("backup", "write gcab");
+    ratio("restore", "extract cabextract");
     return 0;
 }

@@ -134,6 +134,25 @@ Layout readLayout(const QString &path)
     return layout;
 }
 
+// The checksum of a data block over its data, then its two size fields.
+quint32 blockChecksum(const char *data, int size, quint16 compressedSize, quint16 uncompressedSize)
+{
+    // XOR of little-endian 32-bit words; the last one to three bytes are taken high first.
+    auto sum = [](const uchar *p, int n, quint32 seed) {
+        quint32 csum = seed;
+        int i = 0;
+        for (; i + 4 <= n; i += 4)
+            csum ^= le32(p + i);
+        quint32 tail = 0;
+        for (; i < n; ++i)
+            tail = (tail << 8) | p[i];
+        return csum ^ tail;
+    };
+    const uchar sizes[4] = {uchar(compressedSize), uchar(compressedSize >> 8), uchar(uncompressedSize),
+                            uchar(uncompressedSize >> 8)};
+    return sum(sizes, 4, sum(reinterpret_cast<const uchar *>(data), size, 0));
+}
+
 // Copies the archive to `copy` with the real checksum written into every block that carries
 // none (a zero checksum means "not computed"; the cabinet library insists on one).
 void copyWithChecksums(const QString &path, const Layout &layout, const QString &copy)
@@ -152,7 +171,7 @@ void copyWithChecksums(const QString &path, const Layout &layout, const QString 
         const qint64 at = b.offset + BlockHeaderSize + layout.reservePerBlock;
         if (!readAt(out, at, reinterpret_cast<uchar *>(data.data()), b.compressed))
             fail(damaged(path, QStringLiteral("bloc de données tronqué")));
-        const quint32 sum = CabinetBlockChecksum(data.constData(), b.compressed, b.compressed, b.uncompressed);
+        const quint32 sum = blockChecksum(data.constData(), b.compressed, b.compressed, b.uncompressed);
         const uchar le[4] = {uchar(sum), uchar(sum >> 8), uchar(sum >> 16), uchar(sum >> 24)};
         if (!out.seek(b.offset) || out.write(reinterpret_cast<const char *>(le), 4) != 4)
             fail(QStringLiteral("Impossible d'écrire le fichier %1.").arg(quoted(copy)));
@@ -271,24 +290,6 @@ gboolean onFileExtracting(GCabFile *file, gpointer data)
 }
 
 } // namespace
-
-quint32 CabinetBlockChecksum(const char *data, int size, quint16 compressedSize, quint16 uncompressedSize)
-{
-    // XOR of little-endian 32-bit words; the last one to three bytes are taken high first.
-    auto sum = [](const uchar *p, int n, quint32 seed) {
-        quint32 csum = seed;
-        int i = 0;
-        for (; i + 4 <= n; i += 4)
-            csum ^= le32(p + i);
-        quint32 tail = 0;
-        for (; i < n; ++i)
-            tail = (tail << 8) | p[i];
-        return csum ^ tail;
-    };
-    const uchar sizes[4] = {uchar(compressedSize), uchar(compressedSize >> 8), uchar(uncompressedSize),
-                            uchar(uncompressedSize >> 8)};
-    return sum(sizes, 4, sum(reinterpret_cast<const uchar *>(data), size, 0));
-}
 
 QString BareEntryName(const QString &storedName)
 {

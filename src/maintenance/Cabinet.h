@@ -67,8 +67,4 @@ ExtractionResult ExtractCabinet(const QString &path, const QString &targetDir,
 // removed; an empty text when nothing usable is left ("", ".", "..", "\").
 QString BareEntryName(const QString &storedName);
 
-// The checksum of a cabinet data block over its data and its two size fields, as the format
-// defines it. Exposed so that archives can be checked byte for byte.
-quint32 CabinetBlockChecksum(const char *data, int size, quint16 compressedSize, quint16 uncompressedSize);
-
 } // namespace vivrelo
