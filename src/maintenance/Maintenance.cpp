@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <unistd.h>
 #include <exception>
 #include <set>
 
@@ -43,6 +44,15 @@ bool moveReplacing(const QString &from, const QString &to)
     if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
         return true;
     return CopyFileReplacing(from, to) && QFile::remove(from);
+}
+
+// Gives the file a second name without copying it when the file system allows (a hard link),
+// else copies it there; never replaces an existing target.
+bool linkOrCopy(const QString &from, const QString &to)
+{
+    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return true;
+    return CopyFileNoReplace(from, to);
 }
 
 // Runs `work` with the database released, and reopens it whatever happens. The first error
@@ -246,7 +256,9 @@ RestoreOutcome RestoreDatabase(MaintenanceContext &ctx, const QString &archivePa
             fail(QStringLiteral("Le fichier %1 est introuvable : rien n'a été restauré.").arg(quoted(archivePath)));
         if (!CreateDirectoryLevel(backupDir))
             fail(QStringLiteral("Le dossier %1 ne peut pas être créé : rien n'a été restauré.").arg(quoted(backupDir)));
-        if (!chosenIsWork && !CopyFileReplacing(archivePath, workArchive))
+        if (!chosenIsWork)
+            QFile::remove(workArchive);
+        if (!chosenIsWork && !linkOrCopy(archivePath, workArchive))
             fail(QStringLiteral("L'archive %1 ne peut pas être copiée dans %2 : rien n'a été restauré.")
                      .arg(quoted(archivePath), quoted(backupDir)));
         QDir::setCurrent(backupDir);
@@ -292,18 +304,24 @@ RestoreOutcome RestoreDatabase(MaintenanceContext &ctx, const QString &archivePa
         const QStringList current = ListFiles(images, QStringLiteral("*.jpg"));
         if (FileExists(db) || !current.isEmpty()) {
             outcome.safetyDir = makeSafetyDir(backupDir);
-            if (FileExists(db) && !CopyFileNoReplace(db, outcome.safetyDir + DatabaseName))
-                fail(QStringLiteral("La base actuelle ne peut pas être copiée dans %1 : rien n'a été restauré.")
-                         .arg(quoted(outcome.safetyDir)));
+            const auto giveUp = [&](const QString &what) {
+                QDir(outcome.safetyDir).removeRecursively(); // second names only: the originals stay
+                fail(QStringLiteral("%1 ne peut pas être copiée dans %2 : rien n'a été restauré.")
+                         .arg(what, quoted(outcome.safetyDir)));
+            };
+            if (FileExists(db) && !linkOrCopy(db, outcome.safetyDir + DatabaseName))
+                giveUp(QStringLiteral("La base actuelle"));
             for (const QString &name : current)
-                if (!CopyFileNoReplace(images + name, outcome.safetyDir + name))
-                    fail(QStringLiteral("L'image %1 ne peut pas être copiée dans %2 : rien n'a été restauré.")
-                             .arg(quoted(name), quoted(outcome.safetyDir)));
+                if (!linkOrCopy(images + name, outcome.safetyDir + name))
+                    giveUp(QStringLiteral("L'image %1").arg(quoted(name)));
         }
 
-        if (!CreateDirectoryLevel(p.databaseDir + QStringLiteral("Access/")) || !moveReplacing(database, db))
+        if (!CreateDirectoryLevel(p.databaseDir + QStringLiteral("Access/")) || !moveReplacing(database, db)) {
+            if (!outcome.safetyDir.isEmpty())
+                QDir(outcome.safetyDir).removeRecursively();
             fail(QStringLiteral("La base de données %1 ne peut pas être remplacée ; elle est restée telle quelle.")
                      .arg(quoted(db)));
+        }
         databasePlaced = true;
 
         // Pictures, once the database is in place.
@@ -320,7 +338,7 @@ RestoreOutcome RestoreDatabase(MaintenanceContext &ctx, const QString &archivePa
                 failed << name;
         }
         for (const QString &name : current)
-            if (!pictures.contains(name, Qt::CaseInsensitive))
+            if (!pictures.contains(name))
                 QFile::remove(images + name);
         if (!failed.isEmpty())
             fail(QStringLiteral("La base a été restaurée, mais ces images n'ont pas pu être remises en place : %1.%2")
