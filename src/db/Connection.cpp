@@ -254,6 +254,12 @@ void Connection::open(const QString &path)
         sqlite3_close(db);
         fail(QStringLiteral("Impossible d'ouvrir la base de données « %1 » :\r%2").arg(path, message));
     }
+    if (sqlite3_db_readonly(db, "main") == 1) {
+        sqlite3_close(db);
+        fail(QStringLiteral("La base de données « %1 » ne peut pas être modifiée : le fichier est en "
+                            "lecture seule.")
+                 .arg(path));
+    }
     sqlite3_extended_result_codes(db, 1);
     RegisterNoCaseCollation(db);
     sqlite3_busy_timeout(db, m_busyTimeout);

@@ -51,9 +51,10 @@ public:
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
 
-    // Opens an existing database file read-write. It never creates a file. Before opening, the
-    // header is checked: an Access/Jet file is refused ("... base Access/Jet ... doit être
-    // convertie"), any other non-SQLite file too; the file is left untouched in every case.
+    // Opens an existing database file read-write; it never creates a file, and a file that can
+    // only be read is refused. Before opening, the header is checked: an Access/Jet file is
+    // refused ("... base de données Access/Jet : il doit être converti ..."), any other
+    // non-SQLite file too; the file is left untouched in every case.
     // A connection already open is closed first. Throws Error with a French message.
     void open(const QString &path);
     // Opens the Data Source of a connection string (see DataSourceFromConnectionString).

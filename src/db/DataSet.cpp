@@ -389,10 +389,9 @@ void DataSet::open()
     prepareAndRead();
     m_state = DataSetState::Browse;
     m_calcRow = -1;
-    if (m_store->rows() > 0)
-        setPosition(0, true, false);
-    else
-        setPosition(-1, true, true);
+    m_current = m_store->rows() > 0 ? 0 : -1;
+    m_bof = true;
+    m_eof = m_current < 0;
     notify(Event::Opened);
 }
 
@@ -998,10 +997,11 @@ void DataSet::post()
     m_store->rowids.insert(m_store->rowids.begin() + row, rowid);
     readBack(row, rowid);
     std::fill(m_changed.begin(), m_changed.end(), false);
-    m_current = -2; // force the Scrolled notification
+    m_current = row;
+    m_bof = m_eof = false;
     setState(DataSetState::Browse);
     notify(Event::Posted);
-    setPosition(row, false, false);
+    notify(Event::Scrolled);
 }
 
 void DataSet::deleteCurrent()
@@ -1026,12 +1026,12 @@ void DataSet::deleteCurrent()
     m_store->rowids.erase(m_store->rowids.begin() + row);
     if (m_largeRowid == rowid)
         m_largeField = -1;
+    // The position is valid again before anyone hears of the delete.
+    m_calcRow = -1;
+    m_current = recordCount() == 0 ? -1 : std::min(row, recordCount() - 1);
+    m_bof = m_eof = m_current < 0;
     notify(Event::Deleted);
-    m_current = -2;
-    if (recordCount() == 0)
-        setPosition(-1, true, true);
-    else
-        setPosition(std::min(row, recordCount() - 1), false, false);
+    notify(Event::Scrolled);
 }
 
 bool DataSet::locate(const QString &fieldName, const QVariant &value)
