@@ -2,10 +2,10 @@
 
 #include "app/Progress.h"
 #include "app/Prompter.h"
-#include "db/Connection.h"
-#include "db/DataSet.h"
-#include "db/DataSetRoutines.h"
+#include "db/ConnectionConfig.h"
+#include "lists/DataModule.h"
 #include "maintenance/Cabinet.h"
+#include "maintenance/DataModuleHost.h"
 #include "support/TestDirs.h"
 
 #include <QDir>
@@ -30,31 +30,21 @@ QByteArray readAll(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// The main window's part, played on a connection of the test's own.
-struct TestHost : MaintenanceHost {
-    QString dbPath;
-    Connection connection;
-    DataSet backup{&connection};
-    int releases = 0, reopens = 0, upgrades = 0;
-    TestHost() { backup.setSqlText(QStringLiteral("SELECT * FROM BACKUP")); }
-    void releaseDatabase() override { ++releases, connection.close(); }
-    void reopenDatabase() override { ++reopens, connection.open(dbPath); }
-    void addHistoryRow(const QString &description, const QString &path) override { AddHistoryRow(backup, description, path); }
-    void upgradeRestoredDatabase() override { ++upgrades; }
-};
-
 struct RecordingProgress : ProgressSink {
     QStringList tasks;
     void setTask(const QString &t) override { tasks << t; }
 };
 
+// The program's data module on a copy of the template database, behind the main window's host.
 struct MaintenanceFixture : ::testing::Test {
     test::TestDirs dirs;
-    TestHost host;
     ScriptedPrompter prompter;
     RecordingProgress progress;
-    MaintenancePlaces places{dirs.root() + QStringLiteral("data/"), dirs.root() + QStringLiteral("data/Data/"),
-                             dirs.root() + QStringLiteral("data/Data/Access/VIVRELO.MDB")};
+    TDataModule1 dm;
+    int disabled = 0, enabled = 0, upgrades = 0;
+    DataModuleHost host{dm, {[this](bool on) { ++(on ? enabled : disabled); }, {}, {}, [this] { ++upgrades; }}};
+    QString dataDir = dirs.root() + QStringLiteral("data/");
+    MaintenancePlaces places = MaintenancePlacesOf(ReadConnectionConfig(dataDir, dataDir), dataDir);
     MaintenanceContext ctx{host, prompter, progress, places};
     QString db = DatabaseFilePath(places);
     QString images = places.databaseDir + QStringLiteral("Images/");
@@ -62,16 +52,16 @@ struct MaintenanceFixture : ::testing::Test {
 
     void SetUp() override
     {
+        ASSERT_EQ(places.configuredDatabaseFile, db);
         QDir().mkpath(places.databaseDir + QStringLiteral("Access"));
         QDir().mkpath(images);
         QDir().mkpath(backupDir);
         ASSERT_TRUE(QFile::copy(dirs.programDir() + QStringLiteral("Ressources/DB/Data/Access/VIVRELO.MDB"), db));
         QFile(db).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        host.dbPath = db;
-        host.connection.open(db);
+        ASSERT_TRUE(dm.DataModuleCreate(prompter));
         for (const char *title : {"Beurre", "Café", "Farine"})
-            host.connection.exec(QStringLiteral("INSERT INTO ITEMS (Id_File, Title, Stock) VALUES (-1, ?, 2)"),
-                                 {QString::fromUtf8(title)});
+            dm.ADOConnection1.exec(QStringLiteral("INSERT INTO ITEMS (Id_File, Title, Stock) VALUES (-1, ?, 2)"),
+                                   {QString::fromUtf8(title)});
         dirs.writeFile(images + QStringLiteral("beurre.jpg"), "photo du beurre");
         dirs.writeFile(images + QStringLiteral("cafe.jpg"), "photo du café");
         dirs.writeFile(images + QStringLiteral("notes.bmp"), "pas une photo");
@@ -85,7 +75,7 @@ struct MaintenanceFixture : ::testing::Test {
     }
     QString history()
     {
-        return host.connection.scalar(QStringLiteral("SELECT group_concat(Description, ',') FROM BACKUP")).toString();
+        return dm.ADOConnection1.scalar(QStringLiteral("SELECT group_concat(Description, ',') FROM BACKUP")).toString();
     }
     QStringList backupFolder() const { return QDir(backupDir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name); }
 };
@@ -108,7 +98,7 @@ TEST_F(MaintenanceFixture, BackupThenRestoreBringsBackTheDatabaseAndItsPictures)
     EXPECT_EQ(ReadCabinet(archive).front().name, QStringLiteral("VIVRELO.MDB"));
 
     // Changes after the backup.
-    host.connection.exec(QStringLiteral("DELETE FROM ITEMS WHERE Title = 'Café'"));
+    dm.ADOConnection1.exec(QStringLiteral("DELETE FROM ITEMS WHERE Title = 'Café'"));
     dirs.writeFile(images + QStringLiteral("beurre.jpg"), "nouvelle photo");
     QFile::remove(images + QStringLiteral("cafe.jpg"));
     dirs.writeFile(images + QStringLiteral("ajout.jpg"), "ajoutée après");
@@ -121,7 +111,7 @@ TEST_F(MaintenanceFixture, BackupThenRestoreBringsBackTheDatabaseAndItsPictures)
     EXPECT_EQ(readAll(images + QStringLiteral("cafe.jpg")), QByteArray("photo du café"));
     EXPECT_FALSE(QFile::exists(images + QStringLiteral("ajout.jpg")));
     EXPECT_EQ(readAll(images + QStringLiteral("notes.bmp")), QByteArray("bmp changé"));
-    EXPECT_EQ(host.upgrades, 1);
+    EXPECT_EQ(upgrades, 1);
     // The restored database has the history of the backup it came from, plus the restore.
     EXPECT_EQ(history(), QStringLiteral("Sauvagarde de la base de données,Restauration de la base de données"));
 
@@ -142,7 +132,7 @@ TEST_F(MaintenanceFixture, CompactionNeverLeavesTheDatabaseAwayFromItsName)
 {
     prompter.setConfirmations(Answer::No);
     EXPECT_FALSE(CompactCommand(ctx));
-    EXPECT_EQ(host.releases, 0);
+    EXPECT_EQ(disabled, 0);
     EXPECT_TRUE(history().isEmpty());
     prompter.setConfirmations(Answer::Yes);
 
@@ -163,7 +153,7 @@ TEST_F(MaintenanceFixture, CompactionNeverLeavesTheDatabaseAwayFromItsName)
     EXPECT_TRUE(prompter.lastText().contains(QStringLiteral("remise en place"))) << prompter.lastText().toStdString();
     EXPECT_FALSE(QFileInfo::exists(CompactionWorkPath(places)));
     EXPECT_EQ(titles(), QStringLiteral("Beurre,Café,Farine"));
-    EXPECT_EQ(host.reopens, host.releases);
+    EXPECT_EQ(enabled, disabled);
     // Every attempt keeps its history row.
     EXPECT_EQ(history(), QStringLiteral("Sauvagarde de la base de données,Compactage de la base de données,"
                                         "Compactage de la base de données"));
@@ -194,7 +184,7 @@ TEST_F(MaintenanceFixture, AnArchiveThatCannotBePlacedIsNeverReportedAsDone)
     EXPECT_TRUE(text.contains(QStringLiteral("temp.cab"))) << text.toStdString();
     EXPECT_EQ(readAll(old), QByteArray("ancienne"));
     EXPECT_EQ(backupFolder(), QStringList(QStringLiteral("old.bkp")));
-    EXPECT_TRUE(host.connection.isOpen());
+    EXPECT_TRUE(dm.ADOConnection1.isOpen());
     EXPECT_EQ(titles(), QStringLiteral("Beurre,Café,Farine"));
 }
 
@@ -232,10 +222,10 @@ TEST_F(MaintenanceFixture, ArchivesThatCannotBeRestoredLeaveTheDatabaseAndPictur
         EXPECT_EQ(QDir(images).entryList(QDir::Files).size(), 3) << c.file;
         EXPECT_EQ(backupFolder(), QStringList(QStringLiteral("good.bkp"))) << c.file;
         EXPECT_FALSE(QFile::exists(dirs.root() + QStringLiteral("evil.jpg")));
-        EXPECT_EQ(host.upgrades, 0);
+        EXPECT_EQ(upgrades, 0);
     }
     EXPECT_EQ(history(), rowsBefore);
-    EXPECT_EQ(host.reopens, host.releases);
+    EXPECT_EQ(enabled, disabled);
     for (const auto &asked : prompter.asked())
         EXPECT_FALSE(asked.text.startsWith(QStringLiteral("Sauvegarde restaurée")));
 }
