@@ -229,7 +229,8 @@ void BM_ExtractCabextract(benchmark::State &state)
 
 // The whole backup (history row, compaction in place, archive, placement) and the whole
 // restore (extraction, database check, safety copies, placement) of the same data.
-void BM_BackupDatabase(benchmark::State &state)
+template <typename Operation>
+void timeOperation(benchmark::State &state, const char *key, Operation operation)
 {
     Corpus &c = corpus();
     BenchHost host;
@@ -241,27 +242,22 @@ void BM_BackupDatabase(benchmark::State &state)
         resetPeak();
         QElapsedTimer t;
         t.start();
-        BackupDatabase(ctx, archive, QStringLiteral("Sauvagarde de la base de données"));
-        report(state, "backup", t.nsecsElapsed() / 1e9, peakKb());
+        operation(ctx, archive);
+        report(state, key, t.nsecsElapsed() / 1e9, peakKb());
     }
     state.counters["archive_MB"] = double(QFileInfo(archive).size()) / 1e6;
 }
 
+void BM_BackupDatabase(benchmark::State &state)
+{
+    timeOperation(state, "backup", [](MaintenanceContext &ctx, const QString &archive) {
+        BackupDatabase(ctx, archive, QStringLiteral("Sauvagarde de la base de données"));
+    });
+}
+
 void BM_RestoreDatabase(benchmark::State &state)
 {
-    Corpus &c = corpus();
-    BenchHost host;
-    host.db = DatabaseFilePath(c.places());
-    ScriptedPrompter prompter;
-    MaintenanceContext ctx{host, prompter, noProgress(), c.places()};
-    const QString archive = BackupDir(c.places()) + QStringLiteral("bench.bkp");
-    for (auto _ : state) {
-        resetPeak();
-        QElapsedTimer t;
-        t.start();
-        RestoreDatabase(ctx, archive);
-        report(state, "restore", t.nsecsElapsed() / 1e9, peakKb());
-    }
+    timeOperation(state, "restore", [](MaintenanceContext &ctx, const QString &archive) { RestoreDatabase(ctx, archive); });
 }
 
 BENCHMARK(BM_WriteOurs)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
