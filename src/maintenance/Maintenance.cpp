@@ -16,9 +16,9 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <unistd.h>
 #include <exception>
-#include <set>
+
+#include <unistd.h>
 
 namespace vivrelo {
 
@@ -43,7 +43,10 @@ bool moveReplacing(const QString &from, const QString &to)
 {
     if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
         return true;
-    return CopyFileReplacing(from, to) && QFile::remove(from);
+    if (!CopyFileReplacing(from, to))
+        return false;
+    QFile::remove(from);
+    return true;
 }
 
 // Gives the file a second name without copying it when the file system allows (a hard link),
@@ -55,8 +58,9 @@ bool linkOrCopy(const QString &from, const QString &to)
     return CopyFileNoReplace(from, to);
 }
 
-// Runs `work` with the database released, and reopens it whatever happens. The first error
-// wins: a failure of the work is not hidden by a failure to reopen.
+// Runs `work` with the database released, and reopens it whatever happens; `afterReopen` runs
+// once the database is open again, also after a failed work. The first error wins: a failure of
+// the work is not hidden by a later one.
 template <typename Work, typename AfterReopen>
 void withDatabaseReleased(MaintenanceHost &host, Work work, AfterReopen afterReopen)
 {
@@ -69,7 +73,7 @@ void withDatabaseReleased(MaintenanceHost &host, Work work, AfterReopen afterReo
     }
     try {
         host.reopenDatabase();
-        afterReopen(!failure);
+        afterReopen();
     } catch (...) {
         if (!failure)
             failure = std::current_exception();
@@ -89,6 +93,24 @@ struct WorkFile {
             QFile::remove(path);
     }
 };
+
+// Hourglass on, then the history row: it is written before the operation starts and stays
+// whatever the outcome.
+void startWithHistoryRow(MaintenanceContext &ctx, const QString &description, const QString &path)
+{
+    ctx.host.setBusy(true);
+    try {
+        ctx.host.addHistoryRow(description, path);
+    } catch (...) {
+        ctx.host.setBusy(false);
+        throw;
+    }
+}
+
+QString workArchivePath(const MaintenancePlaces &places)
+{
+    return BackupDir(places) + QStringLiteral("temp.cab");
+}
 
 void showWait(ProgressSink &progress, const QString &task, bool bar)
 {
@@ -199,18 +221,12 @@ void BackupDatabase(MaintenanceContext &ctx, const QString &archivePath, const Q
 {
     const MaintenancePlaces &p = ctx.places;
     const QString backupDir = BackupDir(p);
-    const QString workArchive = backupDir + QStringLiteral("temp.cab");
+    const QString workArchive = workArchivePath(p);
     if (samePath(archivePath, workArchive))
         fail(QStringLiteral("Le nom %1 est réservé au fichier de travail de la sauvegarde ; "
                             "choisissez un autre nom.").arg(quoted(archivePath)));
 
-    ctx.host.setBusy(true);
-    try {
-        ctx.host.addHistoryRow(description, archivePath);
-    } catch (...) {
-        ctx.host.setBusy(false);
-        throw;
-    }
+    startWithHistoryRow(ctx, description, archivePath);
     showWait(ctx.progress, QStringLiteral("Sauvegarde de la base"), true);
     const WorkFile work{workArchive};
 
@@ -235,14 +251,14 @@ void BackupDatabase(MaintenanceContext &ctx, const QString &archivePath, const Q
         if (!moveReplacing(workArchive, archivePath))
             fail(QStringLiteral("L'archive n'a pas pu être enregistrée sous %1 (droits ou place insuffisants ?).\r"
                                 "Une archive de ce nom qui existait déjà est restée intacte.").arg(quoted(archivePath)));
-    }, [](bool) {});
+    }, [] {});
 }
 
 RestoreOutcome RestoreDatabase(MaintenanceContext &ctx, const QString &archivePath)
 {
     const MaintenancePlaces &p = ctx.places;
     const QString backupDir = BackupDir(p);
-    const QString workArchive = backupDir + QStringLiteral("temp.cab");
+    const QString workArchive = workArchivePath(p);
     const bool chosenIsWork = samePath(archivePath, workArchive);
     RestoreOutcome outcome;
     bool databasePlaced = false;
@@ -351,7 +367,7 @@ RestoreOutcome RestoreDatabase(MaintenanceContext &ctx, const QString &archivePa
             if (FileExists(from) && !QFileInfo::exists(to))
                 QFile::rename(from, to);
         }
-    }, [&](bool) {
+    }, [&] {
         if (databasePlaced)
             ctx.host.upgradeRestoredDatabase();
     });
@@ -400,15 +416,9 @@ bool CompactCommand(MaintenanceContext &ctx)
     if (!ctx.prompter.confirm(QStringLiteral("Confirmez-vous le compactage de la base de données ?")))
         return false;
     return reporting(ctx.prompter, [&] {
-        ctx.host.setBusy(true);
-        try {
-            ctx.host.addHistoryRow(QStringLiteral("Compactage de la base de données"), ctx.places.configuredDatabaseFile);
-        } catch (...) {
-            ctx.host.setBusy(false);
-            throw;
-        }
+        startWithHistoryRow(ctx, QStringLiteral("Compactage de la base de données"), ctx.places.configuredDatabaseFile);
         showWait(ctx.progress, QStringLiteral("Compactage de la base"), false);
-        withDatabaseReleased(ctx.host, [&] { CompactDatabaseInPlace(ctx.places); }, [](bool) {});
+        withDatabaseReleased(ctx.host, [&] { CompactDatabaseInPlace(ctx.places); }, [] {});
         ctx.prompter.inform(QStringLiteral("Compactage effectué."));
     });
 }
