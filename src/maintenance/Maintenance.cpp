@@ -123,6 +123,18 @@ void showWait(ProgressSink &progress, const QString &task, bool bar)
     progress.pump();
 }
 
+// A rollback journal left beside the database by an interrupted write belongs to that file: it
+// must be applied to it (by opening the database) before the file is moved or replaced, or it
+// would be applied to whatever file takes the name.
+void refusePendingJournal(const QString &db)
+{
+    const QString journal = db + QStringLiteral("-journal");
+    if (FileSizeOf(journal) > 0)
+        fail(QStringLiteral("La base de données a une transaction inachevée (fichier %1) : quittez puis relancez "
+                            "le programme pour qu'elle soit annulée, puis recommencez.\rLa base n'a pas été touchée.")
+                 .arg(quoted(journal)));
+}
+
 // Opens the file as a database and checks that it holds the tables of ours and is sound.
 void checkRestoredDatabase(const QString &path)
 {
@@ -198,6 +210,7 @@ void CompactDatabaseInPlace(const MaintenancePlaces &places)
     const QString work = CompactionWorkPath(places);
     if (!FileExists(db))
         fail(QStringLiteral("La base de données %1 est introuvable.").arg(quoted(db)));
+    refusePendingJournal(db);
     // A work file left by an interrupted run may be the only whole copy of the database.
     if (QFileInfo::exists(work))
         fail(QStringLiteral("Le fichier de travail %1 existe déjà : il reste sans doute d'une opération "
@@ -316,6 +329,7 @@ RestoreOutcome RestoreDatabase(MaintenanceContext &ctx, const QString &archivePa
 
         // Keep what is about to be replaced, before replacing anything.
         const QString db = DatabaseFilePath(p);
+        refusePendingJournal(db);
         const QString images = p.databaseDir + QStringLiteral("Images/");
         const QStringList current = ListFiles(images, QStringLiteral("*.jpg"));
         if (FileExists(db) || !current.isEmpty()) {

@@ -42,7 +42,9 @@ struct MaintenanceFixture : ::testing::Test {
     RecordingProgress progress;
     TDataModule1 dm;
     int disabled = 0, enabled = 0, upgrades = 0;
-    DataModuleHost host{dm, {[this](bool on) { ++(on ? enabled : disabled); }, {}, {}, [this] { ++upgrades; }}};
+    std::function<void()> whileReleased = [] {};
+    DataModuleHost host{dm, {[this](bool on) { ++(on ? enabled : disabled), on ? void() : whileReleased(); }, {}, {},
+                             [this] { ++upgrades; }}};
     QString dataDir = dirs.root() + QStringLiteral("data/");
     MaintenancePlaces places = MaintenancePlacesOf(ReadConnectionConfig(dataDir, dataDir), dataDir);
     MaintenanceContext ctx{host, prompter, progress, places};
@@ -147,6 +149,15 @@ TEST_F(MaintenanceFixture, CompactionNeverLeavesTheDatabaseAwayFromItsName)
     EXPECT_EQ(titles(), QStringLiteral("Beurre,Café,Farine"));
     QFile::remove(work);
 
+    // So does the journal of an interrupted write, which belongs to the file under that name.
+    const QString journal = db + QStringLiteral("-journal");
+    whileReleased = [&] { dirs.writeFile(journal, "journal"); };
+    EXPECT_FALSE(CompactCommand(ctx));
+    whileReleased = [] {};
+    EXPECT_TRUE(prompter.lastText().contains(QStringLiteral("transaction inachevée"))) << prompter.lastText().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(CompactionWorkPath(places)));
+    QFile::remove(journal);
+
     // The compacted copy cannot be written: the database goes back under its own name.
     QDir().mkpath(db + QStringLiteral(".compactage"));
     EXPECT_FALSE(CompactCommand(ctx));
@@ -156,7 +167,7 @@ TEST_F(MaintenanceFixture, CompactionNeverLeavesTheDatabaseAwayFromItsName)
     EXPECT_EQ(enabled, disabled);
     // Every attempt keeps its history row.
     EXPECT_EQ(history(), QStringLiteral("Sauvagarde de la base de données,Compactage de la base de données,"
-                                        "Compactage de la base de données"));
+                                        "Compactage de la base de données,Compactage de la base de données"));
     QDir().rmdir(db + QStringLiteral(".compactage"));
     ASSERT_TRUE(CompactCommand(ctx));
     EXPECT_EQ(prompter.lastText(), QStringLiteral("Compactage effectué."));
