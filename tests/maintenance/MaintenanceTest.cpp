@@ -171,6 +171,14 @@ TEST_F(MaintenanceFixture, CompactionNeverLeavesTheDatabaseAwayFromItsName)
     QDir().rmdir(db + QStringLiteral(".compactage"));
     ASSERT_TRUE(CompactCommand(ctx));
     EXPECT_EQ(prompter.lastText(), QStringLiteral("Compactage effectué."));
+
+    // A database that cannot be reopened still gives the window back, and the first error is told.
+    const QString away = dirs.root() + QStringLiteral("away.mdb");
+    whileReleased = [&] { QFile::rename(db, away); };
+    EXPECT_FALSE(CompactCommand(ctx));
+    EXPECT_TRUE(prompter.lastText().contains(QStringLiteral("introuvable"))) << prompter.lastText().toStdString();
+    EXPECT_EQ(enabled, disabled);
+    EXPECT_FALSE(dm.ADOConnection1.isOpen());
 }
 
 TEST_F(MaintenanceFixture, AnArchiveThatCannotBePlacedIsNeverReportedAsDone)
