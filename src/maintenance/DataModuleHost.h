@@ -1,0 +1,42 @@
+#pragma once
+
+#include "maintenance/Maintenance.h"
+
+#include <functional>
+
+namespace vivrelo {
+
+class TDataModule1;
+struct ConnectionConfig;
+
+// The places of the maintenance operations for a connection configuration.
+MaintenancePlaces MaintenancePlacesOf(const ConnectionConfig &config, const QString &dataDir);
+
+// The maintenance host over the program's data module: the connection and the catalogue of
+// TDataModule1, the history dataset Backup, and what the main window adds through callbacks
+// (each optional).
+class DataModuleHost : public MaintenanceHost
+{
+public:
+    struct Window {
+        std::function<void(bool)> setEnabled;  // the main window
+        std::function<void()> rebuildListView;
+        std::function<void(bool)> setBusy;     // hourglass cursor
+        std::function<void()> upgradeRestoredDatabase;
+    };
+    explicit DataModuleHost(TDataModule1 &dataModule, Window window = {});
+
+    void releaseDatabase() override;
+    // Reopens the connection and the catalogue; the window is enabled again even when they
+    // cannot be opened, and the open error is thrown after that.
+    void reopenDatabase() override;
+    void addHistoryRow(const QString &description, const QString &path) override;
+    void upgradeRestoredDatabase() override;
+    void setBusy(bool busy) override;
+
+private:
+    TDataModule1 &m_dm;
+    Window m_window;
+};
+
+} // namespace vivrelo

@@ -1,0 +1,440 @@
+#include "maintenance/Maintenance.h"
+
+#include "app/AppValues.h"
+#include "app/Error.h"
+#include "app/Paths.h"
+#include "app/Progress.h"
+#include "app/Prompter.h"
+#include "db/Connection.h"
+#include "db/DataSetRoutines.h"
+#include "maintenance/Cabinet.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <exception>
+
+#include <unistd.h>
+
+namespace vivrelo {
+
+namespace {
+
+const QString DatabaseName = QStringLiteral("VIVRELO.MDB");
+const QString WaitMessage = QStringLiteral("Quelques instants, SVP ...");
+
+QString quoted(const QString &path)
+{
+    return QStringLiteral("« %1 »").arg(QDir::toNativeSeparators(path));
+}
+
+bool samePath(const QString &a, const QString &b)
+{
+    return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
+}
+
+// Moves a file onto `to`, replacing it in one step; across file systems through a copy
+// written beside the target.
+bool moveReplacing(const QString &from, const QString &to)
+{
+    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return true;
+    if (!CopyFileReplacing(from, to))
+        return false;
+    QFile::remove(from);
+    return true;
+}
+
+// Gives the file a second name without copying it when the file system allows (a hard link),
+// else copies it there; never replaces an existing target.
+bool linkOrCopy(const QString &from, const QString &to)
+{
+    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return true;
+    return CopyFileNoReplace(from, to);
+}
+
+// Runs `work` with the database released, and reopens it whatever happens; `afterReopen` runs
+// once the database is open again, also after a failed work. The first error wins: a failure of
+// the work is not hidden by a later one.
+template <typename Work, typename AfterReopen>
+void withDatabaseReleased(MaintenanceHost &host, Work work, AfterReopen afterReopen)
+{
+    std::exception_ptr failure;
+    try {
+        host.releaseDatabase();
+        work();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    try {
+        host.reopenDatabase();
+        afterReopen();
+    } catch (...) {
+        if (!failure)
+            failure = std::current_exception();
+    }
+    host.setBusy(false);
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+// Removes a work file when the operation ends, whichever way it ends.
+struct WorkFile {
+    QString path;
+    bool owned = true;
+    ~WorkFile()
+    {
+        if (owned)
+            QFile::remove(path);
+    }
+};
+
+// Hourglass on, then the history row: it is written before the operation starts and stays
+// whatever the outcome.
+void startWithHistoryRow(MaintenanceContext &ctx, const QString &description, const QString &path)
+{
+    ctx.host.setBusy(true);
+    try {
+        ctx.host.addHistoryRow(description, path);
+    } catch (...) {
+        ctx.host.setBusy(false);
+        throw;
+    }
+}
+
+QString workArchivePath(const MaintenancePlaces &places)
+{
+    return BackupDir(places) + QStringLiteral("temp.cab");
+}
+
+void showWait(ProgressSink &progress, const QString &task, bool bar)
+{
+    progress.setTask(task);
+    progress.setMessage(WaitMessage);
+    progress.setMaximum(1);
+    progress.setPosition(0);
+    progress.showBar(bar);
+    progress.show();
+    progress.pump();
+}
+
+// A rollback journal left beside the database by an interrupted write belongs to that file: it
+// must be applied to it (by opening the database) before the file is moved or replaced, or it
+// would be applied to whatever file takes the name.
+void refusePendingJournal(const QString &db)
+{
+    const QString journal = db + QStringLiteral("-journal");
+    if (FileSizeOf(journal) > 0)
+        fail(QStringLiteral("La base de données a une transaction inachevée (fichier %1) : quittez puis relancez "
+                            "le programme pour qu'elle soit annulée, puis recommencez.\rLa base n'a pas été touchée.")
+                 .arg(quoted(journal)));
+}
+
+// Opens the file as a database and checks that it holds the tables of ours and is sound.
+void checkRestoredDatabase(const QString &path)
+{
+    const auto refuse = [](const QString &why) {
+        fail(QStringLiteral("La base de données de l'archive n'est pas utilisable : %1\r"
+                            "Rien n'a été restauré.").arg(why));
+    };
+    Connection db;
+    try {
+        db.open(path);
+    } catch (const Error &e) {
+        refuse(e.message());
+    }
+    {
+        QStringList tables = db.tableNames();
+        for (QString &t : tables)
+            t = t.toUpper();
+        for (const char *needed : {"ITEMS", "BACKUP"})
+            if (!tables.contains(QLatin1String(needed)))
+                refuse(QStringLiteral("ce n'est pas une base de données de ce programme (table %1 absente).")
+                           .arg(QLatin1String(needed)));
+        const QString check = db.scalar(QStringLiteral("PRAGMA quick_check")).toString();
+        if (check != QLatin1String("ok"))
+            refuse(QStringLiteral("elle est endommagée (%1).").arg(check));
+    }
+    db.close();
+}
+
+// A new folder of Backup/ that keeps what a restore replaces.
+QString makeSafetyDir(const QString &backupDir)
+{
+    const QString stem = backupDir + QStringLiteral("AVANT_RESTAURATION_") +
+                         CurrentDateTime().toString(QStringLiteral("yyyy_MM_dd_hh_mm_ss"));
+    QString dir = stem;
+    for (int n = 2; QFileInfo::exists(dir); ++n)
+        dir = stem + QLatin1Char('_') + QString::number(n);
+    if (!QDir().mkpath(dir))
+        fail(QStringLiteral("Le dossier %1 ne peut pas être créé : rien n'a été restauré.").arg(quoted(dir)));
+    return dir + QLatin1Char('/');
+}
+
+bool isPicture(const QString &name)
+{
+    return name.endsWith(QStringLiteral(".jpg"), Qt::CaseInsensitive);
+}
+
+} // namespace
+
+QString DatabaseFilePath(const MaintenancePlaces &places)
+{
+    return places.databaseDir + QStringLiteral("Access/") + DatabaseName;
+}
+
+QString CompactionWorkPath(const MaintenancePlaces &places)
+{
+    return places.databaseDir + QStringLiteral("Access/VIVRELO~.MDB");
+}
+
+QString BackupDir(const MaintenancePlaces &places)
+{
+    return places.dataDir + QStringLiteral("Backup/");
+}
+
+QString DefaultBackupPath(const MaintenancePlaces &places, const QDate &day)
+{
+    return BackupDir(places) + QStringLiteral("VIVRELO_ACCESS_BACKUP_") +
+           ShortDate(day).replace(QLatin1Char('/'), QLatin1Char('_')) + QStringLiteral(".bkp");
+}
+
+void CompactDatabaseInPlace(const MaintenancePlaces &places)
+{
+    const QString db = DatabaseFilePath(places);
+    const QString work = CompactionWorkPath(places);
+    if (!FileExists(db))
+        fail(QStringLiteral("La base de données %1 est introuvable.").arg(quoted(db)));
+    refusePendingJournal(db);
+    // A work file left by an interrupted run may be the only whole copy of the database.
+    if (QFileInfo::exists(work))
+        fail(QStringLiteral("Le fichier de travail %1 existe déjà : il reste sans doute d'une opération "
+                            "interrompue et peut contenir la base de données.\rLa base n'a pas été touchée. "
+                            "Déplacez ou renommez ce fichier, puis recommencez.").arg(quoted(work)));
+    if (!QFile::rename(db, work))
+        fail(QStringLiteral("La base de données %1 ne peut pas être renommée pour le compactage ; "
+                            "elle n'a pas été touchée.").arg(quoted(db)));
+    try {
+        CompactDatabaseFile(work, db);
+    } catch (const Error &e) {
+        const bool restored = !QFileInfo::exists(db) && QFile::rename(work, db);
+        fail(QStringLiteral("Le compactage de la base de données a échoué : %1\r%2").arg(e.message(),
+            restored ? QStringLiteral("La base de données a été remise en place sans changement.")
+                     : QStringLiteral("La base de données d'origine est gardée sous le nom %1.").arg(quoted(work))));
+    }
+    QFile::remove(work);
+}
+
+void BackupDatabase(MaintenanceContext &ctx, const QString &archivePath, const QString &description)
+{
+    const MaintenancePlaces &p = ctx.places;
+    const QString backupDir = BackupDir(p);
+    const QString workArchive = workArchivePath(p);
+    if (samePath(archivePath, workArchive))
+        fail(QStringLiteral("Le nom %1 est réservé au fichier de travail de la sauvegarde ; "
+                            "choisissez un autre nom.").arg(quoted(archivePath)));
+
+    startWithHistoryRow(ctx, description, archivePath);
+    showWait(ctx.progress, QStringLiteral("Sauvegarde de la base"), true);
+    const WorkFile work{workArchive};
+
+    withDatabaseReleased(ctx.host, [&] {
+        CompactDatabaseInPlace(p);
+
+        if (!CreateDirectoryLevel(backupDir))
+            fail(QStringLiteral("Le dossier de sauvegarde %1 ne peut pas être créé.").arg(quoted(backupDir)));
+        QFile::remove(workArchive);
+        std::vector<CabinetSource> entries{{DatabaseName, DatabaseFilePath(p)}};
+        const QString images = p.databaseDir + QStringLiteral("Images/");
+        for (const QString &name : ListFiles(images, QStringLiteral("*")))
+            // The archive's database entry must stay the only one of its name.
+            if (name.compare(DatabaseName, Qt::CaseInsensitive) != 0)
+                entries.push_back({name, images + name});
+        WriteCabinet(workArchive, entries, ctx.progress);
+        if (ReadCabinet(workArchive).size() != entries.size())
+            fail(QStringLiteral("L'archive %1 écrite est incomplète.").arg(quoted(workArchive)));
+
+        // The archive takes its name in one step: an older archive of that name stays whole
+        // until then.
+        if (!moveReplacing(workArchive, archivePath))
+            fail(QStringLiteral("L'archive n'a pas pu être enregistrée sous %1 (droits ou place insuffisants ?).\r"
+                                "Une archive de ce nom qui existait déjà est restée intacte.").arg(quoted(archivePath)));
+    }, [] {});
+}
+
+RestoreOutcome RestoreDatabase(MaintenanceContext &ctx, const QString &archivePath)
+{
+    const MaintenancePlaces &p = ctx.places;
+    const QString backupDir = BackupDir(p);
+    const QString workArchive = workArchivePath(p);
+    const bool chosenIsWork = samePath(archivePath, workArchive);
+    RestoreOutcome outcome;
+    bool databasePlaced = false;
+
+    ctx.host.setBusy(true);
+    showWait(ctx.progress, QStringLiteral("Préparation de la restauration"), true);
+    const WorkFile work{workArchive, !chosenIsWork};
+
+    withDatabaseReleased(ctx.host, [&] {
+        if (!FileExists(archivePath))
+            fail(QStringLiteral("Le fichier %1 est introuvable : rien n'a été restauré.").arg(quoted(archivePath)));
+        if (!CreateDirectoryLevel(backupDir))
+            fail(QStringLiteral("Le dossier %1 ne peut pas être créé : rien n'a été restauré.").arg(quoted(backupDir)));
+        if (!chosenIsWork)
+            QFile::remove(workArchive);
+        if (!chosenIsWork && !linkOrCopy(archivePath, workArchive))
+            fail(QStringLiteral("L'archive %1 ne peut pas être copiée dans %2 : rien n'a été restauré.")
+                     .arg(quoted(archivePath), quoted(backupDir)));
+        QDir::setCurrent(backupDir);
+
+        // Entries land in a folder of their own first, so that none of them can replace a file
+        // of the Backup folder (older archives, safety copies).
+        QTemporaryDir staging(backupDir + QStringLiteral("~restauration-XXXXXX"));
+        if (!staging.isValid())
+            fail(QStringLiteral("Le dossier %1 n'accepte pas de fichiers : rien n'a été restauré.").arg(quoted(backupDir)));
+        const QString stage = staging.path() + QLatin1Char('/');
+        ExtractionResult extracted;
+        try {
+            extracted = ExtractCabinet(workArchive, stage, [&](int index, int count, const QString &) {
+                ctx.progress.setTask(QStringLiteral("Décompression des fichiers ..."));
+                ctx.progress.setMaximum(count);
+                ctx.progress.setPosition(index + 1);
+                ctx.progress.pump();
+            });
+        } catch (const Error &e) {
+            fail(e.message() + QStringLiteral("\rRien n'a été restauré."));
+        }
+        ctx.progress.setTask(QStringLiteral("Restauration de la base"));
+        ctx.progress.pump();
+
+        QString database;
+        QStringList pictures;
+        for (const ExtractedEntry &e : extracted.extracted) {
+            if (e.fileName.compare(DatabaseName, Qt::CaseInsensitive) == 0)
+                database = stage + e.fileName;
+            else if (isPicture(e.fileName) && !pictures.contains(e.fileName))
+                pictures << e.fileName;
+        }
+        if (extracted.extracted.empty())
+            fail(QStringLiteral("L'archive %1 ne contient aucun fichier : rien n'a été restauré.").arg(quoted(archivePath)));
+        if (database.isEmpty())
+            fail(QStringLiteral("L'archive %1 ne contient pas de base de données (%2) : rien n'a été restauré.")
+                     .arg(quoted(archivePath), DatabaseName));
+        checkRestoredDatabase(database);
+
+        // Keep what is about to be replaced, before replacing anything.
+        const QString db = DatabaseFilePath(p);
+        refusePendingJournal(db);
+        const QString images = p.databaseDir + QStringLiteral("Images/");
+        const QStringList current = ListFiles(images, QStringLiteral("*.jpg"));
+        if (FileExists(db) || !current.isEmpty()) {
+            outcome.safetyDir = makeSafetyDir(backupDir);
+            const auto giveUp = [&](const QString &what) {
+                QDir(outcome.safetyDir).removeRecursively(); // second names only: the originals stay
+                fail(QStringLiteral("%1 ne peut pas être copiée dans %2 : rien n'a été restauré.")
+                         .arg(what, quoted(outcome.safetyDir)));
+            };
+            if (FileExists(db) && !linkOrCopy(db, outcome.safetyDir + DatabaseName))
+                giveUp(QStringLiteral("La base actuelle"));
+            for (const QString &name : current)
+                if (!linkOrCopy(images + name, outcome.safetyDir + name))
+                    giveUp(QStringLiteral("L'image %1").arg(quoted(name)));
+        }
+
+        if (!CreateDirectoryLevel(p.databaseDir + QStringLiteral("Access/")) || !moveReplacing(database, db)) {
+            if (!outcome.safetyDir.isEmpty())
+                QDir(outcome.safetyDir).removeRecursively();
+            fail(QStringLiteral("La base de données %1 ne peut pas être remplacée ; elle est restée telle quelle.")
+                     .arg(quoted(db)));
+        }
+        databasePlaced = true;
+
+        // Pictures, once the database is in place.
+        const QString kept = outcome.safetyDir.isEmpty()
+            ? QString() : QStringLiteral("\rLes fichiers remplacés sont gardés dans %1.").arg(quoted(outcome.safetyDir));
+        if (!CreateDirectoryLevel(images))
+            fail(QStringLiteral("La base a été restaurée, mais le dossier des images %1 ne peut pas être créé.%2")
+                     .arg(quoted(images), kept));
+        QStringList failed;
+        for (const QString &name : pictures) {
+            if (moveReplacing(stage + name, images + name))
+                ++outcome.pictures;
+            else
+                failed << name;
+        }
+        for (const QString &name : current)
+            if (!pictures.contains(name))
+                QFile::remove(images + name);
+        if (!failed.isEmpty())
+            fail(QStringLiteral("La base a été restaurée, mais ces images n'ont pas pu être remises en place : %1.%2")
+                     .arg(failed.join(QStringLiteral(", ")), kept));
+
+        // Other entries stay in the Backup folder, never in place of a file already there.
+        for (const ExtractedEntry &e : extracted.extracted) {
+            const QString from = stage + e.fileName;
+            const QString to = backupDir + e.fileName;
+            if (FileExists(from) && !QFileInfo::exists(to))
+                QFile::rename(from, to);
+        }
+    }, [&] {
+        if (databasePlaced)
+            ctx.host.upgradeRestoredDatabase();
+    });
+    ctx.host.addHistoryRow(QStringLiteral("Restauration de la base de données"), archivePath);
+    return outcome;
+}
+
+namespace {
+
+template <typename F>
+bool reporting(Prompter &prompter, F f)
+{
+    try {
+        f();
+        return true;
+    } catch (const Error &e) {
+        prompter.error(e.message());
+    }
+    return false;
+}
+
+} // namespace
+
+bool BackupCommand(MaintenanceContext &ctx, const QString &archivePath)
+{
+    return reporting(ctx.prompter, [&] {
+        BackupDatabase(ctx, archivePath, QStringLiteral("Sauvagarde de la base de données"));
+        ctx.prompter.inform(QStringLiteral("Sauvegarde effectuée."));
+    });
+}
+
+bool RestoreCommand(MaintenanceContext &ctx, const QString &archivePath)
+{
+    return reporting(ctx.prompter, [&] {
+        const RestoreOutcome outcome = RestoreDatabase(ctx, archivePath);
+        QString text = QStringLiteral("Sauvegarde restaurée.");
+        if (!outcome.safetyDir.isEmpty())
+            text += QStringLiteral("\rLa base de données et les images remplacées sont gardées dans le dossier %1.")
+                        .arg(quoted(outcome.safetyDir));
+        ctx.prompter.inform(text);
+    });
+}
+
+bool CompactCommand(MaintenanceContext &ctx)
+{
+    if (!ctx.prompter.confirm(QStringLiteral("Confirmez-vous le compactage de la base de données ?")))
+        return false;
+    return reporting(ctx.prompter, [&] {
+        startWithHistoryRow(ctx, QStringLiteral("Compactage de la base de données"), ctx.places.configuredDatabaseFile);
+        showWait(ctx.progress, QStringLiteral("Compactage de la base"), false);
+        withDatabaseReleased(ctx.host, [&] { CompactDatabaseInPlace(ctx.places); }, [] {});
+        ctx.prompter.inform(QStringLiteral("Compactage effectué."));
+    });
+}
+
+} // namespace vivrelo

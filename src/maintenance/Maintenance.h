@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+namespace vivrelo {
+
+class Prompter;
+class ProgressSink;
+
+// What the face does around a maintenance operation. The operations call releaseDatabase()
+// before they touch the database file and reopenDatabase() afterwards, also after a failure.
+class MaintenanceHost
+{
+public:
+    virtual ~MaintenanceHost() = default;
+    // Disable the main window, hold the catalogue's notifications, close the shared connection.
+    virtual void releaseDatabase() = 0;
+    // Open the connection and the catalogue again, enable the window and rebuild the list view.
+    // It must leave the window usable even when the connection cannot be opened (it may then
+    // throw the open error).
+    virtual void reopenDatabase() = 0;
+    // Appends a row to the maintenance history (connection open).
+    virtual void addHistoryRow(const QString &description, const QString &path) = 0;
+    // Brings a restored database to the product's schema version (connection open).
+    virtual void upgradeRestoredDatabase() {}
+    // Hourglass cursor on and off.
+    virtual void setBusy(bool) {}
+};
+
+// Where the operations work: directories are native and end with "/".
+struct MaintenancePlaces {
+    QString dataDir;       // holds Backup/
+    QString databaseDir;   // holds Access/VIVRELO.MDB and Images/
+    QString configuredDatabaseFile; // the database of the connection configuration, for history rows
+};
+
+struct MaintenanceContext {
+    MaintenanceHost &host;
+    Prompter &prompter;
+    ProgressSink &progress;
+    MaintenancePlaces places;
+};
+
+// File names shared by the three operations.
+QString DatabaseFilePath(const MaintenancePlaces &places);   // databaseDir + "Access/VIVRELO.MDB"
+QString CompactionWorkPath(const MaintenancePlaces &places); // databaseDir + "Access/VIVRELO~.MDB"
+QString BackupDir(const MaintenancePlaces &places);          // dataDir + "Backup/"
+// The name proposed for a backup made on `day`: Backup/VIVRELO_ACCESS_BACKUP_dd_mm_yyyy.bkp.
+QString DefaultBackupPath(const MaintenancePlaces &places, const QDate &day);
+
+// Compacts the database in place (database released by the caller): moved to the work name,
+// compacted back into its own name, the work file removed. Stops before anything touches the
+// database when the work name is taken; a failed compaction puts the database back.
+void CompactDatabaseInPlace(const MaintenancePlaces &places);
+
+// Writes the history row, compacts the database and writes the archive (the database, then
+// every picture) to Backup/temp.cab, which takes the archive's name only once complete; an
+// older archive of that name is replaced in one step. Throws Error when the archive is not
+// complete at `archivePath`.
+void BackupDatabase(MaintenanceContext &ctx, const QString &archivePath, const QString &description);
+
+struct RestoreOutcome {
+    QString safetyDir; // where the replaced database and pictures were kept; empty when none
+    int pictures = 0;  // pictures taken from the archive
+};
+
+// Replaces the database and its "*.jpg" pictures by the contents of an archive. The archive's
+// database must open as one of ours before anything is replaced; the replaced database and
+// pictures are kept in a folder of Backup/. Writes the history row when done. Throws Error,
+// with nothing replaced, for an archive that is not one, is damaged, or holds no database.
+RestoreOutcome RestoreDatabase(MaintenanceContext &ctx, const QString &archivePath);
+
+// The three menu commands: they ask what they must, run the operation and tell the outcome
+// ("Sauvegarde effectuée.", "Sauvegarde restaurée.", "Compactage effectué.") or show the error.
+// True when the operation ran to its end.
+bool BackupCommand(MaintenanceContext &ctx, const QString &archivePath);
+bool RestoreCommand(MaintenanceContext &ctx, const QString &archivePath);
+bool CompactCommand(MaintenanceContext &ctx);
+
+} // namespace vivrelo
