@@ -42,7 +42,17 @@ bool RunPrintJob(QPrinter &printer, const PreparedReport &report, const QString 
 {
     printer.setDocName(report.title);
     PrinterSurface surface(printer);
-    return PrintReportRange(report, surface, range, copies);
+    // The pages are laid out from the sheet's corner; the printer draws from the corner of
+    // its printable area.
+    const QPointF corner = printer.pageLayout().paintRect(QPageLayout::Millimeter).topLeft() * 10;
+    const QPoint offset(qRound(corner.x()), qRound(corner.y()));
+    if (offset.isNull())
+        return PrintReportRange(report, surface, range, copies);
+    PreparedReport shifted = report;
+    for (PreparedPage &page : shifted.pages)
+        for (PreparedItem &item : page.items)
+            item.box.translate(-offset);
+    return PrintReportRange(shifted, surface, range, copies);
 }
 
 } // namespace
