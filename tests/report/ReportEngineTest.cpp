@@ -3,6 +3,8 @@
 #include "app/Error.h"
 #include "printing/RecordingSurface.h"
 
+#include <QBuffer>
+
 #include <gtest/gtest.h>
 
 namespace vivrelo {
@@ -237,6 +239,32 @@ TEST(ReportEngine, DrawingPlacesTextsInTheirBoxes)
     RecordingSurface copies;
     ASSERT_TRUE(RenderReport(r, copies, 1, -1, 2));
     EXPECT_EQ(copies.pageCount(), 4);
+}
+
+TEST(ReportEngine, PicturesComeFromTheirBlobFieldFittedInTheirBox)
+{
+    QImage wide(200, 100, QImage::Format_RGB32);
+    wide.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(wide.save(&buffer, "PNG"));
+
+    const ReportLayout layout = ParseReportLayout(QStringLiteral(
+        "band: master-data\n  height: 30\n  picture:\n    box: 10 0 40 40\n    field: Img1\n"));
+    MemoryRowSource rows({QStringLiteral("Img1")}, {{png}, {QVariant()}, {QByteArray("pas une image")}});
+    const PreparedReport r = PrepareReport(layout, &rows, {});
+    ASSERT_EQ(r.pages[0].items.size(), 1u); // rows without a readable picture draw nothing
+    RecordingSurface surface;
+    DrawPreparedPage(r.pages[0], surface);
+    ASSERT_EQ(surface.images().size(), 1u);
+    EXPECT_EQ(surface.images()[0].target, QRect(200, 200, 400, 200)); // 2:1, centred in 40 x 40 mm
+
+    // A picture outside the rows has nothing to come from.
+    EXPECT_THROW(PrepareReport(ParseReportLayout(QStringLiteral("band: title\n  height: 5\n  picture:\n"
+                                                                "    box: 0 0 5 5\n    field: Img1\n")),
+                               &rows, {}),
+                 Error);
 }
 
 } // namespace
