@@ -19,6 +19,7 @@ ReportPreview::ReportPreview(QWidget *parent) : QScrollArea(parent), m_sheet(new
     m_sheet->setFrameShape(QFrame::NoFrame);
     setWidget(m_sheet);
     setWidgetResizable(false);
+    setZoom(PreviewZoom::PageWidth);
 }
 
 void ReportPreview::setReport(const PreparedReport *report)
@@ -42,6 +43,12 @@ void ReportPreview::showPage(int n)
 void ReportPreview::setZoom(PreviewZoom zoom)
 {
     m_zoom = zoom;
+    // The scroll bars each mode needs are set first, so the view's size is final when the
+    // scale is taken from it: none for the whole page, the vertical one for the page width.
+    const bool fits = zoom == PreviewZoom::OnePage;
+    setVerticalScrollBarPolicy(fits ? Qt::ScrollBarAlwaysOff
+                                    : zoom == PreviewZoom::PageWidth ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
+    setHorizontalScrollBarPolicy(zoom == PreviewZoom::Full ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
     redraw();
 }
 
@@ -53,11 +60,8 @@ double ReportPreview::scale() const
     switch (m_zoom) {
     case PreviewZoom::Full:
         return full;
-    case PreviewZoom::PageWidth: {
-        // Leave room for the vertical scroll bar the tall picture will need.
-        const int width = view.width() - (verticalScrollBar()->isVisible() ? 0 : verticalScrollBar()->sizeHint().width());
-        return std::max(0.01, double(width) / page.width());
-    }
+    case PreviewZoom::PageWidth:
+        return std::max(0.01, double(view.width()) / page.width());
     case PreviewZoom::OnePage:
         return std::max(0.01, std::min(double(view.width()) / page.width(), double(view.height()) / page.height()));
     }
