@@ -2,15 +2,26 @@
 
 #include "app/Error.h"
 
+#include <QDataStream>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QtEndian>
 
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <memory>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <glib.h>
 extern "C" {
@@ -317,26 +328,11 @@ QDateTime JetDateToDateTime(double days)
     return QDateTime(date, QTime(0, 0).addSecs(int(seconds)), Qt::UTC);
 }
 
-std::vector<JetTable> ReadJetDatabase(const QString &path)
+namespace {
+
+// The reading itself, with libmdb, in the calling process.
+std::vector<JetTable> readHere(const QString &path, DatabaseFormat format)
 {
-    const DatabaseFormat format = DetectDatabaseFormat(path);
-    if (format == DatabaseFormat::Missing)
-        fail(QStringLiteral("Le fichier « %1 » est introuvable ou illisible.").arg(shown(path)));
-    if (format != DatabaseFormat::Jet && format != DatabaseFormat::Ace)
-        fail(QStringLiteral("Le fichier « %1 » n'est pas une base de données Access.").arg(shown(path)));
-
-    // An Access file is made of whole pages; a shorter last page means a cut copy.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        fail(QStringLiteral("Le fichier « %1 » est introuvable ou illisible.").arg(shown(path)));
-    file.seek(kJetVersionOffset);
-    char version = 0;
-    file.getChar(&version);
-    const qint64 pageSize = version == 0 ? 2048 : 4096;
-    if (file.size() < 3 * pageSize || file.size() % pageSize != 0)
-        failDamaged(path, QStringLiteral("sa taille (%1 octets) n'est pas un nombre entier de pages").arg(file.size()));
-    file.close();
-
     const QString aceRefused =
         QStringLiteral("La base de données « %1 » est au format Access 2007 ou ultérieur, que ce "
                        "programme ne sait pas lire.\rEnregistrez-la au format Access 2000 ou 2002-2003 "
@@ -367,6 +363,185 @@ std::vector<JetTable> ReadJetDatabase(const QString &path)
         tables.push_back(TableReader(path, mdb.get(), table.get()).read());
     }
     return tables;
+}
+
+// libmdb trusts the file: a damaged one can make it loop, eat memory or crash. The reading
+// therefore runs in a child process with a time and memory allowance; the tables come back
+// through a pipe, and whatever happens to the child, the caller gets a message.
+void writeAll(int fd, const QByteArray &bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        done += n;
+    }
+}
+
+QByteArray encodeResult(const QString &path, DatabaseFormat format)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    try {
+        const std::vector<JetTable> tables = readHere(path, format);
+        out << quint8(0) << quint32(tables.size());
+        for (const JetTable &t : tables) {
+            out << t.name << quint32(t.columns.size());
+            for (const JetColumn &c : t.columns)
+                out << c.name << qint32(c.type) << qint32(c.size);
+            out << quint64(t.rows.size());
+            for (const JetRow &row : t.rows)
+                for (const QVariant &v : row)
+                    out << v;
+        }
+    } catch (const Error &e) {
+        bytes.clear();
+        QDataStream again(&bytes, QIODevice::WriteOnly);
+        again << quint8(1) << e.message();
+    } catch (...) {
+        bytes.clear();
+        QDataStream again(&bytes, QIODevice::WriteOnly);
+        again << quint8(2);
+    }
+    return bytes;
+}
+
+std::vector<JetTable> decodeResult(const QString &path, const QByteArray &bytes)
+{
+    QDataStream in(bytes);
+    quint8 status = 255;
+    in >> status;
+    if (status == 1) {
+        QString message;
+        in >> message;
+        fail(message);
+    }
+    std::vector<JetTable> tables;
+    quint32 tableCount = 0;
+    in >> tableCount;
+    for (quint32 i = 0; status == 0 && i < tableCount && in.status() == QDataStream::Ok; ++i) {
+        JetTable t;
+        quint32 columnCount = 0;
+        in >> t.name >> columnCount;
+        for (quint32 c = 0; c < columnCount && in.status() == QDataStream::Ok; ++c) {
+            JetColumn column;
+            qint32 type = 0, size = 0;
+            in >> column.name >> type >> size;
+            column.type = JetType(type);
+            column.size = size;
+            t.columns.push_back(column);
+        }
+        quint64 rowCount = 0;
+        in >> rowCount;
+        for (quint64 r = 0; r < rowCount && in.status() == QDataStream::Ok; ++r) {
+            JetRow row(t.columns.size());
+            for (QVariant &v : row)
+                in >> v;
+            t.rows.push_back(std::move(row));
+        }
+        tables.push_back(std::move(t));
+    }
+    if (status != 0 || in.status() != QDataStream::Ok || !in.atEnd())
+        failDamaged(path, QStringLiteral("sa lecture a échoué"));
+    return tables;
+}
+
+std::vector<JetTable> readInChildProcess(const QString &path, DatabaseFormat format, qint64 fileSize)
+{
+    int fds[2];
+    if (::pipe(fds) != 0)
+        fail(QStringLiteral("La lecture de la base de données Access « %1 » n'a pas pu commencer.").arg(shown(path)));
+    const pid_t child = ::fork();
+    if (child < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        fail(QStringLiteral("La lecture de la base de données Access « %1 » n'a pas pu commencer.").arg(shown(path)));
+    }
+    if (child == 0) {
+        ::close(fds[0]);
+        // libmdb's own complaints about a damaged file would only flood the terminal.
+        const int null = ::open("/dev/null", O_WRONLY);
+        if (null >= 0) {
+            ::dup2(null, STDOUT_FILENO);
+            ::dup2(null, STDERR_FILENO);
+        }
+#ifndef __SANITIZE_ADDRESS__
+        const rlim_t allowance = rlim_t(512) * 1024 * 1024 + rlim_t(fileSize) * 8;
+        const struct rlimit limit{allowance, allowance};
+        ::setrlimit(RLIMIT_AS, &limit);
+#endif
+        writeAll(fds[1], encodeResult(path, format));
+        ::close(fds[1]);
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+
+    // Reading a sound file takes well under a second per megabyte.
+    const qint64 allowedMs = 60000 + fileSize / 1024 / 1024 * 2000;
+    QElapsedTimer clock;
+    clock.start();
+    QByteArray bytes;
+    bool timedOut = false;
+    char buffer[65536];
+    for (;;) {
+        const qint64 left = allowedMs - clock.elapsed();
+        if (left <= 0) {
+            timedOut = true;
+            break;
+        }
+        struct pollfd p{fds[0], POLLIN, 0};
+        const int ready = ::poll(&p, 1, int(std::min<qint64>(left, 1000)));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            continue;
+        const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        bytes.append(buffer, n);
+    }
+    ::close(fds[0]);
+    if (timedOut)
+        ::kill(child, SIGKILL);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (timedOut)
+        failDamaged(path, QStringLiteral("sa lecture ne s'achève pas"));
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        failDamaged(path, QStringLiteral("sa lecture a échoué"));
+    return decodeResult(path, bytes);
+}
+
+} // namespace
+
+std::vector<JetTable> ReadJetDatabase(const QString &path)
+{
+    const DatabaseFormat format = DetectDatabaseFormat(path);
+    if (format == DatabaseFormat::Missing)
+        fail(QStringLiteral("Le fichier « %1 » est introuvable ou illisible.").arg(shown(path)));
+    if (format != DatabaseFormat::Jet && format != DatabaseFormat::Ace)
+        fail(QStringLiteral("Le fichier « %1 » n'est pas une base de données Access.").arg(shown(path)));
+
+    // An Access file is made of whole pages; a shorter last page means a cut copy.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        fail(QStringLiteral("Le fichier « %1 » est introuvable ou illisible.").arg(shown(path)));
+    file.seek(kJetVersionOffset);
+    char version = 0;
+    file.getChar(&version);
+    const qint64 pageSize = version == 0 ? 2048 : 4096;
+    if (file.size() < 3 * pageSize || file.size() % pageSize != 0)
+        failDamaged(path, QStringLiteral("sa taille (%1 octets) n'est pas un nombre entier de pages").arg(file.size()));
+    file.close();
+
+
+    return readInChildProcess(path, format, QFileInfo(path).size());
 }
 
 } // namespace vivrelo

@@ -52,7 +52,8 @@ struct JetTable {
 // The user tables of an Access database (the MSys* system tables left out), whole: every
 // row, every value exactly as stored. The file is opened read-only and never changed.
 // Throws Error with a French message when the file is not an Access database the reader
-// understands, is truncated or damaged.
+// understands, is truncated or damaged. The file is read in a short-lived child process, so
+// that a damaged file cannot crash, hang or exhaust the calling one.
 std::vector<JetTable> ReadJetDatabase(const QString &path);
 
 // A Date/Time value: days since 1899-12-30, the fraction being the time of day (also for
