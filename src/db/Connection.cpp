@@ -1,0 +1,412 @@
+#include "db/Connection.h"
+
+#include "app/Error.h"
+#include "db/SqliteValues.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+#include <vector>
+
+namespace vivrelo {
+
+DatabaseFileKind DetectDatabaseFile(const QString &path)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return DatabaseFileKind::Missing;
+    const QByteArray head = file.read(20);
+    if (head.size() >= 16 && head.startsWith(QByteArray("SQLite format 3\0", 16)))
+        return DatabaseFileKind::SQLite;
+    const QByteArray jetMagic("\0\x01\0\0", 4);
+    for (const char *name : {"Standard Jet DB", "Standard ACE DB"}) {
+        if (head.startsWith(jetMagic + name) || head.startsWith(name))
+            return DatabaseFileKind::Jet;
+    }
+    return DatabaseFileKind::Other;
+}
+
+namespace {
+
+// Splits "a=b;c='d;e'" at the semicolons outside quotes.
+QStringList splitConnectionString(const QString &text)
+{
+    QStringList parts;
+    QString current;
+    QChar quote;
+    for (const QChar c : text) {
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+            current += c;
+        } else if (c == u'"' || c == u'\'') {
+            quote = c;
+            current += c;
+        } else if (c == u';') {
+            parts << current;
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    parts << current;
+    return parts;
+}
+
+} // namespace
+
+QString DataSourceFromConnectionString(const QString &text)
+{
+    for (const QString &part : splitConnectionString(text)) {
+        const qsizetype eq = part.indexOf(u'=');
+        if (eq < 0)
+            continue;
+        if (part.left(eq).simplified().compare(u"Data Source", Qt::CaseInsensitive) != 0)
+            continue;
+        QString value = part.mid(eq + 1).trimmed();
+        if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'')
+            && value.back() == value.front())
+            value = value.mid(1, value.size() - 2);
+        return value;
+    }
+    return {};
+}
+
+// ---------------------------------------------------------------------------------------------
+// NOCASE collation
+
+namespace {
+
+// Primary and secondary weights of one text: the primary sequence holds case-folded base
+// letters (accents removed, ligatures expanded), the secondary sequence the accent of each
+// primary unit (0 for none).
+struct Weights
+{
+    std::vector<char32_t> primary;
+    std::vector<char32_t> secondary;
+};
+
+void appendWeights(Weights &w, char32_t code)
+{
+    if (code < 0x80) {
+        w.primary.push_back((code >= 'A' && code <= 'Z') ? code + 32 : code);
+        w.secondary.push_back(0);
+        return;
+    }
+    switch (code) {
+    case U'œ': case U'Œ':
+        w.primary.insert(w.primary.end(), {U'o', U'e'});
+        w.secondary.insert(w.secondary.end(), {0, 1});
+        return;
+    case U'æ': case U'Æ':
+        w.primary.insert(w.primary.end(), {U'a', U'e'});
+        w.secondary.insert(w.secondary.end(), {0, 1});
+        return;
+    case U'ß':
+        w.primary.insert(w.primary.end(), {U's', U's'});
+        w.secondary.insert(w.secondary.end(), {0, 1});
+        return;
+    default:
+        break;
+    }
+    const QChar::Category category = QChar::category(code);
+    if (category == QChar::Mark_NonSpacing || category == QChar::Mark_SpacingCombining
+        || category == QChar::Mark_Enclosing) {
+        // A combining mark: the accent of the previous letter.
+        if (!w.secondary.empty())
+            w.secondary.back() = w.secondary.back() * 0x10000 + code;
+        else {
+            w.primary.push_back(0);
+            w.secondary.push_back(code);
+        }
+        return;
+    }
+    char32_t base = code;
+    char32_t accent = 0;
+    if (QChar::decompositionTag(code) == QChar::Canonical) {
+        const QString decomposed = QChar::decomposition(code);
+        const QList<uint> units = decomposed.toUcs4();
+        if (!units.isEmpty()) {
+            base = units.front();
+            for (qsizetype i = 1; i < units.size(); ++i)
+                accent = accent * 0x10000 + units[i];
+        }
+    }
+    base = QChar::toCaseFolded(base);
+    w.primary.push_back(base);
+    w.secondary.push_back(accent);
+}
+
+Weights weightsOf(QStringView text)
+{
+    Weights w;
+    w.primary.reserve(size_t(text.size()));
+    w.secondary.reserve(size_t(text.size()));
+    const QList<uint> codes = text.toUcs4();
+    for (const uint code : codes)
+        appendWeights(w, code);
+    return w;
+}
+
+int compareWeights(const Weights &a, const Weights &b)
+{
+    const size_t n = std::min(a.primary.size(), b.primary.size());
+    for (size_t i = 0; i < n; ++i) {
+        if (a.primary[i] != b.primary[i])
+            return a.primary[i] < b.primary[i] ? -1 : 1;
+    }
+    if (a.primary.size() != b.primary.size())
+        return a.primary.size() < b.primary.size() ? -1 : 1;
+    // Same letters: accents decide, read from the end of the word as French dictionaries do.
+    for (size_t i = a.secondary.size(); i-- > 0;) {
+        if (a.secondary[i] != b.secondary[i])
+            return a.secondary[i] < b.secondary[i] ? -1 : 1;
+    }
+    return 0;
+}
+
+inline unsigned char foldAscii(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') ? c + 32 : c;
+}
+
+} // namespace
+
+int CompareNoCase(QStringView a, QStringView b)
+{
+    return compareWeights(weightsOf(a), weightsOf(b));
+}
+
+int CompareNoCaseUtf8(const char *a, int lengthA, const char *b, int lengthB)
+{
+    const int n = std::min(lengthA, lengthB);
+    for (int i = 0; i < n; ++i) {
+        const auto ca = static_cast<unsigned char>(a[i]);
+        const auto cb = static_cast<unsigned char>(b[i]);
+        if ((ca | cb) & 0x80)
+            return CompareNoCase(QString::fromUtf8(a, lengthA), QString::fromUtf8(b, lengthB));
+        const unsigned char fa = foldAscii(ca);
+        const unsigned char fb = foldAscii(cb);
+        if (fa != fb)
+            return fa < fb ? -1 : 1;
+    }
+    if (lengthA == lengthB)
+        return 0;
+    // One text is a prefix of the other; a non-ASCII rest may hold only combining marks.
+    const char *rest = lengthA > lengthB ? a + n : b + n;
+    const int restLength = std::abs(lengthA - lengthB);
+    for (int i = 0; i < restLength; ++i) {
+        if (static_cast<unsigned char>(rest[i]) & 0x80)
+            return CompareNoCase(QString::fromUtf8(a, lengthA), QString::fromUtf8(b, lengthB));
+    }
+    return lengthA < lengthB ? -1 : 1;
+}
+
+namespace {
+
+int noCaseCollation(void *, int lengthA, const void *a, int lengthB, const void *b)
+{
+    return CompareNoCaseUtf8(static_cast<const char *>(a), lengthA, static_cast<const char *>(b),
+                             lengthB);
+}
+
+} // namespace
+
+void RegisterNoCaseCollation(sqlite3 *db)
+{
+    sqlite3_create_collation_v2(db, "NOCASE", SQLITE_UTF8, nullptr, noCaseCollation, nullptr);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Connection
+
+Connection::Connection() = default;
+
+Connection::~Connection()
+{
+    close();
+}
+
+void Connection::open(const QString &path)
+{
+    close();
+    switch (DetectDatabaseFile(path)) {
+    case DatabaseFileKind::Missing:
+        fail(QStringLiteral("Le fichier de base de données « %1 » est introuvable ou illisible.")
+                 .arg(path));
+    case DatabaseFileKind::Jet:
+        fail(QStringLiteral("Le fichier « %1 » est une base de données Access/Jet : il doit être "
+                            "converti au format de ce programme avant de pouvoir être ouvert.")
+                 .arg(path));
+    case DatabaseFileKind::Other:
+        fail(QStringLiteral("Le fichier « %1 » n'est pas une base de données de ce programme.")
+                 .arg(path));
+    case DatabaseFileKind::SQLite:
+        break;
+    }
+    sqlite3 *db = nullptr;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db))
+                                   : QString::fromUtf8(sqlite3_errstr(rc));
+        sqlite3_close(db);
+        fail(QStringLiteral("Impossible d'ouvrir la base de données « %1 » :\r%2").arg(path, message));
+    }
+    sqlite3_extended_result_codes(db, 1);
+    RegisterNoCaseCollation(db);
+    sqlite3_busy_timeout(db, m_busyTimeout);
+    m_db = db;
+    m_path = path;
+    try {
+        // Reading the schema proves the file is a readable database; the journal stays a
+        // rollback journal so the database is a single file.
+        exec(QStringLiteral("SELECT count(*) FROM sqlite_master; PRAGMA journal_mode=DELETE;"));
+    } catch (const Error &e) {
+        close();
+        fail(QStringLiteral("Impossible d'ouvrir la base de données « %1 » :\r%2")
+                 .arg(path, e.message()));
+    }
+}
+
+void Connection::openConnectionString(const QString &text)
+{
+    const QString path = DataSourceFromConnectionString(text);
+    if (path.isEmpty())
+        fail(QStringLiteral("La chaîne de connexion ne désigne aucun fichier (Data Source) :\r%1")
+                 .arg(text));
+    open(path);
+}
+
+void Connection::close()
+{
+    if (!m_db)
+        return;
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+    m_path.clear();
+    ++m_generation;
+}
+
+bool Connection::isOpen() const
+{
+    return m_db != nullptr;
+}
+
+QString Connection::path() const
+{
+    return m_path;
+}
+
+void Connection::failWithEngineMessage(const QString &context) const
+{
+    const QString message = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db))
+                                 : QStringLiteral("la base de données n'est pas ouverte");
+    fail(context.isEmpty() ? message : context + QStringLiteral("\r") + message);
+}
+
+namespace {
+
+void requireOpen(const Connection &c)
+{
+    if (!c.isOpen())
+        fail(QStringLiteral("La base de données n'est pas ouverte."));
+}
+
+} // namespace
+
+void Connection::exec(const QString &sql)
+{
+    requireOpen(*this);
+    const QByteArray text = sql.toUtf8();
+    const char *tail = text.constData();
+    const char *end = tail + text.size();
+    while (tail < end) {
+        sqlite::Statement statement;
+        const char *next = nullptr;
+        if (sqlite3_prepare_v2(m_db, tail, int(end - tail), statement.out(), &next) != SQLITE_OK)
+            failWithEngineMessage();
+        tail = next;
+        if (!statement)
+            continue; // blank or comment
+        int rc;
+        while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+        }
+        if (rc != SQLITE_DONE)
+            failWithEngineMessage();
+    }
+}
+
+void Connection::exec(const QString &sql, const QVariantList &parameters)
+{
+    requireOpen(*this);
+    sqlite::Statement statement;
+    if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, statement.out(), nullptr) != SQLITE_OK)
+        failWithEngineMessage();
+    if (!statement)
+        return;
+    for (int i = 0; i < parameters.size(); ++i)
+        sqlite::bindValue(statement.get(), i + 1, parameters[i]);
+    int rc;
+    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE)
+        failWithEngineMessage();
+}
+
+QVariant Connection::scalar(const QString &sql, const QVariantList &parameters)
+{
+    requireOpen(*this);
+    sqlite::Statement statement;
+    if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, statement.out(), nullptr) != SQLITE_OK)
+        failWithEngineMessage();
+    if (!statement)
+        return {};
+    for (int i = 0; i < parameters.size(); ++i)
+        sqlite::bindValue(statement.get(), i + 1, parameters[i]);
+    const int rc = sqlite3_step(statement.get());
+    if (rc == SQLITE_ROW)
+        return sqlite::columnValue(statement.get(), 0);
+    if (rc != SQLITE_DONE)
+        failWithEngineMessage();
+    return {};
+}
+
+QStringList Connection::tableNames() const
+{
+    requireOpen(*this);
+    sqlite::Statement statement;
+    if (sqlite3_prepare_v2(m_db,
+                           "SELECT name FROM sqlite_master WHERE type='table' "
+                           "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY rowid",
+                           -1, statement.out(), nullptr)
+        != SQLITE_OK)
+        failWithEngineMessage();
+    QStringList names;
+    int rc;
+    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW)
+        names << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement.get(), 0)));
+    if (rc != SQLITE_DONE)
+        failWithEngineMessage();
+    return names;
+}
+
+qint64 Connection::lastInsertId() const
+{
+    return m_db ? sqlite3_last_insert_rowid(m_db) : 0;
+}
+
+int Connection::changes() const
+{
+    return m_db ? sqlite3_changes(m_db) : 0;
+}
+
+void Connection::setBusyTimeout(int milliseconds)
+{
+    m_busyTimeout = milliseconds;
+    if (m_db)
+        sqlite3_busy_timeout(m_db, milliseconds);
+}
+
+} // namespace vivrelo

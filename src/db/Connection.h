@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <QVariant>
+#include <QVariantList>
+
+struct sqlite3;
+
+namespace vivrelo {
+
+// What the first bytes of a file say it is.
+enum class DatabaseFileKind {
+    SQLite,   // "SQLite format 3\0": a database of this program
+    Jet,      // an Access/Jet file ("Standard Jet DB" / "Standard ACE DB")
+    Other,    // anything else, also a file shorter than 16 bytes
+    Missing,  // no such file, or it cannot be read
+};
+
+// Reads the first 16 bytes of the file (never writes to it).
+DatabaseFileKind DetectDatabaseFile(const QString &path);
+
+// The Data Source value of a connection string
+// ("Provider=...;Data Source=C:\x\VIVRELO.MDB;Persist Security Info=True"): keys are compared
+// without regard to case and surrounding blanks, a value may be quoted with " or ', and an
+// empty text is returned when there is no Data Source.
+QString DataSourceFromConnectionString(const QString &text);
+
+// The comparison behind the NOCASE collation of every connection: letters compare without
+// regard to case (also accented ones: "É" = "é"); accents are a secondary difference, so
+// "Epinard" < "Éponge" < "Eponges" and "crème" = "Crème" != "creme". Pure ASCII texts are
+// compared byte by byte after ASCII case folding. Returns <0, 0 or >0.
+int CompareNoCase(QStringView a, QStringView b);
+// The same on UTF-8 bytes, as SQLite hands them over.
+int CompareNoCaseUtf8(const char *a, int lengthA, const char *b, int lengthB);
+
+// One open SQLite database file. Not copyable; datasets keep a pointer to it, so it must
+// outlive them (close() first closes nothing of theirs: a dataset reopened after the
+// connection was reopened works again).
+//
+// The database runs with a rollback journal (never WAL), so the database is one file that the
+// maintenance code may copy, move or compact while the connection is closed. Every
+// connection registers the NOCASE collation above in place of SQLite's own.
+class Connection
+{
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    // Opens an existing database file read-write. It never creates a file. Before opening, the
+    // header is checked: an Access/Jet file is refused ("... base Access/Jet ... doit être
+    // convertie"), any other non-SQLite file too; the file is left untouched in every case.
+    // A connection already open is closed first. Throws Error with a French message.
+    void open(const QString &path);
+    // Opens the Data Source of a connection string (see DataSourceFromConnectionString).
+    void openConnectionString(const QString &text);
+    void close();
+    bool isOpen() const;
+    // The path given to open(); empty when closed.
+    QString path() const;
+
+    // Runs one or more statements (no result rows are read). Throws Error carrying the engine's
+    // message on failure; statements before the failing one stay done.
+    void exec(const QString &sql);
+    // Runs one statement with positional parameters ("?") bound in order (values stored as
+    // described in DataSet.h).
+    void exec(const QString &sql, const QVariantList &parameters);
+    // The first column of the first row of a query, or an invalid QVariant when no row.
+    QVariant scalar(const QString &sql, const QVariantList &parameters = {});
+
+    // Names of the user tables, in the order of the schema (no sqlite_ tables).
+    QStringList tableNames() const;
+    // The rowid of the last row inserted through this connection.
+    qint64 lastInsertId() const;
+    // Number of rows changed by the last INSERT, UPDATE or DELETE.
+    int changes() const;
+    // How long a statement waits for a lock held by another process (default 5000 ms).
+    void setBusyTimeout(int milliseconds);
+
+    // Incremented by every close(); datasets use it to notice a reopened connection.
+    quint64 generation() const { return m_generation; }
+    // The engine handle, for the data-access code itself (nullptr when closed).
+    sqlite3 *handle() const { return m_db; }
+
+    // Throws Error with the engine's current message, prefixed by context when given.
+    [[noreturn]] void failWithEngineMessage(const QString &context = {}) const;
+
+private:
+    sqlite3 *m_db = nullptr;
+    QString m_path;
+    int m_busyTimeout = 5000;
+    quint64 m_generation = 0;
+};
+
+// Registers the NOCASE collation (CompareNoCase) on a raw handle.
+void RegisterNoCaseCollation(sqlite3 *db);
+
+} // namespace vivrelo
