@@ -160,7 +160,7 @@ public:
         // The table definition counts its rows; a data page lost to truncation or damage is
         // skipped silently by the page walk, so fewer rows than counted means a lost part.
         if (out.rows.size() < m_table->num_rows)
-            failDamaged(m_path, QStringLiteral("la table « %1 » compte %2 lignes, %3 seulement ont pu être lues")
+            failDamaged(m_path, QStringLiteral("la table « %1 » compte %2 ligne(s), %3 seulement ont pu être lues")
                                     .arg(out.name)
                                     .arg(m_table->num_rows)
                                     .arg(out.rows.size()));
@@ -349,6 +349,20 @@ std::vector<JetTable> readHere(const QString &path, DatabaseFormat format)
         if (format == DatabaseFormat::Ace)
             fail(aceRefused);
         failDamaged(path, QStringLiteral("la liste de ses tables ne peut pas être lue"));
+    }
+
+    // The catalogue is itself a table: a lost page of it would silently lose whole tables.
+    {
+        std::unique_ptr<MdbTableDef, TableFreer> objects(
+            mdb_read_table_by_name(mdb.get(), const_cast<gchar *>("MSysObjects"), MDB_ANY));
+        if (!objects || !mdb_read_columns(objects.get()))
+            failDamaged(path, QStringLiteral("la liste de ses tables ne peut pas être lue"));
+        unsigned rows = 0;
+        mdb_rewind_table(objects.get());
+        while (mdb_fetch_row(objects.get()))
+            ++rows;
+        if (rows < objects->num_rows)
+            failDamaged(path, QStringLiteral("la liste de ses tables est incomplète"));
     }
 
     std::vector<JetTable> tables;

@@ -118,7 +118,7 @@ TEST(JetReader, RefusesCutOrForeignFilesWithAMessage)
 {
     QTemporaryDir dir;
     const QString what = QStringLiteral("tronquée ou endommagée");
-    for (const qint64 size : {qint64(100000), qint64(40 * 4096), qint64(20 * 4096), qint64(4096)}) {
+    for (const qint64 size : {qint64(100000), qint64(40 * 4096), qint64(20 * 4096), qint64(8 * 4096), qint64(4096)}) {
         const QString cut = truncatedCopy(dir, "testV2003.mdb", size);
         try {
             ReadJetDatabase(cut);
