@@ -265,7 +265,8 @@ void ConvertJetTables(const std::vector<JetTable> &tables, const QString &templa
 }
 
 JetImportResult ImportJetDatabase(const QString &jetPath, const QString &targetPath,
-                                  bool replaceExisting, ProgressSink &progress)
+                                  bool replaceExisting, ProgressSink &progress,
+                                  const JetTablesReader &read)
 {
     switch (DetectDatabaseFormat(jetPath)) {
     case DatabaseFormat::Missing:
@@ -287,7 +288,7 @@ JetImportResult ImportJetDatabase(const QString &jetPath, const QString &targetP
     progress.setTask(QStringLiteral("Conversion de la base de données Access"));
     progress.setMessage(QStringLiteral("Lecture de %1").arg(source.fileName()));
     progress.pump();
-    const std::vector<JetTable> tables = ReadJetDatabase(jetPath);
+    const std::vector<JetTable> tables = read(jetPath);
     const JetTable &items = requireItems(tables, shown(jetPath));
 
     // The Access file is kept, byte for byte, beside the database it becomes.

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 namespace vivrelo {
@@ -48,7 +49,10 @@ struct JetImportResult {
 // An existing target other than jetPath is replaced only when replaceExisting is set.
 // On any failure nothing is left behind, the Access file is where and as it was, and
 // Error carries the reason in French.
+// The reading step is ReadJetDatabase unless another source of tables is given.
+using JetTablesReader = std::function<std::vector<JetTable>(const QString &path)>;
 JetImportResult ImportJetDatabase(const QString &jetPath, const QString &targetPath,
-                                  bool replaceExisting, ProgressSink &progress);
+                                  bool replaceExisting, ProgressSink &progress,
+                                  const JetTablesReader &read = ReadJetDatabase);
 
 } // namespace vivrelo

@@ -245,3 +245,52 @@ TEST_F(JetImportTest, AFailedImportLeavesTheAccessFileWhereAndAsItWas)
 
 } // namespace
 } // namespace vivrelo
+
+namespace vivrelo {
+namespace {
+
+// An Access file as an older installation leaves it; its tables come from the reader given.
+QByteArray accessBytes()
+{
+    return QByteArray("\0\x01\0\0Standard Jet DB\0", 20) + QByteArray(8192 - 20, '\x07');
+}
+
+TEST_F(JetImportTest, ConvertsInPlaceAndKeepsTheAccessFileBeside)
+{
+    dirs.writeFile(target, accessBytes());
+    const auto read = [](const QString &) { return olderInstallation(); };
+    const JetImportResult result = ImportJetDatabase(target, target, false, noProgress(), read);
+
+    EXPECT_EQ(result.database, target);
+    EXPECT_EQ(result.keptOriginal, target + QStringLiteral(".jet-origine"));
+    EXPECT_EQ(result.items, 3);
+    EXPECT_EQ(md5Of(result.keptOriginal), QCryptographicHash::hash(accessBytes(), QCryptographicHash::Md5));
+    ASSERT_EQ(DetectDatabaseFormat(target), DatabaseFormat::Sqlite);
+    Connection db;
+    db.open(target);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT COUNT(*) FROM ITEMS")).toInt(), 3);
+    db.close();
+    EXPECT_EQ(leftovers(), (QStringList{QStringLiteral("VIVRELO.MDB"), QStringLiteral("VIVRELO.MDB.jet-origine")}));
+
+    // A second Access file converted onto another database never overwrites the kept copy.
+    const QString other = dirs.writeFile(dirs.root() + QStringLiteral("old/VIVRELO.MDB"), accessBytes());
+    const JetImportResult again = ImportJetDatabase(other, target, true, noProgress(), read);
+    EXPECT_EQ(again.keptOriginal, target + QStringLiteral(".jet-origine-2"));
+    EXPECT_EQ(md5Of(other), QCryptographicHash::hash(accessBytes(), QCryptographicHash::Md5));
+}
+
+TEST_F(JetImportTest, AConversionThatFailsKeepsNoCopyAndChangesNothing)
+{
+    dirs.writeFile(target, accessBytes());
+    const auto duplicateKeys = [](const QString &) {
+        std::vector<JetTable> tables = olderInstallation();
+        tables[0].rows[2][0] = 12;
+        return tables;
+    };
+    EXPECT_THROW(ImportJetDatabase(target, target, false, noProgress(), duplicateKeys), Error);
+    EXPECT_EQ(md5Of(target), QCryptographicHash::hash(accessBytes(), QCryptographicHash::Md5));
+    EXPECT_EQ(leftovers(), QStringList{QStringLiteral("VIVRELO.MDB")});
+}
+
+} // namespace
+} // namespace vivrelo
