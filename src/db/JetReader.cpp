@@ -1,6 +1,7 @@
 #include "db/JetReader.h"
 
 #include "app/Error.h"
+#include "db/Connection.h"
 
 #include <QDataStream>
 #include <QDir>
@@ -32,10 +33,6 @@ namespace vivrelo {
 
 namespace {
 
-constexpr char kSqliteSignature[] = "SQLite format 3";          // followed by a NUL
-constexpr char kJetSignature[] = "\0\x01\0\0Standard Jet DB";   // 19 bytes
-constexpr char kAceSignature[] = "\0\x01\0\0Standard ACE DB";
-constexpr int kAccessSignatureSize = 19;
 constexpr int kJetVersionOffset = 0x14; // 0: Jet 3 (2 KiB pages); 1 and above: 4 KiB pages
 constexpr int kLongValueHeader = 12;    // length and flags, then page and row of the data
 // A long value's data is copied into the column's buffer one page row at a time.
@@ -300,17 +297,16 @@ int JetTable::columnIndex(const QString &column) const
 
 DatabaseFormat DetectDatabaseFormat(const QString &path)
 {
+    switch (DetectDatabaseFile(path)) {
+    case DatabaseFileKind::Missing: return DatabaseFormat::Missing;
+    case DatabaseFileKind::SQLite: return DatabaseFormat::Sqlite;
+    case DatabaseFileKind::Other: return DatabaseFormat::Unknown;
+    case DatabaseFileKind::Jet: break;
+    }
     QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly))
         return DatabaseFormat::Missing;
-    const QByteArray head = file.read(32);
-    if (head.startsWith(QByteArray(kSqliteSignature, sizeof kSqliteSignature)))
-        return DatabaseFormat::Sqlite;
-    if (head.startsWith(QByteArray(kJetSignature, kAccessSignatureSize)))
-        return DatabaseFormat::Jet;
-    if (head.startsWith(QByteArray(kAceSignature, kAccessSignatureSize)))
-        return DatabaseFormat::Ace;
-    return DatabaseFormat::Unknown;
+    return file.read(32).contains("Standard ACE DB") ? DatabaseFormat::Ace : DatabaseFormat::Jet;
 }
 
 QDateTime JetDateToDateTime(double days)

@@ -12,7 +12,8 @@ enum class DatabaseFormat { Missing, Unknown, Sqlite, Jet, Ace };
 
 // Reads the signature of the file: "SQLite format 3\0" at offset 0 for ours,
 // "\0\x01\0\0Standard Jet DB" for Access 97 to 2003 (Jet 3 and 4), "\0\x01\0\0Standard ACE DB"
-// for Access 2007 and later. Missing when the file cannot be opened.
+// for Access 2007 and later. Missing when the file cannot be opened. DetectDatabaseFile
+// (db/Connection.h) tells ours from Access files; this tells the Access versions apart.
 DatabaseFormat DetectDatabaseFormat(const QString &path);
 
 // Column types of an Access database, named after the types the system declares.
