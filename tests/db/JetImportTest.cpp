@@ -215,6 +215,25 @@ TEST_F(JetImportTest, AFailedImportLeavesTheAccessFileWhereAndAsItWas)
     EXPECT_EQ(QFileInfo(target).size(), 30 * 4096 + 100);
 }
 
+TEST_F(JetImportTest, GenuineAccessValuesArriveExactly)
+{
+    std::vector<JetTable> tables = ReadJetDatabase(test::TestDataDir() + QStringLiteral("jet/test2V2000.mdb"));
+    std::vector<JetTable> more = ReadJetDatabase(test::TestDataDir() + QStringLiteral("jet/testV2003.mdb"));
+    tables.insert(tables.end(), more.begin(), more.end());
+    tables.push_back({QStringLiteral("ITEMS"), {col("Id", JetType::Counter)}, {}});
+    ConvertJetTables(tables, TemplateDatabasePath(), target, noProgress());
+
+    Connection db;
+    db.open(target);
+    const auto value = [&](const char *sql) { return db.scalar(QString::fromUtf8(sql)); };
+    EXPECT_EQ(value("SELECT F FROM Table1 WHERE A='abcdefg'").toDouble(), 444.555);
+    EXPECT_EQ(value("SELECT G FROM Table1 WHERE A='abcdefg'").toString(), QStringLiteral("1974-09-21 00:00:00"));
+    EXPECT_EQ(value("SELECT H FROM Table1 WHERE A='abcdefg'").toDouble(), 3.5);
+    EXPECT_EQ(value("SELECT group_concat(I) FROM Table1").toString(), QStringLiteral("1,0"));
+    EXPECT_EQ(value("SELECT length(RESERVED_BINARY_DATA) FROM MSP_PROJECTS").toInt(), 22970);
+    EXPECT_EQ(value("SELECT length(PROJ_PROP_AUTHOR) FROM MSP_PROJECTS").toInt(), 348);
+}
+
 // An Access file as an older installation leaves it; its tables come from the reader given.
 QByteArray accessBytes()
 {
