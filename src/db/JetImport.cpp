@@ -15,6 +15,9 @@
 
 #include <cstdio>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace vivrelo {
 
 namespace {
@@ -167,9 +170,24 @@ struct WorkFile {
     }
 };
 
+// Flushes a file or a folder to the disk; false when it could not be.
+bool syncToDisk(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+// Renames in one step, replacing the target, and makes the new name last.
 bool renameOver(const QString &from, const QString &to)
 {
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+        return false;
+    syncToDisk(QFileInfo(to).absolutePath());
+    return true;
 }
 
 QString freeName(const QString &base)
@@ -293,7 +311,8 @@ JetImportResult ImportJetDatabase(const QString &jetPath, const QString &targetP
 
     // The Access file is kept, byte for byte, beside the database it becomes.
     const QString kept = freeName(targetPath + QStringLiteral(".jet-origine"));
-    if (!CopyFileNoReplace(jetPath, kept) || QFileInfo(kept).size() != source.size()) {
+    // It must be on the disk before the converted database may take the original's place.
+    if (!CopyFileNoReplace(jetPath, kept) || QFileInfo(kept).size() != source.size() || !syncToDisk(kept)) {
         QFile::remove(kept);
         fail(QStringLiteral("La copie de la base Access « %1 » n'a pas pu être écrite : la conversion n'a pas été faite.\r"
                             "Rien n'a été modifié.")

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Progress.h"
 #include "db/JetReader.h"
 
 #include <QString>
@@ -8,8 +9,6 @@
 #include <vector>
 
 namespace vivrelo {
-
-class ProgressSink;
 
 // The template database installed with the program:
 // program directory + "Ressources/DB/Data/Access/VIVRELO.MDB".
@@ -32,7 +31,7 @@ QString DeclaredTypeFor(const JetColumn &column);
 // Throws Error (French) when the tables are not a database of this program (no ITEMS
 // table), when the template is missing or when the target's folder cannot be written.
 void ConvertJetTables(const std::vector<JetTable> &tables, const QString &templatePath,
-                      const QString &targetPath, ProgressSink &progress);
+                      const QString &targetPath, ProgressSink &progress = noProgress());
 
 struct JetImportResult {
     QString database;      // the converted database (targetPath)
@@ -52,7 +51,7 @@ struct JetImportResult {
 // The reading step is ReadJetDatabase unless another source of tables is given.
 using JetTablesReader = std::function<std::vector<JetTable>(const QString &path)>;
 JetImportResult ImportJetDatabase(const QString &jetPath, const QString &targetPath,
-                                  bool replaceExisting, ProgressSink &progress,
+                                  bool replaceExisting = false, ProgressSink &progress = noProgress(),
                                   const JetTablesReader &read = ReadJetDatabase);
 
 } // namespace vivrelo
