@@ -306,7 +306,7 @@ JetImportResult ImportJetDatabase(const QString &jetPath, const QString &targetP
     progress.setTask(QStringLiteral("Conversion de la base de données Access"));
     progress.setMessage(QStringLiteral("Lecture de %1").arg(source.fileName()));
     progress.pump();
-    const std::vector<JetTable> tables = read(jetPath);
+    const std::vector<JetTable> tables = read ? read(jetPath, progress) : ReadJetDatabase(jetPath, progress);
     const JetTable &items = requireItems(tables, shown(jetPath));
 
     // The Access file is kept, byte for byte, beside the database it becomes.

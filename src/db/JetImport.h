@@ -49,9 +49,9 @@ struct JetImportResult {
 // On any failure nothing is left behind, the Access file is where and as it was, and
 // Error carries the reason in French.
 // The reading step is ReadJetDatabase unless another source of tables is given.
-using JetTablesReader = std::function<std::vector<JetTable>(const QString &path)>;
+using JetTablesReader = std::function<std::vector<JetTable>(const QString &path, ProgressSink &progress)>;
 JetImportResult ImportJetDatabase(const QString &jetPath, const QString &targetPath,
                                   bool replaceExisting = false, ProgressSink &progress = noProgress(),
-                                  const JetTablesReader &read = ReadJetDatabase);
+                                  const JetTablesReader &read = {});
 
 } // namespace vivrelo

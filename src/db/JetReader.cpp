@@ -1,6 +1,7 @@
 #include "db/JetReader.h"
 
 #include "app/Error.h"
+#include "app/Progress.h"
 #include "db/Connection.h"
 
 #include <QDataStream>
@@ -459,7 +460,8 @@ std::vector<JetTable> decodeResult(const QString &path, const QByteArray &bytes)
     return tables;
 }
 
-std::vector<JetTable> readInChildProcess(const QString &path, DatabaseFormat format, qint64 fileSize)
+std::vector<JetTable> readInChildProcess(const QString &path, DatabaseFormat format, qint64 fileSize,
+                                         ProgressSink &progress)
 {
     int fds[2];
     if (::pipe(fds) != 0)
@@ -503,7 +505,8 @@ std::vector<JetTable> readInChildProcess(const QString &path, DatabaseFormat for
             break;
         }
         struct pollfd p{fds[0], POLLIN, 0};
-        const int ready = ::poll(&p, 1, int(std::min<qint64>(left, 1000)));
+        progress.pump();
+        const int ready = ::poll(&p, 1, int(std::min<qint64>(left, 100)));
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready <= 0)
@@ -532,6 +535,11 @@ std::vector<JetTable> readInChildProcess(const QString &path, DatabaseFormat for
 
 std::vector<JetTable> ReadJetDatabase(const QString &path)
 {
+    return ReadJetDatabase(path, noProgress());
+}
+
+std::vector<JetTable> ReadJetDatabase(const QString &path, ProgressSink &progress)
+{
     const DatabaseFormat format = DetectDatabaseFormat(path);
     if (format == DatabaseFormat::Missing)
         fail(QStringLiteral("Le fichier « %1 » est introuvable ou illisible.").arg(shown(path)));
@@ -551,7 +559,7 @@ std::vector<JetTable> ReadJetDatabase(const QString &path)
     file.close();
 
 
-    return readInChildProcess(path, format, QFileInfo(path).size());
+    return readInChildProcess(path, format, QFileInfo(path).size(), progress);
 }
 
 } // namespace vivrelo

@@ -7,6 +7,8 @@
 
 namespace vivrelo {
 
+class ProgressSink;
+
 // What a file holds, judged by its first bytes and never by its name.
 enum class DatabaseFormat { Missing, Unknown, Sqlite, Jet, Ace };
 
@@ -54,8 +56,10 @@ struct JetTable {
 // row, every value exactly as stored. The file is opened read-only and never changed.
 // Throws Error with a French message when the file is not an Access database the reader
 // understands, is truncated or damaged. The file is read in a short-lived child process, so
-// that a damaged file cannot crash, hang or exhaust the calling one.
+// that a damaged file cannot crash, hang or exhaust the calling one; progress.pump() is
+// called while it waits.
 std::vector<JetTable> ReadJetDatabase(const QString &path);
+std::vector<JetTable> ReadJetDatabase(const QString &path, ProgressSink &progress);
 
 // A Date/Time value: days since 1899-12-30, the fraction being the time of day (also for
 // days before that date, whose integral part is negative). Rounded to the second.

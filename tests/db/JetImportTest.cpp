@@ -243,7 +243,7 @@ QByteArray accessBytes()
 TEST_F(JetImportTest, ConvertsInPlaceAndKeepsTheAccessFileBeside)
 {
     dirs.writeFile(target, accessBytes());
-    const auto read = [](const QString &) { return olderInstallation(); };
+    const auto read = [](const QString &, ProgressSink &) { return olderInstallation(); };
     const JetImportResult result = ImportJetDatabase(target, target, false, noProgress(), read);
 
     EXPECT_EQ(result.database, target);
@@ -267,7 +267,7 @@ TEST_F(JetImportTest, ConvertsInPlaceAndKeepsTheAccessFileBeside)
 TEST_F(JetImportTest, AConversionThatFailsKeepsNoCopyAndChangesNothing)
 {
     dirs.writeFile(target, accessBytes());
-    const auto duplicateKeys = [](const QString &) {
+    const auto duplicateKeys = [](const QString &, ProgressSink &) {
         std::vector<JetTable> tables = olderInstallation();
         tables[0].rows[2][0] = 12;
         return tables;
