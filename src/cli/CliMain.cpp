@@ -6,6 +6,9 @@
 #include "cli/Verbs.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+
+#include <memory>
 
 using namespace vivrelo;
 using namespace vivrelo::cli;
@@ -45,7 +48,10 @@ bool ParseOptions(const QStringList &args, const QStringList &withValue, const Q
 
 const std::vector<Verb> &AllVerbs()
 {
-    static const std::vector<Verb> verbs = {};
+    static const std::vector<Verb> verbs = {
+        {"print-list", "print-list --column N --pdf FICHIER   la liste courante en PDF (prix de la colonne N, 1 à 3)",
+         PrintListVerb, true},
+    };
     return verbs;
 }
 
@@ -60,10 +66,26 @@ static void usage()
     out().flush();
 }
 
+static const Verb *FindVerb(const QString &name)
+{
+    for (const Verb &v : AllVerbs())
+        if (name == QLatin1String(v.name))
+            return &v;
+    return nullptr;
+}
+
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
+    const Verb *verb = argc > 1 ? FindVerb(QString::fromLocal8Bit(argv[1])) : nullptr;
+    std::unique_ptr<QCoreApplication> app;
+    if (verb && verb->drawsPages) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    const QStringList args = app->arguments().mid(1);
     if (args.isEmpty() || args.first() == QStringLiteral("--help") || args.first() == QStringLiteral("help")) {
         usage();
         return args.isEmpty() ? 2 : 0;
