@@ -65,6 +65,7 @@ TEnterListFormat::TEnterListFormat(PrintLayout &layout, Prompter &prompter, QWid
     for (const QLabel *label : findChildren<QLabel *>())
         if (label->objectName().startsWith(QLatin1String("Lab_")))
             captions << label->objectName();
+    adjustSize(); // the chrome keeps the laid-out size when it gives the window a system frame
     PrepareSkinnedDialog(this, captions);
 }
 
