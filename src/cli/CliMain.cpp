@@ -50,7 +50,9 @@ bool ParseOptions(const QStringList &args, const QStringList &withValue, const Q
 const std::vector<Verb> &AllVerbs()
 {
     static const std::vector<Verb> verbs = {
-        {"report", "report --pdf FICHIER [--order COLONNE]   liste des produits en PDF", ReportVerb},
+        {"report", "report --pdf FICHIER [--order COLONNE]   liste des produits en PDF", ReportVerb, true},
+        {"print-list", "print-list --column N --pdf FICHIER   la liste courante en PDF (prix de la colonne N, 1 à 3)",
+         PrintListVerb, true},
     };
     return verbs;
 }
@@ -66,15 +68,26 @@ static void usage()
     out().flush();
 }
 
+static const Verb *FindVerb(const QString &name)
+{
+    for (const Verb &v : AllVerbs())
+        if (name == QLatin1String(v.name))
+            return &v;
+    return nullptr;
+}
+
 int main(int argc, char **argv)
 {
-    // Reports draw text, which needs the font system of a GUI application (off screen).
-    const bool draws = argc > 1 && qstrcmp(argv[1], "report") == 0;
-    if (draws && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    std::unique_ptr<QCoreApplication> application(draws ? new QGuiApplication(argc, argv)
-                                                        : new QCoreApplication(argc, argv));
-    const QStringList args = QCoreApplication::arguments().mid(1);
+    const Verb *verb = argc > 1 ? FindVerb(QString::fromLocal8Bit(argv[1])) : nullptr;
+    std::unique_ptr<QCoreApplication> app;
+    if (verb && verb->drawsPages) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    const QStringList args = app->arguments().mid(1);
     if (args.isEmpty() || args.first() == QStringLiteral("--help") || args.first() == QStringLiteral("help")) {
         usage();
         return args.isEmpty() ? 2 : 0;

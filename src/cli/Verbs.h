@@ -13,10 +13,16 @@ struct Verb {
     const char *name;
     const char *usage;
     std::function<int(const QStringList &args)> run;
+    // The verb draws pages (fonts, PDF): it runs under a GUI application on the offscreen
+    // platform instead of a core application.
+    bool drawsPages = false;
 };
 
 // Every verb the companion knows, in the order the help lists them.
 const std::vector<Verb> &AllVerbs();
+
+// print-list --column N --pdf FILE: the current list priced with column N into a PDF file.
+int PrintListVerb(const QStringList &args);
 
 // Options shared by the verbs: "--name VALUE" pairs and bare flags.
 struct Options {

@@ -34,10 +34,15 @@ bool PrintOnDefaultPrinter(Prompter &prompter, const QString &documentName,
     }
     QPrinter printer(info, QPrinter::HighResolution);
     printer.setDocName(documentName);
+    return PrintWithPrinter(printer, prompter, draw);
+}
+
+bool PrintWithPrinter(QPrinter &printer, Prompter &prompter, const std::function<bool(DrawingSurface &)> &draw)
+{
     PrinterSurface surface(printer);
     if (!surface.isActive()) {
         prompter.error(QStringLiteral("L'imprimante « %1 » ne peut pas être ouverte.\rLe document n'a pas été imprimé.")
-                           .arg(info.printerName()));
+                           .arg(printer.printerName()));
         return false;
     }
     if (!draw(surface)) {

@@ -26,6 +26,12 @@ private:
     QPrinter &m_printer;
 };
 
+// One print job on a printer the caller has set up: `draw` draws the document and ends the
+// surface. When the printer cannot be opened, or the job fails, the user is told that
+// nothing was printed and the answer is false. Errors thrown while drawing abort the job and
+// pass on.
+bool PrintWithPrinter(QPrinter &printer, Prompter &prompter, const std::function<bool(DrawingSurface &)> &draw);
+
 // One print job on the system's default printer: `draw` draws the document and ends the
 // surface. When there is no printer, or the job fails, the user is told that nothing was
 // printed and the answer is false. Errors thrown while drawing abort the job and pass on.

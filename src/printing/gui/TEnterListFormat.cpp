@@ -1,16 +1,19 @@
 #include "printing/gui/TEnterListFormat.h"
 
 #include "app/Error.h"
+#include "printing/gui/PrintingChrome.h"
+#include "ui/TStrList.h"
 
 #include "ui_TEnterListFormat.h"
 
 #include <QFontDatabase>
+#include <QShowEvent>
 
 namespace vivrelo {
 
 TEnterListFormat::TEnterListFormat(PrintLayout &layout, Prompter &prompter, QWidget *parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TEnterListFormat>()), m_layout(layout), m_prompter(prompter),
-      m_fontPicker(PickFromList)
+    : QDialog(parent, Qt::FramelessWindowHint), ui(std::make_unique<Ui::TEnterListFormat>()), m_layout(layout),
+      m_prompter(prompter), m_families(QFontDatabase::families())
 {
     ui->setupUi(this);
     // Stored in this order on OK.
@@ -52,17 +55,43 @@ TEnterListFormat::TEnterListFormat(PrintLayout &layout, Prompter &prompter, QWid
         ui->Ed_FontSize->setFocus();
     });
     connect(ui->Btn_FontName, &QToolButton::clicked, this, &TEnterListFormat::Btn_FontNameClick);
-    connect(ui->Ed_FontName, &QLineEdit::returnPressed, this, &TEnterListFormat::Btn_FontNameClick);
+    // Enter in the font name opens the picker; it must not reach the dialog's OK button.
+    ui->Ed_FontName->installEventFilter(this);
     connect(ui->Btn_Ok, &QPushButton::clicked, this, &TEnterListFormat::Btn_OkClick);
     connect(ui->Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    // Every caption label drags the window like its title.
+    QStringList captions;
+    for (const QLabel *label : findChildren<QLabel *>())
+        if (label->objectName().startsWith(QLatin1String("Lab_")))
+            captions << label->objectName();
+    adjustSize(); // the chrome keeps the laid-out size when it gives the window a system frame
+    PrepareSkinnedDialog(this, captions);
 }
 
-TEnterListFormat::~TEnterListFormat() = default;
+TEnterListFormat::~TEnterListFormat()
+{
+    // The window loses the focus while it is taken down; the edits' handlers must not run
+    // on the measures already gone.
+    for (const Measure &m : m_measures)
+        disconnect(m.edit, nullptr, this, nullptr);
+}
 
 void TEnterListFormat::showEvent(QShowEvent *event)
 {
-    FormShow();
+    // A window the system shows again (after minimising) keeps what the user typed.
+    if (!event->spontaneous())
+        FormShow();
     QDialog::showEvent(event);
+}
+
+bool TEnterListFormat::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->Ed_FontName && IsEnterPress(event)) {
+        Btn_FontNameClick();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TEnterListFormat::FormShow()
@@ -88,7 +117,7 @@ void TEnterListFormat::stepMeasure(Measure &m, int steps)
 
 void TEnterListFormat::Btn_FontNameClick()
 {
-    m_fontPicker(ui->Ed_FontName, QFontDatabase::families());
+    TStrList::open(ui->Ed_FontName, m_families, QColor(255, 255, 242));
 }
 
 void TEnterListFormat::Btn_OkClick()

@@ -2,9 +2,9 @@
 
 #include "app/Prompter.h"
 #include "printing/PrintLayout.h"
-#include "printing/gui/ListPicker.h"
 
 #include <QDialog>
+#include <QStringList>
 
 #include <memory>
 #include <vector>
@@ -18,7 +18,7 @@ class TEnterListFormat;
 
 namespace vivrelo {
 
-// The print layout editor. It fills its edits from the layout when shown and writes them
+// The print layout editor "  Format du bordereau". It fills its edits from the layout when shown and writes them
 // back into it only when OK is pressed with every measure readable; the caller stores the
 // layout on OK and forgets the edits otherwise. A measure that cannot be read is named in a
 // message, and the edit keeps its last readable value.
@@ -29,11 +29,13 @@ public:
     TEnterListFormat(PrintLayout &layout, Prompter &prompter, QWidget *parent = nullptr);
     ~TEnterListFormat() override;
 
-    // The font picker; by default a list of the installed typefaces in a small dialog.
-    void setFontPicker(Picker picker) { m_fontPicker = std::move(picker); }
+    // The typefaces the font picker offers; by default every installed family, in the
+    // order the font system gives them.
+    void setFontFamilies(const QStringList &families) { m_families = families; }
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     struct Measure {
@@ -51,7 +53,7 @@ private:
     PrintLayout &m_layout;
     Prompter &m_prompter;
     std::vector<Measure> m_measures;
-    Picker m_fontPicker;
+    QStringList m_families;
 };
 
 } // namespace vivrelo

@@ -1,10 +1,14 @@
 #include "printing/gui/TListFormat.h"
 
 #include "app/Error.h"
+#include "db/DataSetRoutines.h"
+#include "lists/DataModule.h"
 #include "printing/ListPrinting.h"
-#include "printing/gui/ListPicker.h"
+#include "printing/PrintedListData.h"
 #include "printing/gui/PrinterSurface.h"
+#include "printing/gui/PrintingChrome.h"
 #include "printing/gui/TEnterListFormat.h"
+#include "ui/TStrList.h"
 
 #include "ui_TListFormat.h"
 
@@ -12,16 +16,15 @@
 
 namespace vivrelo {
 
-TListFormat::TListFormat(const PrintLayout &layout, const QString &currencySymbol, Prompter &prompter, Store store,
-                         QWidget *parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TListFormat>()), m_layout(layout), m_currency(currencySymbol),
-      m_prompter(prompter), m_store(std::move(store))
+TListFormat::TListFormat(TDataModule1 &dm, Prompter &prompter, QWidget *parent)
+    : QDialog(parent, Qt::FramelessWindowHint), ui(std::make_unique<Ui::TListFormat>()), m_dm(dm),
+      m_prompter(prompter)
 {
     ui->setupUi(this);
     ui->zoom->setText(QString::number(kDefaultZoom));
     m_testPrint = [this](const PrintLayout &l) {
         return PrintOnDefaultPrinter(m_prompter, QStringLiteral("Impression test"),
-                                     [&](DrawingSurface &s) { return PrintTestPage(s, l, m_currency); });
+                                     [&](DrawingSurface &s) { return PrintTestPage(s, l, m_dm.currencySymbol()); });
     };
     connect(ui->DebutBtnH, &QToolButton::clicked, this, &TListFormat::DebutBtnHClick);
     connect(ui->DebutBtnB, &QToolButton::clicked, this, &TListFormat::DebutBtnBClick);
@@ -29,15 +32,39 @@ TListFormat::TListFormat(const PrintLayout &layout, const QString &currencySymbo
     connect(ui->ImprimerBtn, &QToolButton::clicked, this, &TListFormat::ImprimerBtnClick);
     connect(ui->Btn_Close, &QPushButton::clicked, this, &QDialog::reject);
     // The layout type changes nothing in the drawing; it only redraws.
-    auto pickType = [this] {
-        PickFromList(ui->Type_, {QStringLiteral("Bordereau standard"), QStringLiteral("Bordereau personnalisé")});
-    };
-    connect(ui->LMDShapeButton3, &QToolButton::clicked, this, pickType);
-    connect(ui->Type_, &QLineEdit::returnPressed, this, pickType);
-    connect(ui->Type_, &QLineEdit::textChanged, this, &TListFormat::DrawPreview);
+    connect(ui->LMDShapeButton3, &QToolButton::clicked, this, &TListFormat::LMDShapeButton3Click);
+    ui->Type_->installEventFilter(this);
+    connect(ui->Type_, &QLineEdit::textChanged, this, [this] {
+        if (isVisible())
+            DrawPreview();
+    });
+    PrepareSkinnedDialog(this, {QStringLiteral("Lab_Zoom")});
+    OpenPrintLayout(m_dm);
+    m_layoutOpen = true;
 }
 
-TListFormat::~TListFormat() = default;
+TListFormat::~TListFormat()
+{
+    closeLayout();
+}
+
+void TListFormat::done(int result)
+{
+    closeLayout();
+    QDialog::done(result);
+}
+
+void TListFormat::closeLayout()
+{
+    if (m_layoutOpen)
+        m_dm.FormatList.close();
+    m_layoutOpen = false;
+}
+
+PrintLayout TListFormat::layout()
+{
+    return LoadPrintLayout(m_dm);
+}
 
 int TListFormat::zoom() const
 {
@@ -50,9 +77,18 @@ void TListFormat::showEvent(QShowEvent *event)
     DrawPreview();
 }
 
+bool TListFormat::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->Type_ && IsEnterPress(event)) {
+        LMDShapeButton3Click();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void TListFormat::DrawPreview()
 {
-    m_sheet = RenderLayoutPreview(m_layout, zoom(), logicalDpiX(), m_currency);
+    m_sheet = RenderLayoutPreview(layout(), zoom(), logicalDpiX(), m_dm.currencySymbol());
     ui->fond->setPixmap(QPixmap::fromImage(m_sheet));
     ui->fond->resize(m_sheet.size());
 }
@@ -73,16 +109,29 @@ void TListFormat::DebutBtnBClick()
 
 void TListFormat::FiltreBtnClick()
 {
-    PrintLayout edited = m_layout;
-    TEnterListFormat editor(edited, m_prompter, this);
-    if (editor.exec() == QDialog::Accepted) {
-        try {
-            if (m_store)
-                m_store(edited);
-            m_layout = edited;
-        } catch (const Error &e) {
-            m_prompter.error(e.message());
+    DataSet &f = m_dm.FormatList;
+    try {
+        if (!f.isActive()) {
+            OpenPrintLayout(m_dm);
+            m_layoutOpen = true;
         }
+        EditIfNeeded(f);
+        PrintLayout edited = ReadPrintLayout(f);
+        bool ok = false;
+        {
+            TEnterListFormat editor(edited, m_prompter, this);
+            ok = editor.exec() == QDialog::Accepted;
+        }
+        if (ok) {
+            WritePrintLayout(f, edited);
+            f.post();
+        } else {
+            f.cancel();
+        }
+    } catch (const Error &e) {
+        // A row that could not be written keeps what it held.
+        f.cancel();
+        m_prompter.error(e.message());
     }
     DrawPreview();
 }
@@ -90,9 +139,29 @@ void TListFormat::FiltreBtnClick()
 void TListFormat::ImprimerBtnClick()
 {
     try {
-        m_testPrint(m_layout);
+        m_testPrint(layout());
     } catch (const Error &e) {
         m_prompter.error(e.message());
+    }
+}
+
+void TListFormat::LMDShapeButton3Click()
+{
+    TStrList::open(ui->Type_, {QStringLiteral("Bordereau standard"), QStringLiteral("Bordereau personnalisé")});
+}
+
+void ShowListFormat(QWidget *owner, Prompter &prompter)
+{
+    TDataModule1 *dm = DataModule1();
+    if (!dm) {
+        prompter.error(QStringLiteral("La base de données n'est pas ouverte : le paramétrage de la liste est impossible."));
+        return;
+    }
+    try {
+        TListFormat window(*dm, prompter, owner);
+        window.exec();
+    } catch (const Error &e) {
+        prompter.error(e.message());
     }
 }
 

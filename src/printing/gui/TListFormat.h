@@ -15,30 +15,36 @@ class TListFormat;
 
 namespace vivrelo {
 
-// The layout preview: one A4 sheet drawn at a zoom of 40 to 500 %, the test print and the
-// way into the layout editor. The layout is held as plain data; `store` writes it back into
-// the database when the editor returns OK (an Error it throws is shown and the previous
-// layout is kept).
+class TDataModule1;
+
+// The layout preview " Paramétrage de la liste": one A4 sheet drawn at a zoom of 40 to 500 %,
+// the test print and the way into the layout editor. It works on the print layout row of
+// the current list file through the data module's FormatList: opened when the window is
+// made (a list file without its row gets the default one), put into edit mode for the
+// editor, posted when the editor returns OK and cancelled otherwise, closed with the window.
 class TListFormat : public QDialog
 {
     Q_OBJECT
 public:
-    using Store = std::function<void(const PrintLayout &)>;
     using TestPrint = std::function<bool(const PrintLayout &)>;
 
-    TListFormat(const PrintLayout &layout, const QString &currencySymbol, Prompter &prompter, Store store,
-                QWidget *parent = nullptr);
+    // Throws an Error when the print layout cannot be opened.
+    TListFormat(TDataModule1 &dm, Prompter &prompter, QWidget *parent = nullptr);
     ~TListFormat() override;
 
     // Runs the test print; by default on the system's default printer.
     void setTestPrint(TestPrint print) { m_testPrint = std::move(print); }
 
-    const PrintLayout &layout() const { return m_layout; }
+    // The layout as the row holds it now.
+    PrintLayout layout();
     int zoom() const;
     const QImage &sheet() const { return m_sheet; }
 
+    void done(int result) override;
+
 protected:
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void DrawPreview();
@@ -46,14 +52,19 @@ private:
     void DebutBtnBClick();
     void FiltreBtnClick();
     void ImprimerBtnClick();
+    void LMDShapeButton3Click();
+    void closeLayout();
 
     std::unique_ptr<Ui::TListFormat> ui;
-    PrintLayout m_layout;
-    QString m_currency;
+    TDataModule1 &m_dm;
     Prompter &m_prompter;
-    Store m_store;
     TestPrint m_testPrint;
     QImage m_sheet;
+    bool m_layoutOpen = false; // this window opened FormatList and closes it
 };
+
+// The file menu's "Paramétrage de la liste": the layout preview over the running data
+// module, shown modally and freed. A failure to open the layout is shown and nothing opens.
+void ShowListFormat(QWidget *owner, Prompter &prompter);
 
 } // namespace vivrelo

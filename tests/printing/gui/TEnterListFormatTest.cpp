@@ -1,9 +1,16 @@
 #include "printing/gui/TEnterListFormat.h"
 
+#include "support/TestDirs.h"
+#include "ui/TStrList.h"
+#include "ui/UiTestSupport.h"
+
+#include <QFontDatabase>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QTest>
 #include <QToolButton>
-#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -16,7 +23,7 @@ protected:
     void open()
     {
         dialog = std::make_unique<TEnterListFormat>(layout, prompter);
-        dialog->show();
+        ASSERT_TRUE(test::ShowAndExpose(dialog.get()));
     }
     QLineEdit *edit(const char *name) { return dialog->findChild<QLineEdit *>(QString::fromLatin1(name)); }
     void click(const char *name)
@@ -25,13 +32,20 @@ protected:
         ASSERT_NE(b, nullptr) << name;
         QTest::mouseClick(b, Qt::LeftButton);
     }
+    // The picker the last font choice opened.
+    TStrList *picker()
+    {
+        const auto pickers = dialog->findChildren<TStrList *>();
+        return pickers.isEmpty() ? nullptr : pickers.back();
+    }
 
+    test::TestDirs dirs;
     PrintLayout layout;
     ScriptedPrompter prompter;
     std::unique_ptr<TEnterListFormat> dialog;
 };
 
-TEST_F(EnterListFormat, ShowsTheDefaultLayout)
+TEST_F(EnterListFormat, ShowsTheDefaultLayoutUnderItsTitleBar)
 {
     open();
     const char *edits[] = {"Ed_PageWidth", "Ed_PageHeight", "Ed_TopLine", "Ed_LeftItem",
@@ -42,6 +56,16 @@ TEST_F(EnterListFormat, ShowsTheDefaultLayout)
     EXPECT_EQ(shown.join(QLatin1Char(' ')), QStringLiteral("14.90 21.00 1.00 1.00 11.00 0.70 0.00 0.00"));
     EXPECT_EQ(edit("Ed_FontName")->text(), QStringLiteral("Arial"));
     EXPECT_EQ(edit("Ed_FontSize")->text(), QStringLiteral("20"));
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Format du bordereau"));
+    EXPECT_EQ(dialog->findChild<QLabel *>(QStringLiteral("Exit"))->toolTip(), QStringLiteral("Quitter"));
+
+    // A caption label drags the window.
+    const QPoint at = dialog->pos();
+    auto *caption = dialog->findChild<QLabel *>(QStringLiteral("Lab_InterLines"));
+    QTest::mousePress(caption, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseMove(caption, QPoint(5 + 30, 5 + 20));
+    QTest::mouseRelease(caption, Qt::LeftButton, {}, QPoint(35, 25));
+    EXPECT_TRUE(test::WaitFor([&] { return dialog->pos() == at + QPoint(30, 20); }));
 }
 
 TEST_F(EnterListFormat, ButtonsThenOkStoreTheValues)
@@ -54,24 +78,18 @@ TEST_F(EnterListFormat, ButtonsThenOkStoreTheValues)
     EXPECT_EQ(edit("Ed_InterLines")->text(), QStringLiteral("0.80"));
     edit("Ed_LeftPrice")->clear();
     QTest::keyClicks(edit("Ed_LeftPrice"), QStringLiteral(" 12,5 "));
-    dialog->setFontPicker([](QLineEdit *target, const QStringList &families) {
-        EXPECT_FALSE(families.isEmpty());
-        target->setText(QStringLiteral("Liberation Serif"));
-    });
-    click("Btn_FontName");
     click("Btn_FontSize_Up");
     click("Btn_Ok");
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_DOUBLE_EQ(layout.PrinterTop, -0.1);
     EXPECT_DOUBLE_EQ(layout.InterLines, 0.8);
     EXPECT_DOUBLE_EQ(layout.LeftPrice, 12.5);
-    EXPECT_EQ(layout.FontName, QStringLiteral("Liberation Serif"));
     EXPECT_EQ(layout.FontSize, 21);
     EXPECT_DOUBLE_EQ(layout.PageWidth, 14.9);
     EXPECT_TRUE(prompter.asked().empty());
 }
 
-TEST_F(EnterListFormat, CancelLeavesTheLayout)
+TEST_F(EnterListFormat, CancelAndTheClosePictureLeaveTheLayout)
 {
     open();
     click("Btn_PageWidth_Up");
@@ -80,6 +98,65 @@ TEST_F(EnterListFormat, CancelLeavesTheLayout)
     click("Btn_Cancel");
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
     EXPECT_EQ(layout, PrintLayout());
+
+    open();
+    click("Btn_LeftItem_Up");
+    QTest::mouseClick(dialog->findChild<QLabel *>(QStringLiteral("Exit")), Qt::LeftButton);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    EXPECT_EQ(layout, PrintLayout());
+}
+
+TEST_F(EnterListFormat, FontSizeStaysWithinItsBounds)
+{
+    layout.FontSize = 100;
+    open();
+    click("Btn_FontSize_Up");
+    EXPECT_EQ(edit("Ed_FontSize")->text(), QStringLiteral("100"));
+    click("Btn_FontSize_Down");
+    EXPECT_EQ(edit("Ed_FontSize")->text(), QStringLiteral("99"));
+
+    layout.FontSize = 0;
+    open();
+    click("Btn_FontSize_Down");
+    EXPECT_EQ(edit("Ed_FontSize")->text(), QStringLiteral("0"));
+}
+
+TEST_F(EnterListFormat, FontPickerPreselectsTheNameAndWritesTheChoice)
+{
+    open();
+    dialog->setFontFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                             QStringLiteral("Liberation Serif")});
+    click("Btn_FontName");
+    TStrList *p = picker();
+    ASSERT_NE(p, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(p));
+    EXPECT_EQ(p->list()->palette().color(QPalette::Base), QColor(255, 255, 242));
+    ASSERT_NE(p->list()->currentItem(), nullptr);
+    EXPECT_EQ(p->list()->currentItem()->text(), QStringLiteral("Arial"));
+
+    QTest::keyClick(p->list(), Qt::Key_Down);
+    QTest::keyClick(p->list(), Qt::Key_Return);
+    EXPECT_FALSE(p->isVisible());
+    EXPECT_EQ(edit("Ed_FontName")->text(), QStringLiteral("Liberation Serif"));
+    click("Btn_Ok");
+    EXPECT_EQ(layout.FontName, QStringLiteral("Liberation Serif"));
+}
+
+TEST_F(EnterListFormat, EnterInTheFontNameOpensThePickerOnTheInstalledFonts)
+{
+    open();
+    edit("Ed_FontName")->setFocus();
+    QTest::keyClick(edit("Ed_FontName"), Qt::Key_Return);
+    TStrList *p = picker();
+    ASSERT_NE(p, nullptr);
+    EXPECT_TRUE(dialog->isVisible()); // Enter did not reach the OK button
+    QStringList entries;
+    for (int i = 0; i < p->list()->count(); ++i)
+        entries << p->list()->item(i)->text();
+    EXPECT_EQ(entries, QFontDatabase::families());
+    QTest::keyClick(p->list(), Qt::Key_Escape);
+    EXPECT_EQ(edit("Ed_FontName")->text(), QStringLiteral("Arial"));
 }
 
 TEST_F(EnterListFormat, UnreadableMeasuresAreRefusedAndNothingIsStored)

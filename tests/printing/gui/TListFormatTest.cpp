@@ -1,7 +1,7 @@
 #include "printing/gui/TListFormat.h"
 
-#include "app/Error.h"
 #include "printing/ListPrinting.h"
+#include "printing/gui/PrintingDb.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -16,35 +16,29 @@
 namespace vivrelo {
 namespace {
 
-class ListFormat : public ::testing::Test
+class ListFormat : public test::PrintingDbTest
 {
 protected:
     void open()
     {
-        window = std::make_unique<TListFormat>(PrintLayout(), QStringLiteral("€"), prompter,
-                                               [this](const PrintLayout &l) {
-                                                   if (storeFails)
-                                                       fail(QStringLiteral("La base de données est en lecture seule."));
-                                                   stored.push_back(l);
-                                               });
+        window = std::make_unique<TListFormat>(dm, prompter);
         window->show();
     }
     template <class W> W *child(const char *name) { return window->findChild<W *>(QString::fromLatin1(name)); }
-    void click(const char *name) { QTest::mouseClick(child<QToolButton>(name), Qt::LeftButton); }
-    // Answers the layout editor once it is open: presses `button`, then OK or Cancel.
+    void click(const char *name) { QTest::mouseClick(child<QAbstractButton>(name), Qt::LeftButton); }
+    // Answers the layout editor once it is open: presses `button`, then closes it with `close`.
     void answerEditor(const char *button, const char *close)
     {
         QTimer::singleShot(0, [=] {
             QWidget *editor = QApplication::activeModalWidget();
             ASSERT_NE(editor, nullptr);
             QTest::mouseClick(editor->findChild<QAbstractButton *>(QString::fromLatin1(button)), Qt::LeftButton);
-            QTest::mouseClick(editor->findChild<QAbstractButton *>(QString::fromLatin1(close)), Qt::LeftButton);
+            QWidget *c = editor->findChild<QWidget *>(QString::fromLatin1(close));
+            ASSERT_NE(c, nullptr);
+            QTest::mouseClick(c, Qt::LeftButton);
         });
     }
 
-    ScriptedPrompter prompter;
-    std::vector<PrintLayout> stored;
-    bool storeFails = false;
     std::unique_ptr<TListFormat> window;
 };
 
@@ -52,9 +46,9 @@ TEST_F(ListFormat, ZoomMovesByTensBetweenItsBounds)
 {
     open();
     const double dpi = window->logicalDpiX();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Paramétrage de la liste"));
     EXPECT_EQ(child<QLineEdit>("zoom")->text(), QStringLiteral("50"));
     EXPECT_EQ(child<QLabel>("fond")->size(), PreviewSheetSize(50, dpi));
-    EXPECT_EQ(PreviewSheetSize(500, 96), QSize(3966, 5611));
     for (int i = 0; i < 60; ++i)
         click("DebutBtnH");
     EXPECT_EQ(window->zoom(), 500);
@@ -65,27 +59,60 @@ TEST_F(ListFormat, ZoomMovesByTensBetweenItsBounds)
     EXPECT_EQ(window->sheet().size(), PreviewSheetSize(40, dpi));
 }
 
-TEST_F(ListFormat, EditorOkStoresTheLayoutAndRedraws)
+TEST_F(ListFormat, MakesTheMissingLayoutRowAndClosesItWithTheWindow)
+{
+    ASSERT_EQ(layoutRows(), 0);
+    open();
+    EXPECT_EQ(layoutRows(), 1);
+    EXPECT_DOUBLE_EQ(stored("PageWidth").toDouble(), 14.9);
+    EXPECT_EQ(stored("FontName").toString(), QStringLiteral("Arial"));
+    EXPECT_TRUE(dm.FormatList.isActive());
+    click("Btn_Close");
+    EXPECT_FALSE(dm.FormatList.isActive());
+
+    open(); // a second opening finds the row
+    EXPECT_EQ(layoutRows(), 1);
+}
+
+TEST_F(ListFormat, EditorOkStoresTheRowAndRedrawsCancelAndCloseDoNot)
 {
     open();
     const QImage before = window->sheet();
-    answerEditor("Btn_PageHeight_Down", "Btn_Ok");
+    answerEditor("Btn_PrinterTop_Down", "Btn_Ok");
     click("FiltreBtn");
-    ASSERT_EQ(stored.size(), 1u);
-    EXPECT_DOUBLE_EQ(stored[0].PageHeight, 20.9);
-    EXPECT_DOUBLE_EQ(window->layout().PageHeight, 20.9);
+    EXPECT_DOUBLE_EQ(stored("PrinterTop").toDouble(), -0.1);
+    EXPECT_EQ(dm.FormatList.state(), DataSetState::Browse);
     EXPECT_NE(window->sheet(), before);
 
     answerEditor("Btn_PageHeight_Down", "Btn_Cancel");
     click("FiltreBtn");
-    EXPECT_EQ(stored.size(), 1u);
-    EXPECT_DOUBLE_EQ(window->layout().PageHeight, 20.9);
-
-    storeFails = true;
-    answerEditor("Btn_TopLine_Up", "Btn_Ok");
+    answerEditor("Btn_TopLine_Up", "Exit");
     click("FiltreBtn");
-    EXPECT_TRUE(prompter.lastText().contains(QStringLiteral("lecture seule")));
-    EXPECT_DOUBLE_EQ(window->layout().TopLine, 1.0);
+    EXPECT_DOUBLE_EQ(stored("PageHeight").toDouble(), 21.0);
+    EXPECT_DOUBLE_EQ(stored("TopLine").toDouble(), 1.0);
+    EXPECT_DOUBLE_EQ(window->layout().PrinterTop, -0.1);
+    EXPECT_EQ(dm.FormatList.state(), DataSetState::Browse);
+    EXPECT_TRUE(prompter.asked().empty());
+}
+
+TEST_F(ListFormat, TestPrintUsesTheStoredLayout)
+{
+    dm.ADOConnection1.exec(QStringLiteral("INSERT INTO FORMATLIST (Id_File, PageWidth, PageHeight, TopLine, LeftItem, "
+                                          "LeftPrice, InterLines, FontName, FontSize, PrinterTop, PrinterLeft) "
+                                          "VALUES (-1, 10, 15, 2, 1.5, 8, 0.5, 'Liberation Serif', 30, 0.2, 0.3)"));
+    open();
+    std::vector<PrintLayout> printed;
+    window->setTestPrint([&](const PrintLayout &l) {
+        printed.push_back(l);
+        return true;
+    });
+    click("ImprimerBtn");
+    ASSERT_EQ(printed.size(), 1u);
+    EXPECT_DOUBLE_EQ(printed[0].PageHeight, 15);
+    EXPECT_DOUBLE_EQ(printed[0].PrinterLeft, 0.3);
+    EXPECT_EQ(printed[0].FontName, QStringLiteral("Liberation Serif"));
+    EXPECT_EQ(printed[0].FontSize, 30);
+    EXPECT_EQ(layoutRows(), 1);
 }
 
 TEST_F(ListFormat, NoPrinterIsToldAndNothingIsPrinted)
@@ -95,6 +122,32 @@ TEST_F(ListFormat, NoPrinterIsToldAndNothingIsPrinted)
     open();
     click("ImprimerBtn");
     EXPECT_TRUE(prompter.lastText().contains(QStringLiteral("Aucune imprimante")));
+}
+
+} // namespace
+} // namespace vivrelo
+
+namespace vivrelo {
+namespace {
+
+// Not a check: with VIVRELO_SCREENSHOT_DIR set (scripts/screenshot-printing.sh), saves the
+// preview at 50 % and the layout editor as pictures, to look at them as a user would.
+TEST_F(ListFormat, Screenshots)
+{
+    const QString dir = qEnvironmentVariable("VIVRELO_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+        GTEST_SKIP() << "VIVRELO_SCREENSHOT_DIR is not set";
+    open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QTest::qWait(100);
+    EXPECT_TRUE(window->grab().save(dir + QStringLiteral("/apercu-50.png")));
+    QTimer::singleShot(200, [dir] {
+        QWidget *editor = QApplication::activeModalWidget();
+        ASSERT_NE(editor, nullptr);
+        EXPECT_TRUE(editor->grab().save(dir + QStringLiteral("/format-bordereau.png")));
+        editor->findChild<QAbstractButton *>(QStringLiteral("Btn_Cancel"))->click();
+    });
+    click("FiltreBtn");
 }
 
 } // namespace
