@@ -1,0 +1,190 @@
+#include "maintenance/gui/MaintenanceCommands.h"
+
+#include "app/AppValues.h"
+#include "app/Prompter.h"
+#include "db/ConnectionConfig.h"
+#include "db/DataSetRoutines.h"
+#include "lists/DataModule.h"
+#include "maintenance/gui/TBackupList.h"
+#include "ui/TWait.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+
+namespace vivrelo {
+
+namespace {
+
+const QString BackupFilter = QStringLiteral("Sauvegarde base de donnée (*bkp)");
+
+QString ChooseWithQtDialog(QWidget *parent, const FileDialogRequest &r)
+{
+    QFileDialog dialog(parent, r.title, r.directory, r.filter);
+    dialog.setObjectName(r.objectName);
+    dialog.setDefaultSuffix(r.defaultSuffix);
+    if (r.save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (!r.fileName.isEmpty())
+        dialog.selectFile(r.fileName);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles().value(0);
+}
+
+// The hourglass, pushed once and taken back once, whatever the operation asks.
+struct BusyCursor {
+    bool on = false;
+    void set(bool busy)
+    {
+        if (busy == on)
+            return;
+        on = busy;
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    }
+    ~BusyCursor() { set(false); }
+};
+
+// The operation is over when it has something to tell: the wait window goes before the
+// message (success or error) is shown.
+class WaitClosingPrompter : public Prompter
+{
+public:
+    WaitClosingPrompter(Prompter &inner, QWidget &wait) : m_inner(inner), m_wait(wait) {}
+    Answer ask(MessageKind kind, const QString &text, MessageButtons buttons) override
+    {
+        if (kind != MessageKind::Confirmation)
+            m_wait.hide();
+        return m_inner.ask(kind, text, buttons);
+    }
+
+private:
+    Prompter &m_inner;
+    QWidget &m_wait;
+};
+
+// One maintenance operation run from the main window: the host over the data module with the
+// window's callbacks, and the wait window centred on the main window.
+struct WindowOperation {
+    BusyCursor busy;
+    DataModuleHost host;
+    TWait wait;
+    WaitClosingPrompter prompter;
+    MaintenanceContext ctx;
+
+    WindowOperation(TDataModule1 &dataModule, QWidget *mainWindow, Prompter &shown,
+                    DataModuleHost::Window window)
+        : host(dataModule, withBusy(std::move(window))), wait(nullptr), prompter(shown, wait),
+          ctx{host, prompter, wait, MaintenancePlacesOf(DbConfig(), App().dataDir)}
+    {
+        if (mainWindow)
+            wait.placeOn(mainWindow);
+    }
+
+private:
+    DataModuleHost::Window withBusy(DataModuleHost::Window window)
+    {
+        if (!window.setBusy)
+            window.setBusy = [this](bool on) { busy.set(on); };
+        return window;
+    }
+};
+
+TDataModule1 *RunningDataModule(Prompter &prompter)
+{
+    TDataModule1 *dm = DataModule1();
+    if (!dm || !dm->ADOConnection1.isOpen()) {
+        prompter.error(QStringLiteral("La base de données n'est pas ouverte : l'opération est impossible."));
+        return nullptr;
+    }
+    return dm;
+}
+
+QString Choose(QWidget *parent, const FileChooser &choose, const FileDialogRequest &request)
+{
+    QDir().mkpath(request.directory);
+    return choose ? choose(parent, request) : ChooseWithQtDialog(parent, request);
+}
+
+} // namespace
+
+FileDialogRequest BackupSaveRequest(const MaintenancePlaces &places, const QDate &today)
+{
+    FileDialogRequest r;
+    r.objectName = QStringLiteral("SaveDlg_Backup");
+    r.save = true;
+    r.title = QStringLiteral("Localisation de la sauvegarde");
+    r.filter = BackupFilter;
+    r.defaultSuffix = QStringLiteral("bkp");
+    r.directory = places.dataDir + QStringLiteral("Backup");
+    r.fileName = DefaultBackupPath(places, today);
+    return r;
+}
+
+FileDialogRequest RestoreOpenRequest(const MaintenancePlaces &places)
+{
+    FileDialogRequest r;
+    r.objectName = QStringLiteral("OpenDlg_Backup");
+    r.title = QStringLiteral("Sélectionnez la base de données à restaurer");
+    r.filter = BackupFilter;
+    r.defaultSuffix = QStringLiteral("bkp");
+    r.directory = BackupDir(places);
+    return r;
+}
+
+bool RunBackupCommand(QWidget *mainWindow, Prompter &prompter, const DataModuleHost::Window &window,
+                      const FileChooser &choose)
+{
+    TDataModule1 *dm = RunningDataModule(prompter);
+    if (!dm)
+        return false;
+    const MaintenancePlaces places = MaintenancePlacesOf(DbConfig(), App().dataDir);
+    const QString path = Choose(mainWindow, choose, BackupSaveRequest(places, CurrentDateTime().date()));
+    if (path.isEmpty())
+        return false;
+    WindowOperation op(*dm, mainWindow, prompter, window);
+    return BackupCommand(op.ctx, QDir::cleanPath(path));
+}
+
+bool RunRestoreCommand(QWidget *mainWindow, Prompter &prompter, const DataModuleHost::Window &window,
+                       const FileChooser &choose)
+{
+    TDataModule1 *dm = RunningDataModule(prompter);
+    if (!dm)
+        return false;
+    const MaintenancePlaces places = MaintenancePlacesOf(DbConfig(), App().dataDir);
+    const QString path = Choose(mainWindow, choose, RestoreOpenRequest(places));
+    if (path.isEmpty())
+        return false;
+    WindowOperation op(*dm, mainWindow, prompter, window);
+    return RestoreCommand(op.ctx, QDir::cleanPath(path));
+}
+
+bool RunCompactCommand(QWidget *mainWindow, Prompter &prompter, const DataModuleHost::Window &window)
+{
+    TDataModule1 *dm = RunningDataModule(prompter);
+    if (!dm)
+        return false;
+    WindowOperation op(*dm, mainWindow, prompter, window);
+    return CompactCommand(op.ctx);
+}
+
+void RunHistoryWindow(QWidget *mainWindow, Prompter &prompter)
+{
+    TDataModule1 *dm = RunningDataModule(prompter);
+    if (!dm)
+        return;
+    TBackupList window(*dm, prompter, mainWindow);
+    window.exec();
+}
+
+} // namespace vivrelo
