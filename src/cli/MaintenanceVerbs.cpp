@@ -18,8 +18,15 @@ namespace vivrelo::cli {
 
 namespace {
 
-// The verb's arguments: no option, at most `maxPositional` names. False (message shown) else.
-bool Arguments(const QStringList &args, int maxPositional, QStringList &positional)
+// What a verb takes: no option, and at most `max` file names (`missing` tells what to give
+// when one is required).
+struct NamesWanted {
+    int max = 0;
+    const char *missing = nullptr;
+};
+
+// The verb's file names; false (message shown) when the arguments are not what it takes.
+bool Arguments(const QStringList &args, const NamesWanted &wanted, QStringList &names)
 {
     Options options;
     QString error;
@@ -27,11 +34,15 @@ bool Arguments(const QStringList &args, int maxPositional, QStringList &position
         err() << error << Qt::endl;
         return false;
     }
-    if (options.positional.size() > maxPositional) {
-        err() << "Argument inattendu : " << options.positional.value(maxPositional) << Qt::endl;
+    if (options.positional.size() > wanted.max) {
+        err() << "Argument inattendu : " << options.positional.value(wanted.max) << Qt::endl;
         return false;
     }
-    positional = options.positional;
+    if (wanted.missing && options.positional.isEmpty()) {
+        err() << QString::fromUtf8(wanted.missing) << Qt::endl;
+        return false;
+    }
+    names = options.positional;
     return true;
 }
 
@@ -70,69 +81,69 @@ QString Absolute(const QString &path)
 
 } // namespace
 
-int BackupVerb(const QStringList &args)
+namespace {
+
+// Runs a verb: its arguments checked, the session started with the confirmations answered
+// `confirmations`, then `body` with the names.
+template <typename Body>
+int RunVerb(const QStringList &args, const NamesWanted &wanted, Answer confirmations, Body body)
 {
     QStringList names;
-    if (!Arguments(args, 1, names))
+    if (!Arguments(args, wanted, names))
         return 2;
-    Session session(Answer::No);
+    Session session(confirmations);
     if (!session.ready())
         return 1;
-    const QString archive = names.isEmpty() ? DefaultBackupPath(session.places(), CurrentDateTime().date())
-                                            : Absolute(names.first());
-    Operation op(session);
-    if (!BackupCommand(op.ctx, archive))
-        return 1;
-    out() << "Archive : " << archive << Qt::endl;
-    return 0;
+    return body(session, names) ? 0 : 1;
+}
+
+} // namespace
+
+int BackupVerb(const QStringList &args)
+{
+    return RunVerb(args, {1}, Answer::No, [](Session &session, const QStringList &names) {
+        const QString archive = names.isEmpty() ? DefaultBackupPath(session.places(), CurrentDateTime().date())
+                                                : Absolute(names.first());
+        Operation op(session);
+        if (!BackupCommand(op.ctx, archive))
+            return false;
+        out() << "Archive : " << archive << Qt::endl;
+        return true;
+    });
 }
 
 int RestoreVerb(const QStringList &args)
 {
-    QStringList names;
-    if (!Arguments(args, 1, names))
-        return 2;
-    if (names.isEmpty()) {
-        err() << "Indiquez l'archive à restaurer : restore FICHIER" << Qt::endl;
-        return 2;
-    }
-    Session session(Answer::No);
-    if (!session.ready())
-        return 1;
-    Operation op(session);
-    return RestoreCommand(op.ctx, Absolute(names.first())) ? 0 : 1;
+    const NamesWanted archive{1, "Indiquez l'archive à restaurer : restore FICHIER"};
+    return RunVerb(args, archive, Answer::No, [](Session &session, const QStringList &names) {
+        Operation op(session);
+        return RestoreCommand(op.ctx, Absolute(names.first()));
+    });
 }
 
 int CompactVerb(const QStringList &args)
 {
-    QStringList names;
-    if (!Arguments(args, 0, names))
-        return 2;
-    Session session(Answer::Yes);
-    if (!session.ready())
-        return 1;
-    Operation op(session);
-    return CompactCommand(op.ctx) ? 0 : 1;
+    // The command itself is the confirmation.
+    return RunVerb(args, {}, Answer::Yes, [](Session &session, const QStringList &) {
+        Operation op(session);
+        return CompactCommand(op.ctx);
+    });
 }
 
 int HistoryVerb(const QStringList &args)
 {
-    QStringList names;
-    if (!Arguments(args, 0, names))
-        return 2;
-    Session session(Answer::No);
-    if (!session.ready())
-        return 1;
-    DataSet &backup = session.dataModule().Backup;
-    backup.open();
-    const std::vector<HistoryEntry> rows = ReadHistory(backup);
-    backup.close();
-    for (const HistoryEntry &e : rows)
-        out() << e.date << '\t' << e.time << '\t' << e.description << '\t' << e.path << '\n';
-    out().flush();
-    if (rows.empty())
-        err() << "L'historique est vide." << Qt::endl;
-    return 0;
+    return RunVerb(args, {}, Answer::No, [](Session &session, const QStringList &) {
+        DataSet &backup = session.dataModule().Backup;
+        backup.open();
+        const std::vector<HistoryEntry> rows = ReadHistory(backup);
+        backup.close();
+        for (const HistoryEntry &e : rows)
+            out() << e.date << '\t' << e.time << '\t' << e.description << '\t' << e.path << '\n';
+        out().flush();
+        if (rows.empty())
+            err() << "L'historique est vide." << Qt::endl;
+        return true;
+    });
 }
 
 } // namespace vivrelo::cli

@@ -141,32 +141,40 @@ FileDialogRequest RestoreOpenRequest(const MaintenancePlaces &places)
     return r;
 }
 
-bool RunBackupCommand(QWidget *mainWindow, Prompter &prompter, const DataModuleHost::Window &window,
-                      const FileChooser &choose)
+namespace {
+
+// A command on a file chosen in a dialog: nothing happens when the user cancels.
+bool RunOnChosenFile(QWidget *mainWindow, Prompter &prompter, const DataModuleHost::Window &window,
+                     const FileChooser &choose, FileDialogRequest (*request)(const MaintenancePlaces &),
+                     bool (*command)(MaintenanceContext &, const QString &))
 {
     TDataModule1 *dm = RunningDataModule(prompter);
     if (!dm)
         return false;
-    const MaintenancePlaces places = MaintenancePlacesOf(DbConfig(), App().dataDir);
-    const QString path = Choose(mainWindow, choose, BackupSaveRequest(places, CurrentDateTime().date()));
+    const QString path = Choose(mainWindow, choose, request(MaintenancePlacesOf(DbConfig(), App().dataDir)));
     if (path.isEmpty())
         return false;
     WindowOperation op(*dm, mainWindow, prompter, window);
-    return BackupCommand(op.ctx, QDir::cleanPath(path));
+    return command(op.ctx, QDir::cleanPath(path));
+}
+
+FileDialogRequest TodaysBackupRequest(const MaintenancePlaces &places)
+{
+    return BackupSaveRequest(places, CurrentDateTime().date());
+}
+
+} // namespace
+
+bool RunBackupCommand(QWidget *mainWindow, Prompter &prompter, const DataModuleHost::Window &window,
+                      const FileChooser &choose)
+{
+    return RunOnChosenFile(mainWindow, prompter, window, choose, TodaysBackupRequest, BackupCommand);
 }
 
 bool RunRestoreCommand(QWidget *mainWindow, Prompter &prompter, const DataModuleHost::Window &window,
                        const FileChooser &choose)
 {
-    TDataModule1 *dm = RunningDataModule(prompter);
-    if (!dm)
-        return false;
-    const MaintenancePlaces places = MaintenancePlacesOf(DbConfig(), App().dataDir);
-    const QString path = Choose(mainWindow, choose, RestoreOpenRequest(places));
-    if (path.isEmpty())
-        return false;
-    WindowOperation op(*dm, mainWindow, prompter, window);
-    return RestoreCommand(op.ctx, QDir::cleanPath(path));
+    return RunOnChosenFile(mainWindow, prompter, window, choose, RestoreOpenRequest, RestoreCommand);
 }
 
 bool RunCompactCommand(QWidget *mainWindow, Prompter &prompter, const DataModuleHost::Window &window)

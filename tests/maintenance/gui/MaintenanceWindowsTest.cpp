@@ -14,11 +14,13 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QFile>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -229,6 +231,25 @@ TEST_F(MaintenanceWindows, BackupAndRestoreFromTheMainWindow)
     EXPECT_EQ(prompter.asked().back().kind, MessageKind::Error);
     EXPECT_TRUE(mainWindow.isEnabled());
     EXPECT_EQ(dm.ADOConnection1.scalar(QStringLiteral("SELECT Title FROM ITEMS")).toString(), QStringLiteral("Beurre"));
+}
+
+TEST_F(MaintenanceWindows, TheSaveDialogProposesTheDaysArchiveWithoutAskingToReplace)
+{
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        shown = dialog->objectName() + QLatin1Char('|') + dialog->windowTitle() + QLatin1Char('|')
+                + dialog->nameFilters().join(QLatin1Char(';')) + QLatin1Char('|') + dialog->defaultSuffix()
+                + QLatin1Char('|') + QFileInfo(dialog->selectedFiles().value(0)).fileName();
+        EXPECT_TRUE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+        dialog->reject();
+    });
+    EXPECT_FALSE(RunBackupCommand(nullptr, prompter, {}));
+    EXPECT_EQ(shown, QStringLiteral("SaveDlg_Backup|Localisation de la sauvegarde|Sauvegarde base de donnée (*bkp)|bkp|"
+                                    "VIVRELO_ACCESS_BACKUP_05_03_2008.bkp"));
+    EXPECT_TRUE(history().isEmpty());
 }
 
 TEST_F(MaintenanceWindows, CompactionAnsweredNoChangesNothing)
