@@ -3,10 +3,14 @@
 // prints French messages and exits non-zero on any failure.
 #include "app/Error.h"
 #include "cli/MaintenanceVerbs.h"
+#include "cli/ReportVerb.h"
 #include "cli/Terminal.h"
 #include "cli/Verbs.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+
+#include <memory>
 
 using namespace vivrelo;
 using namespace vivrelo::cli;
@@ -51,6 +55,7 @@ const std::vector<Verb> &AllVerbs()
         {"restore", "restore FICHIER    restauration d'une sauvegarde", RestoreVerb},
         {"compact", "compact            compactage de la base de données", CompactVerb},
         {"history", "history            historique des sauvegardes", HistoryVerb},
+        {"report", "report --pdf FICHIER [--order COLONNE]   liste des produits en PDF", ReportVerb},
     };
     return verbs;
 }
@@ -68,8 +73,13 @@ static void usage()
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
+    // Reports draw text, which needs the font system of a GUI application (off screen).
+    const bool draws = argc > 1 && qstrcmp(argv[1], "report") == 0;
+    if (draws && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> application(draws ? new QGuiApplication(argc, argv)
+                                                        : new QCoreApplication(argc, argv));
+    const QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty() || args.first() == QStringLiteral("--help") || args.first() == QStringLiteral("help")) {
         usage();
         return args.isEmpty() ? 2 : 0;

@@ -1,0 +1,63 @@
+#include "cli/ReportVerb.h"
+
+#include "app/Error.h"
+#include "cli/Session.h"
+#include "cli/Terminal.h"
+#include "cli/Verbs.h"
+#include "lists/DataStart.h"
+#include "printing/PainterSurface.h"
+#include "printing/ReportModule.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace vivrelo::cli {
+
+int ReportVerb(const QStringList &args)
+{
+    Options options;
+    QString error;
+    if (!ParseOptions(args, {QStringLiteral("--pdf"), QStringLiteral("--order")}, {}, options, error)
+        || !options.positional.isEmpty()) {
+        err() << (error.isEmpty() ? QStringLiteral("Argument inattendu : %1").arg(options.positional.value(0)) : error)
+              << Qt::endl;
+        return 2;
+    }
+    const QString pdf = options.value(QStringLiteral("--pdf"));
+    if (pdf.isEmpty()) {
+        err() << "Indiquez le fichier PDF à écrire : report --pdf FICHIER" << Qt::endl;
+        return 2;
+    }
+    const QString target = QFileInfo(pdf).absoluteFilePath();
+
+    TerminalPrompter prompter(Answer::No);
+    TerminalProgress progress;
+    StartupState state = StartSession(prompter, progress, StandardStartupHooks());
+    if (state.stop)
+        return 1;
+    struct Closer {
+        ~Closer() { CloseDataModules(); }
+    } closer;
+    TDataModuleReport module(*RunningDataModules().main);
+
+    int pages = 0;
+    bool written = false;
+    RunItemsListReport(module, options.value(QStringLiteral("--order"), QStringLiteral("Title")), prompter,
+                       [&](ReportRun &run) {
+                           PdfSurface surface(target, run.prepared.title);
+                           if (!surface.isActive())
+                               fail(QStringLiteral("Le fichier PDF « %1 » ne peut pas être créé.").arg(target));
+                           written = RenderReport(run.prepared, surface);
+                           if (!written)
+                               fail(QStringLiteral("Le fichier PDF « %1 » n'a pas pu être écrit : %2")
+                                        .arg(target, surface.errorString()));
+                           pages = run.prepared.pageCount();
+                       });
+    if (!written)
+        return 1; // the empty catalogue has been told
+    out() << TerminalText(QStringLiteral("Rapport enregistré : %1 (%2 page(s))").arg(QDir::toNativeSeparators(target)).arg(pages))
+          << Qt::endl;
+    return 0;
+}
+
+} // namespace vivrelo::cli

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "app/Progress.h"
+#include "db/JetReader.h"
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+namespace vivrelo {
+
+// The template database installed with the program:
+// program directory + "Ressources/DB/Data/Access/VIVRELO.MDB".
+QString TemplateDatabasePath();
+
+// The declared type of a column of an Access table in our databases ("SMALLINT",
+// "TEXT(128) COLLATE NOCASE", "INTEGER PRIMARY KEY AUTOINCREMENT", ...).
+QString DeclaredTypeFor(const JetColumn &column);
+
+// Writes a new database of ours at targetPath from the tables of an Access database:
+// a copy of the template, where each table the template has (names compared without regard
+// to case) receives the source's rows in place of its own, by column name (columns the
+// source lacks take their defaults, source columns the template lacks are added), counter
+// keys keeping their values; tables the template lacks are created with our declared types.
+// The schema version row comes from the source: a source without one gives a database
+// without one (version "0"), so that the upgrade scripts bring the schema up to date.
+//
+// The new database is written under a work name in the target's folder and renamed onto
+// targetPath only once complete, reopened and checked; targetPath is never touched before.
+// Throws Error (French) when the tables are not a database of this program (no ITEMS
+// table), when the template is missing or when the target's folder cannot be written.
+void ConvertJetTables(const std::vector<JetTable> &tables, const QString &templatePath,
+                      const QString &targetPath, ProgressSink &progress = noProgress());
+
+struct JetImportResult {
+    QString database;      // the converted database (targetPath)
+    QString keptOriginal;  // the copy of the Access file kept beside it
+    int tables = 0;        // tables converted
+    int items = 0;         // rows of ITEMS
+};
+
+// The whole conversion of an Access database into ours: detect, read, convert, check.
+// jetPath and targetPath may name the same file (the database of an older installation
+// converted where it lies). The Access file is first copied beside the target, as
+// targetPath + ".jet-origine" (or ".jet-origine-2", ... when that name is taken), and
+// the converted database takes targetPath only once it has been reopened and checked.
+// An existing target other than jetPath is replaced only when replaceExisting is set.
+// On any failure nothing is left behind, the Access file is where and as it was, and
+// Error carries the reason in French.
+// The reading step is ReadJetDatabase unless another source of tables is given.
+using JetTablesReader = std::function<std::vector<JetTable>(const QString &path, ProgressSink &progress)>;
+JetImportResult ImportJetDatabase(const QString &jetPath, const QString &targetPath,
+                                  bool replaceExisting = false, ProgressSink &progress = noProgress(),
+                                  const JetTablesReader &read = {});
+
+} // namespace vivrelo

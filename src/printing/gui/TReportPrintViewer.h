@@ -1,0 +1,81 @@
+#pragma once
+
+#include "app/Prompter.h"
+#include "printing/ReportModule.h"
+
+#include <QDialog>
+#include <QPrinter>
+
+#include <functional>
+#include <memory>
+
+namespace Ui {
+class TReportPrintViewer;
+}
+
+namespace vivrelo {
+
+class ReportPreview;
+
+// What the print dialog is prepared with and what the user chose in it.
+struct PrintChoice {
+    int minPage = 1;
+    int maxPage = 1;
+    int fromPage = 1;
+    int toPage = 1;
+    bool selection = false; // "selection": the page on screen
+    int copies = 1;
+};
+
+// The report viewer: the prepared pages with page navigation, three zoom modes, printing
+// through the print dialog and, for the one who knows the access word, the layout designer.
+class TReportPrintViewer : public QDialog
+{
+    Q_OBJECT
+public:
+    // The word that opens the designer from the hidden edit under the preview.
+    static inline const QString kDesignerAccessWord = QStringLiteral("plan");
+
+    // Shows the dialog; false when the user cancelled.
+    using PrintDialog = std::function<bool(QPrinter &printer, PrintChoice &choice)>;
+    // Prints a range text ("2-4") of the report with a number of copies; false on failure.
+    using PrintJob = std::function<bool(QPrinter &printer, const PreparedReport &report, const QString &range, int copies)>;
+    // Opens the designer on the layout; true when it saved a changed layout.
+    using Designer = std::function<bool(ReportRun &run, QWidget *parent)>;
+
+    TReportPrintViewer(ReportRun &run, Prompter &prompter, QWidget *parent = nullptr);
+    ~TReportPrintViewer() override;
+
+    void setPrintDialog(PrintDialog dialog) { m_printDialog = std::move(dialog); }
+    void setPrintJob(PrintJob job) { m_printJob = std::move(job); }
+    void setDesigner(Designer designer) { m_designer = std::move(designer); }
+
+    ReportPreview *preview() const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void spbPreviewPrintClick();
+    void BitBtn1Click();
+    void updatePageText();
+    void placeKeyControls();
+
+    std::unique_ptr<Ui::TReportPrintViewer> ui;
+    ReportRun &m_run;
+    Prompter &m_prompter;
+    QPrinter m_printer;
+    PrintDialog m_printDialog;
+    PrintJob m_printJob;
+    Designer m_designer;
+};
+
+// Shows a prepared report in the viewer, modally, over the active window.
+void ShowReportPreview(ReportRun &run, Prompter &prompter, QWidget *parent = nullptr);
+
+// The catalogue editor's print button: the product list ordered by the sort column, shown in
+// the viewer, messages in message boxes. Errors pass to the caller.
+void RunItemsListReport(const QString &sortField, QWidget *parent = nullptr);
+
+} // namespace vivrelo

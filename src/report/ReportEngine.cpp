@@ -1,0 +1,453 @@
+#include "report/ReportEngine.h"
+
+#include "app/AppValues.h"
+#include "app/Error.h"
+#include "lists/TextRoutines.h"
+#include "printing/PainterSurface.h"
+
+#include <QDateTime>
+
+namespace vivrelo {
+
+namespace {
+
+// Stands for the page count in texts until the last page is known.
+const QString kPagesMark = QStringLiteral("\uE000PAGES\uE000");
+
+// A name of a text object, resolved once before the rows are read.
+struct ResolvedPiece {
+    const TextPiece *piece;
+    int field = -1; // index in the row source, -1 for a variable
+};
+
+class Preparer
+{
+public:
+    Preparer(const ReportLayout &layout, RowSource *rows, const ReportValueCallback &values)
+        : m_layout(layout), m_rows(rows), m_values(values)
+    {
+        m_bandWidth = layout.pageWidth - layout.marginLeft - layout.marginRight;
+        if (const ReportBand *footer = layout.band(BandKind::PageFooter))
+            m_footerTop = layout.pageHeight - layout.marginBottom - footer->height;
+        else
+            m_footerTop = layout.pageHeight - layout.marginBottom;
+        if (rows)
+            m_fieldNames = rows->fieldNames();
+    }
+
+    PreparedReport run(const QString &title)
+    {
+        m_report.title = title;
+        m_report.pageSize = QSize(m_layout.pageWidth, m_layout.pageHeight);
+        startPage();
+        const ReportBand *master = m_layout.band(BandKind::MasterData);
+        if (master && m_rows) {
+            const auto resolved = resolveFields(*master);
+            int row = 0;
+            for (bool more = m_rows->first(); more; more = m_rows->next()) {
+                m_line = ++row;
+                placeFlowing(*master, &resolved, row % 2 == 0);
+            }
+        }
+        if (const ReportBand *summary = m_layout.band(BandKind::Summary))
+            placeFlowing(*summary, nullptr, false);
+        finishPage();
+        const QString count = QString::number(m_report.pageCount());
+        for (auto [page, item] : m_deferred) {
+            QString &text = m_report.pages[size_t(page)].items[size_t(item)].text;
+            text.replace(kPagesMark, count);
+        }
+        return std::move(m_report);
+    }
+
+private:
+    using Resolved = std::vector<std::vector<int>>; // per object, per piece: field index or -1
+
+    int fieldIndex(const QString &name) const
+    {
+        for (int i = 0; i < m_fieldNames.size(); ++i)
+            if (m_fieldNames[i].compare(name, Qt::CaseInsensitive) == 0)
+                return i;
+        return -1;
+    }
+
+    Resolved resolveFields(const ReportBand &band) const
+    {
+        Resolved out;
+        for (const ReportObject &o : band.objects) {
+            std::vector<int> fields;
+            for (const TextPiece &p : o.pieces)
+                fields.push_back(p.isName ? fieldIndex(p.text) : -1);
+            if (o.kind == ObjectKind::Picture) {
+                const int f = fieldIndex(o.field);
+                if (f < 0)
+                    objectFault(o, QStringLiteral("le champ d'image « %1 » n'existe pas dans les données").arg(o.field));
+                fields = {f};
+            }
+            out.push_back(std::move(fields));
+        }
+        return out;
+    }
+
+    [[noreturn]] void objectFault(const ReportObject &o, const QString &what) const
+    {
+        const QString name = m_layout.fileName.isEmpty() ? QStringLiteral("Rapport")
+                                                         : QStringLiteral("Rapport « %1 »").arg(m_layout.fileName);
+        fail(QStringLiteral("%1, ligne %2 : %3.").arg(name).arg(o.line).arg(what));
+    }
+
+    void startPage()
+    {
+        m_report.pages.emplace_back();
+        m_y = m_layout.marginTop;
+        m_flowingOnPage = 0;
+        if (m_report.pageCount() == 1)
+            if (const ReportBand *t = m_layout.band(BandKind::Title))
+                place(*t, m_y, nullptr, false);
+        if (const ReportBand *h = m_layout.band(BandKind::PageHeader))
+            place(*h, m_y, nullptr, false);
+    }
+
+    void finishPage()
+    {
+        if (const ReportBand *f = m_layout.band(BandKind::PageFooter)) {
+            int y = m_footerTop;
+            place(*f, y, nullptr, false);
+        }
+    }
+
+    // A master-data or summary band: on a new page when it would reach into the footer,
+    // unless the page holds none yet (a band taller than the page is laid anyway).
+    void placeFlowing(const ReportBand &band, const Resolved *resolved, bool shaded)
+    {
+        if (m_y + band.height > m_footerTop && m_flowingOnPage > 0) {
+            finishPage();
+            startPage();
+        }
+        place(band, m_y, resolved, shaded);
+        ++m_flowingOnPage;
+    }
+
+    void place(const ReportBand &band, int &y, const Resolved *resolved, bool shaded)
+    {
+        PreparedPage &page = m_report.pages.back();
+        const int left = m_layout.marginLeft;
+        if (shaded && band.alternate.isValid()) {
+            PreparedItem bg;
+            bg.kind = ObjectKind::Rect;
+            bg.box = QRect(left, y, m_bandWidth, band.height);
+            bg.fill = band.alternate;
+            page.items.push_back(bg);
+        }
+        for (size_t i = 0; i < band.objects.size(); ++i) {
+            const ReportObject &o = band.objects[i];
+            PreparedItem item;
+            item.kind = o.kind;
+            item.box = QRect(left + o.x, y + o.y, o.width, o.height);
+            item.fill = o.fill;
+            item.penColor = o.penColor;
+            item.penWidth = o.penWidth;
+            if (o.kind == ObjectKind::Text) {
+                item.font.family = o.fontFamily;
+                item.font.height = FontCellHeight(o.fontSize);
+                item.font.bold = o.bold;
+                item.font.italic = o.italic;
+                item.font.underline = o.underline;
+                item.font.color = o.color;
+                item.align = o.align;
+                item.wrap = o.wrap;
+                bool deferred = false;
+                item.text = evaluate(o, resolved ? &(*resolved)[i] : nullptr, deferred);
+                if (deferred)
+                    m_deferred.emplace_back(m_report.pageCount() - 1, int(page.items.size()));
+            } else if (o.kind == ObjectKind::Picture) {
+                const int f = resolved ? (*resolved)[i][0] : -1;
+                if (f < 0)
+                    objectFault(o, QStringLiteral("une image ne se place que dans la bande des données"));
+                const QVariant v = m_rows->value(f);
+                if (v.isNull() || !item.picture.loadFromData(v.toByteArray()))
+                    continue; // no picture for this row
+            }
+            page.items.push_back(std::move(item));
+        }
+        y += band.height;
+    }
+
+    QString evaluate(const ReportObject &o, const std::vector<int> *fields, bool &deferred)
+    {
+        QString out;
+        for (size_t i = 0; i < o.pieces.size(); ++i) {
+            const TextPiece &p = o.pieces[i];
+            if (!p.isName) {
+                out += p.text;
+                continue;
+            }
+            const int f = fields ? (*fields)[i] : -1;
+            if (f >= 0) {
+                out += formatted(o, m_rows->value(f));
+                continue;
+            }
+            const QString name = p.text.toUpper();
+            if (name == QLatin1String("PAGES")) {
+                if (auto v = m_values ? m_values(name) : std::nullopt) {
+                    out += formatted(o, *v);
+                } else {
+                    out += kPagesMark;
+                    deferred = true;
+                }
+                continue;
+            }
+            out += formatted(o, variable(o, name));
+        }
+        return out;
+    }
+
+    QVariant variable(const ReportObject &o, const QString &name)
+    {
+        if (m_values)
+            if (auto v = m_values(name))
+                return *v;
+        if (name == QLatin1String("PAGE"))
+            return m_report.pageCount();
+        if (name == QLatin1String("LINE"))
+            return m_line;
+        if (name == QLatin1String("DATE"))
+            return ShortDate(QDate::currentDate());
+        if (name == QLatin1String("TIME"))
+            return QTime::currentTime().toString(QStringLiteral("hh:mm"));
+        if (name == QLatin1String("TITLE"))
+            return m_report.title;
+        objectFault(o, QStringLiteral("« [%1] » n'est ni un champ des données ni une variable connue").arg(name));
+    }
+
+    QString formatted(const ReportObject &o, const QVariant &v)
+    {
+        if (v.isNull() || !v.isValid())
+            return QString();
+        if (o.format == ValueFormat::Plain) {
+            if (v.typeId() == QMetaType::Double)
+                return QString::number(v.toDouble(), 'g', 15);
+            return v.toString();
+        }
+        bool ok = false;
+        const double d = v.toDouble(&ok);
+        if (!ok)
+            return v.toString();
+        switch (o.format) {
+        case ValueFormat::Money:
+            return MoneyText(d, currencySymbol());
+        case ValueFormat::Integer:
+            return QString::number(qRound64(d));
+        case ValueFormat::Fixed:
+            return TrimLeadingBlanks(FormatFixed(0, o.decimals, d));
+        case ValueFormat::Plain:
+            break;
+        }
+        return v.toString();
+    }
+
+    QString currencySymbol()
+    {
+        if (!m_symbolRead) {
+            m_symbolRead = true;
+            if (m_values)
+                if (auto v = m_values(QStringLiteral("CURRENCYSYMBOL")))
+                    m_symbol = v->toString();
+        }
+        return m_symbol;
+    }
+
+    const ReportLayout &m_layout;
+    RowSource *m_rows;
+    const ReportValueCallback &m_values;
+    QStringList m_fieldNames;
+    PreparedReport m_report;
+    std::vector<std::pair<int, int>> m_deferred;
+    int m_bandWidth = 0;
+    int m_footerTop = 0;
+    int m_y = 0;
+    int m_flowingOnPage = 0;
+    int m_line = 0;
+    bool m_symbolRead = false;
+    QString m_symbol;
+};
+
+SurfaceAlign ToSurface(TextAlign a)
+{
+    switch (a) {
+    case TextAlign::Left: return SurfaceAlign::Left;
+    case TextAlign::Right: return SurfaceAlign::Right;
+    case TextAlign::Center: return SurfaceAlign::Center;
+    }
+    return SurfaceAlign::Left;
+}
+
+// The longest start of the text that fits the width.
+QString CutToWidth(DrawingSurface &surface, const QString &text, int width)
+{
+    if (surface.textWidth(text) <= width)
+        return text;
+    int lo = 0, hi = int(text.size());
+    while (lo < hi) {
+        const int mid = (lo + hi + 1) / 2;
+        if (surface.textWidth(text.left(mid)) <= width)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return text.left(lo);
+}
+
+// The text broken into lines at blanks (a word longer than the width is cut).
+QStringList WrapToWidth(DrawingSurface &surface, const QString &text, int width)
+{
+    QStringList lines;
+    for (const QString &paragraph : text.split(QLatin1Char('\n'))) {
+        QString current;
+        for (const QString &word : paragraph.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const QString candidate = current.isEmpty() ? word : current + QLatin1Char(' ') + word;
+            if (surface.textWidth(candidate) <= width) {
+                current = candidate;
+                continue;
+            }
+            if (!current.isEmpty())
+                lines << current;
+            current = CutToWidth(surface, word, width);
+        }
+        lines << current;
+    }
+    return lines;
+}
+
+constexpr int kTextPadding = 8; // between a text and the sides of its box
+
+void DrawText(const PreparedItem &item, DrawingSurface &surface)
+{
+    const QRect &b = item.box;
+    if (item.fill.isValid()) {
+        surface.setPen(SurfacePen::Clear, item.fill, 0);
+        surface.setBrush(SurfaceBrush::Solid, item.fill);
+        surface.drawRect(b.left(), b.top(), b.left() + b.width(), b.top() + b.height());
+    }
+    if (item.text.isEmpty())
+        return;
+    surface.setBrush(SurfaceBrush::Clear, Qt::white);
+    surface.setFont(item.font);
+    surface.setTextAlign(ToSurface(item.align));
+    const int inner = std::max(0, b.width() - 2 * kTextPadding);
+    int x = b.left() + kTextPadding;
+    if (item.align == TextAlign::Right)
+        x = b.left() + b.width() - kTextPadding;
+    else if (item.align == TextAlign::Center)
+        x = b.left() + b.width() / 2;
+    const int cell = item.font.height;
+    if (!item.wrap) {
+        const int y = b.top() + std::max(0, (b.height() - cell) / 2);
+        surface.drawText(x, y, CutToWidth(surface, item.text, inner));
+        return;
+    }
+    const QStringList lines = WrapToWidth(surface, item.text, inner);
+    const int top = b.top() + std::max(0, (b.height() - int(lines.size()) * cell) / 2);
+    for (int i = 0; i < lines.size(); ++i) {
+        const int y = top + i * cell;
+        if (i > 0 && y + cell > b.top() + b.height())
+            break;
+        surface.drawText(x, y, lines[i]);
+    }
+}
+
+} // namespace
+
+int FontCellHeight(double points)
+{
+    // A point is 254/72 tenths of a millimetre; the cell (ascent and descent) of the usual
+    // faces is about 1.15 times their size.
+    return std::max(1, qRound(points * 254.0 / 72.0 * 1.15));
+}
+
+PreparedReport PrepareReport(const ReportLayout &layout, RowSource *rows, const ReportValueCallback &values,
+                             const QString &title)
+{
+    return Preparer(layout, rows, values).run(title);
+}
+
+void DrawPreparedPage(const PreparedPage &page, DrawingSurface &surface)
+{
+    for (const PreparedItem &item : page.items) {
+        const QRect &b = item.box;
+        switch (item.kind) {
+        case ObjectKind::Text:
+            DrawText(item, surface);
+            break;
+        case ObjectKind::Rect:
+            surface.setPen(item.penWidth > 0 ? SurfacePen::Solid : SurfacePen::Clear, item.penColor, item.penWidth);
+            surface.setBrush(item.fill.isValid() ? SurfaceBrush::Solid : SurfaceBrush::Clear,
+                             item.fill.isValid() ? item.fill : QColor(Qt::white));
+            surface.drawRect(b.left(), b.top(), b.left() + b.width(), b.top() + b.height());
+            break;
+        case ObjectKind::Line:
+            surface.setPen(SurfacePen::Solid, item.penColor, item.penWidth);
+            surface.drawLine(b.left(), b.top(), b.left() + b.width(), b.top() + b.height());
+            break;
+        case ObjectKind::Picture: {
+            QSize fitted = item.picture.size().scaled(b.size(), Qt::KeepAspectRatio);
+            const QRect target(b.left() + (b.width() - fitted.width()) / 2, b.top() + (b.height() - fitted.height()) / 2,
+                               fitted.width(), fitted.height());
+            surface.drawImage(target, item.picture);
+            break;
+        }
+        }
+    }
+}
+
+bool RenderReport(const PreparedReport &report, DrawingSurface &surface, int first, int last, int copies)
+{
+    if (last < 0 || last > report.pageCount())
+        last = report.pageCount();
+    first = std::max(first, 1);
+    if (first > last || copies < 1) {
+        surface.end();
+        return false;
+    }
+    bool started = false;
+    for (int c = 0; c < copies; ++c) {
+        for (int p = first; p <= last; ++p) {
+            if (started)
+                surface.newPage();
+            started = true;
+            DrawPreparedPage(report.pages[size_t(p - 1)], surface);
+        }
+    }
+    return surface.end();
+}
+
+QString PageRangeText(int first, int last)
+{
+    return QString::number(first) + QLatin1Char('-') + QString::number(last);
+}
+
+bool PrintReportRange(const PreparedReport &report, DrawingSurface &surface, const QString &range, int copies)
+{
+    const QStringList parts = range.split(QLatin1Char('-'));
+    bool okFirst = false, okLast = false;
+    const int first = parts.value(0).trimmed().toInt(&okFirst);
+    const int last = parts.size() == 1 ? first : parts.value(1).trimmed().toInt(&okLast);
+    if (!okFirst || (parts.size() == 2 && !okLast) || parts.size() > 2 || first < 1 || last < first
+        || last > report.pageCount()) {
+        surface.end();
+        return false;
+    }
+    return RenderReport(report, surface, first, last, copies);
+}
+
+QImage RenderPageImage(const PreparedPage &page, const QSize &pageSize, double pixelsPerUnit)
+{
+    const QSize pixels(std::max(1, qRound(pageSize.width() * pixelsPerUnit)),
+                       std::max(1, qRound(pageSize.height() * pixelsPerUnit)));
+    BitmapSurface surface(pixels, pixelsPerUnit * 254.0, Qt::white);
+    DrawPreparedPage(page, surface);
+    surface.end();
+    return surface.image();
+}
+
+} // namespace vivrelo
