@@ -187,11 +187,6 @@ TEST_F(MaintenanceWindows, BackupAndRestoreFromTheMainWindow)
     // Cancelling the dialog does nothing.
     EXPECT_FALSE(RunBackupCommand(&mainWindow, prompter, callbacks, choose));
     ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].objectName, QStringLiteral("SaveDlg_Backup"));
-    EXPECT_TRUE(asked[0].save);
-    EXPECT_EQ(asked[0].title, QStringLiteral("Localisation de la sauvegarde"));
-    EXPECT_EQ(asked[0].filter, QStringLiteral("Sauvegarde base de donnée (*bkp)"));
-    EXPECT_EQ(asked[0].defaultSuffix, QStringLiteral("bkp"));
     EXPECT_EQ(asked[0].directory, dataDir + QStringLiteral("Backup"));
     EXPECT_EQ(asked[0].fileName, dataDir + QStringLiteral("Backup/VIVRELO_ACCESS_BACKUP_05_03_2008.bkp"));
     EXPECT_TRUE(calls.isEmpty());
@@ -215,22 +210,12 @@ TEST_F(MaintenanceWindows, BackupAndRestoreFromTheMainWindow)
     ASSERT_TRUE(RunRestoreCommand(&mainWindow, prompter, callbacks, choose)) << prompter.lastText().toStdString();
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].objectName, QStringLiteral("OpenDlg_Backup"));
-    EXPECT_FALSE(asked[0].save);
-    EXPECT_EQ(asked[0].title, QStringLiteral("Sélectionnez la base de données à restaurer"));
     EXPECT_EQ(asked[0].directory, dataDir + QStringLiteral("Backup/"));
     EXPECT_TRUE(prompter.lastText().startsWith(QStringLiteral("Sauvegarde restaurée.")));
     EXPECT_EQ(calls, (QStringList{"disable", "enable", "rebuild"}));
     EXPECT_EQ(dm.ADOConnection1.scalar(QStringLiteral("SELECT Title FROM ITEMS")).toString(), QStringLiteral("Beurre"));
     EXPECT_EQ(history(), (QStringList{QStringLiteral("Sauvagarde de la base de données|") + answer,
                                       QStringLiteral("Restauration de la base de données|") + answer}));
-
-    // A file that is no archive: an error, no success, the window given back.
-    answer = dirs.writeFile(dataDir + QStringLiteral("notes.bkp"), "pas une archive");
-    calls.clear();
-    EXPECT_FALSE(RunRestoreCommand(&mainWindow, prompter, callbacks, choose));
-    EXPECT_EQ(prompter.asked().back().kind, MessageKind::Error);
-    EXPECT_TRUE(mainWindow.isEnabled());
-    EXPECT_EQ(dm.ADOConnection1.scalar(QStringLiteral("SELECT Title FROM ITEMS")).toString(), QStringLiteral("Beurre"));
 }
 
 TEST_F(MaintenanceWindows, TheSaveDialogProposesTheDaysArchiveWithoutAskingToReplace)
@@ -250,24 +235,6 @@ TEST_F(MaintenanceWindows, TheSaveDialogProposesTheDaysArchiveWithoutAskingToRep
     EXPECT_EQ(shown, QStringLiteral("SaveDlg_Backup|Localisation de la sauvegarde|Sauvegarde base de donnée (*bkp)|bkp|"
                                     "VIVRELO_ACCESS_BACKUP_05_03_2008.bkp"));
     EXPECT_TRUE(history().isEmpty());
-}
-
-TEST_F(MaintenanceWindows, CompactionAnsweredNoChangesNothing)
-{
-    prompter.setConfirmations(Answer::No);
-    int calls = 0;
-    DataModuleHost::Window callbacks;
-    callbacks.setEnabled = [&](bool) { ++calls; };
-    EXPECT_FALSE(RunCompactCommand(nullptr, prompter, callbacks));
-    EXPECT_EQ(prompter.lastText(), QStringLiteral("Confirmez-vous le compactage de la base de données ?"));
-    EXPECT_EQ(calls, 0);
-    EXPECT_TRUE(history().isEmpty());
-
-    prompter.setConfirmations(Answer::Yes);
-    EXPECT_TRUE(RunCompactCommand(nullptr, prompter, callbacks));
-    EXPECT_EQ(prompter.lastText(), QStringLiteral("Compactage effectué."));
-    EXPECT_EQ(calls, 2);
-    EXPECT_EQ(history().size(), 1);
 }
 
 } // namespace
