@@ -50,6 +50,7 @@ TBackupList::TBackupList(TDataModule1 &dataModule, Prompter &prompter, QWidget *
     pal.setColor(QPalette::Base, Qt::white);
     grid->setPalette(pal);
     grid->verticalHeader()->hide();
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 4);
     grid->horizontalHeader()->setStyleSheet(QStringLiteral(
         "QHeaderView::section { background-color: rgb(216, 216, 216); border: none;"
         " border-right: 1px solid rgb(160, 160, 160); border-bottom: 1px solid rgb(160, 160, 160);"
