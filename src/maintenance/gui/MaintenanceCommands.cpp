@@ -99,13 +99,13 @@ private:
     }
 };
 
+// The data module the commands work on. Its connection may be closed (a database that could
+// not be reopened): a restore is then the way back, and the other commands report the error.
 TDataModule1 *RunningDataModule(Prompter &prompter)
 {
     TDataModule1 *dm = DataModule1();
-    if (!dm || !dm->ADOConnection1.isOpen()) {
-        prompter.error(QStringLiteral("La base de données n'est pas ouverte : l'opération est impossible."));
-        return nullptr;
-    }
+    if (!dm)
+        prompter.error(QStringLiteral("Les données du logiciel ne sont pas chargées : l'opération est impossible."));
     return dm;
 }
 

@@ -204,7 +204,10 @@ TEST_F(MaintenanceWindows, BackupAndRestoreFromTheMainWindow)
         EXPECT_FALSE(qobject_cast<TWait *>(w) && w->isVisible());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
-    dm.ADOConnection1.exec(QStringLiteral("DELETE FROM ITEMS"));
+    // The database is lost and cannot be opened any more: the restore is the way back.
+    dm.ItemsList.close();
+    dm.ADOConnection1.close();
+    dirs.writeFile(DatabaseFilePath(places), "abîmée");
     asked.clear();
     calls.clear();
     ASSERT_TRUE(RunRestoreCommand(&mainWindow, prompter, callbacks, choose)) << prompter.lastText().toStdString();
