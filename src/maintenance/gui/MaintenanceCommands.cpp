@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QPointer>
 
 namespace vivrelo {
 
@@ -83,7 +84,7 @@ struct WindowOperation {
 
     WindowOperation(TDataModule1 &dataModule, QWidget *mainWindow, Prompter &shown,
                     DataModuleHost::Window window)
-        : host(dataModule, withBusy(std::move(window))), wait(nullptr), prompter(shown, wait),
+        : host(dataModule, completed(std::move(window), mainWindow)), wait(nullptr), prompter(shown, wait),
           ctx{host, prompter, wait, MaintenancePlacesOf(DbConfig(), App().dataDir)}
     {
         if (mainWindow)
@@ -91,8 +92,15 @@ struct WindowOperation {
     }
 
 private:
-    DataModuleHost::Window withBusy(DataModuleHost::Window window)
+    // The main window is disabled and enabled itself when it gives no callback for it, and the
+    // hourglass is ours when it gives none.
+    DataModuleHost::Window completed(DataModuleHost::Window window, QWidget *mainWindow)
     {
+        if (!window.setEnabled && mainWindow)
+            window.setEnabled = [w = QPointer<QWidget>(mainWindow)](bool on) {
+                if (w)
+                    w->setEnabled(on);
+            };
         if (!window.setBusy)
             window.setBusy = [this](bool on) { busy.set(on); };
         return window;

@@ -32,8 +32,9 @@ FileDialogRequest RestoreOpenRequest(const MaintenancePlaces &places);
 
 // The main window's maintenance commands, over the running data module (DataModule1()), the
 // connection configuration and the data directory. `window` is what the main window does
-// around them (disable and enable itself, rebuild its list view; the hourglass is handled
-// here when it gives none). The wait window is centred on the main window. Each returns true
+// around them (disable and enable itself, rebuild its list view); what it leaves empty is
+// done here: the main window disabled and enabled, the hourglass. The wait window is centred
+// on the main window. Each returns true
 // when the operation ran to its end; the outcome and any error have been told through the
 // prompter.
 
