@@ -2,6 +2,7 @@
 // jobs. It uses the program's data directory, configuration and single-instance lock,
 // prints French messages and exits non-zero on any failure.
 #include "app/Error.h"
+#include "cli/MaintenanceVerbs.h"
 #include "cli/ReportVerb.h"
 #include "cli/Terminal.h"
 #include "cli/Verbs.h"
@@ -50,6 +51,10 @@ bool ParseOptions(const QStringList &args, const QStringList &withValue, const Q
 const std::vector<Verb> &AllVerbs()
 {
     static const std::vector<Verb> verbs = {
+        {"backup", "backup [FICHIER]   sauvegarde de la base et des images", BackupVerb},
+        {"restore", "restore FICHIER    restauration d'une sauvegarde", RestoreVerb},
+        {"compact", "compact            compactage de la base de données", CompactVerb},
+        {"history", "history            historique des sauvegardes", HistoryVerb},
         {"report", "report --pdf FICHIER [--order COLONNE]   liste des produits en PDF", ReportVerb, true},
         {"print-list", "print-list --column N --pdf FICHIER   la liste courante en PDF (prix de la colonne N, 1 à 3)",
          PrintListVerb, true},

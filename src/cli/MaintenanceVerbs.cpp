@@ -1,0 +1,150 @@
+#include "cli/MaintenanceVerbs.h"
+
+#include "app/AppValues.h"
+#include "app/Error.h"
+#include "cli/Session.h"
+#include "cli/Terminal.h"
+#include "cli/Verbs.h"
+#include "db/ConnectionConfig.h"
+#include "db/DataSetRoutines.h"
+#include "lists/DataStart.h"
+#include "maintenance/DataModuleHost.h"
+#include "maintenance/History.h"
+
+#include <QFileInfo>
+
+
+namespace vivrelo::cli {
+
+namespace {
+
+// What a verb takes: no option, and at most `max` file names (`missing` tells what to give
+// when one is required).
+struct NamesWanted {
+    int max = 0;
+    const char *missing = nullptr;
+};
+
+// The verb's file names; false (message shown) when the arguments are not what it takes.
+bool Arguments(const QStringList &args, const NamesWanted &wanted, QStringList &names)
+{
+    Options options;
+    QString error;
+    if (!ParseOptions(args, {}, {}, options, error)) {
+        err() << error << Qt::endl;
+        return false;
+    }
+    if (options.positional.size() > wanted.max) {
+        err() << "Argument inattendu : " << options.positional.value(wanted.max) << Qt::endl;
+        return false;
+    }
+    if (wanted.missing && options.positional.isEmpty()) {
+        err() << QString::fromUtf8(wanted.missing) << Qt::endl;
+        return false;
+    }
+    names = options.positional;
+    return true;
+}
+
+// The program's start without windows, and the data modules freed at the end.
+struct Session {
+    TerminalPrompter prompter;
+    TerminalProgress progress;
+    StartupState state;
+
+    explicit Session(Answer confirmations) : prompter(confirmations)
+    {
+        state = StartSession(prompter, progress, StandardStartupHooks());
+        if (!state.stop && !RunningDataModules().main) {
+            prompter.error(QStringLiteral("La base de données n'a pas pu être ouverte."));
+            state.stop = true;
+        }
+    }
+    ~Session() { CloseDataModules(); }
+    bool ready() const { return !state.stop; }
+    TDataModule1 &dataModule() { return *RunningDataModules().main; }
+    MaintenancePlaces places() const { return MaintenancePlacesOf(DbConfig(), App().dataDir); }
+};
+
+// The maintenance context of a session. The host has no upgrade step for a restored database
+// yet: it is given one once the schema upgrade routine is in the core.
+struct Operation {
+    DataModuleHost host;
+    MaintenanceContext ctx;
+    explicit Operation(Session &s)
+        : host(s.dataModule()), ctx{host, s.prompter, s.progress, s.places()} {}
+};
+
+QString Absolute(const QString &path)
+{
+    return QFileInfo(path).absoluteFilePath();
+}
+
+} // namespace
+
+namespace {
+
+// Runs a verb: its arguments checked, the session started with the confirmations answered
+// `confirmations`, then `body` with the names.
+template <typename Body>
+int RunVerb(const QStringList &args, const NamesWanted &wanted, Answer confirmations, Body body)
+{
+    QStringList names;
+    if (!Arguments(args, wanted, names))
+        return 2;
+    Session session(confirmations);
+    if (!session.ready())
+        return 1;
+    return body(session, names) ? 0 : 1;
+}
+
+} // namespace
+
+int BackupVerb(const QStringList &args)
+{
+    return RunVerb(args, {1}, Answer::No, [](Session &session, const QStringList &names) {
+        const QString archive = names.isEmpty() ? DefaultBackupPath(session.places(), CurrentDateTime().date())
+                                                : Absolute(names.first());
+        Operation op(session);
+        if (!BackupCommand(op.ctx, archive))
+            return false;
+        out() << "Archive : " << archive << Qt::endl;
+        return true;
+    });
+}
+
+int RestoreVerb(const QStringList &args)
+{
+    const NamesWanted archive{1, "Indiquez l'archive à restaurer : restore FICHIER"};
+    return RunVerb(args, archive, Answer::No, [](Session &session, const QStringList &names) {
+        Operation op(session);
+        return RestoreCommand(op.ctx, Absolute(names.first()));
+    });
+}
+
+int CompactVerb(const QStringList &args)
+{
+    // The command itself is the confirmation.
+    return RunVerb(args, {}, Answer::Yes, [](Session &session, const QStringList &) {
+        Operation op(session);
+        return CompactCommand(op.ctx);
+    });
+}
+
+int HistoryVerb(const QStringList &args)
+{
+    return RunVerb(args, {}, Answer::No, [](Session &session, const QStringList &) {
+        DataSet &backup = session.dataModule().Backup;
+        backup.open();
+        const std::vector<HistoryEntry> rows = ReadHistory(backup);
+        backup.close();
+        for (const HistoryEntry &e : rows)
+            out() << e.date << '\t' << e.time << '\t' << e.description << '\t' << e.path << '\n';
+        out().flush();
+        if (rows.empty())
+            err() << "L'historique est vide." << Qt::endl;
+        return true;
+    });
+}
+
+} // namespace vivrelo::cli
