@@ -16,6 +16,7 @@ DataModules &RunningDataModules()
 void CloseDataModules()
 {
     DataModules &m = RunningDataModules();
+    m.report.reset();
     m.objects.reset();
     m.main.reset();
 }
@@ -34,10 +35,12 @@ StartupHooks StandardStartupHooks()
     };
     hooks.createDataModules = [](Prompter &prompter) {
         DataModules &m = RunningDataModules();
-        m.objects.reset();
+        CloseDataModules();
+        // In this order: the main module opens the shared connection the others use.
         m.main = std::make_unique<TDataModule1>();
         m.main->DataModuleCreate(prompter);
         m.objects = std::make_unique<TDataModuleObject>(m.main->ADOConnection1);
+        m.report = std::make_unique<TDataModuleReport>(*m.main);
         return App().ready;
     };
     return hooks;

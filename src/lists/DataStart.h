@@ -3,6 +3,7 @@
 #include "app/Startup.h"
 #include "db/ObjectStore.h"
 #include "lists/DataModule.h"
+#include "printing/ReportModule.h"
 
 #include <memory>
 
@@ -12,6 +13,7 @@ namespace vivrelo {
 struct DataModules {
     std::unique_ptr<TDataModule1> main;
     std::unique_ptr<TDataModuleObject> objects;
+    std::unique_ptr<TDataModuleReport> report;
 };
 DataModules &RunningDataModules();
 
