@@ -18,6 +18,9 @@ struct Verb {
 // Every verb the companion knows, in the order the help lists them.
 const std::vector<Verb> &AllVerbs();
 
+// The verbs, each defined beside the code it runs.
+Verb UpgradeVerb();
+
 // Options shared by the verbs: "--name VALUE" pairs and bare flags.
 struct Options {
     QStringList positional;

@@ -207,7 +207,7 @@ QStringList splitTopLevel(const QString &list)
 QString translateColumn(const QString &definition, bool &counter)
 {
     static const QRegularExpression shape(
-        QStringLiteral(R"(^(\s*(?:\[[^\]]*\]|"[^"]*"|`[^`]*`|[^\s(\[]+)\s+)([A-Za-z_][A-Za-z0-9_]*)\s*(\(\s*\d+\s*(?:,\s*\d+\s*)?\))?(.*)$)"),
+        QStringLiteral(R"(^(\s*(?:\[[^\]]*\]|"[^"]*"|`[^`]*`|[^\s(\[]+)\s+)([A-Za-z_][A-Za-z0-9_]*)(\s*\(\s*\d+\s*(?:,\s*\d+\s*)?\))?(.*)$)"),
         QRegularExpression::DotMatchesEverythingOption);
     const QRegularExpressionMatch m = shape.match(definition);
     if (!m.hasMatch())
