@@ -2,6 +2,7 @@
 
 #include "app/Error.h"
 #include "app/Paths.h"
+#include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSetRoutines.h"
 #include "db/Upgrade.h"
@@ -206,6 +207,44 @@ int boxSide(const QString &text)
     return value;
 }
 
+// The rows of one picture command are written in one transaction: one write to the disk for
+// the whole table rather than one per picture. A command cut short by a crash leaves the column
+// as it was, and its script runs again at the next start.
+class RowBatch
+{
+public:
+    explicit RowBatch(Connection &connection) : m_conn(connection)
+    {
+        m_conn.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        m_open = true;
+    }
+    ~RowBatch()
+    {
+        if (m_open) {
+            try {
+                m_conn.exec(QStringLiteral("ROLLBACK"));
+            } catch (const Error &) {
+            }
+        }
+    }
+    void commit()
+    {
+        if (!m_open)
+            return;
+        m_open = false;
+        try {
+            m_conn.exec(QStringLiteral("COMMIT"));
+        } catch (const Error &) {
+            m_conn.exec(QStringLiteral("ROLLBACK"));
+            throw;
+        }
+    }
+
+private:
+    Connection &m_conn;
+    bool m_open = false;
+};
+
 void runPictureCommand(ConversionContext &c, const QString &line, const PictureCommand &command, bool imagesFolder,
     const std::function<QString(const QStringList &args, qint64 id)> &rowText, const RowConversion &convert)
 {
@@ -232,14 +271,22 @@ void runPictureCommand(ConversionContext &c, const QString &line, const PictureC
         q.open();
         if (IsDataSetEmpty(q))
             closing = command.noPictures;
-        for (q.first(); !q.eof(); q.next()) {
-            if (q.field(1).isNull())
-                continue;
-            const qint64 id = q.field(0).asInteger();
-            log(c, rowText(args, id));
-            closing.clear();
-            convert(q, id, args);
+        RowBatch batch(*q.connection());
+        try {
+            for (q.first(); !q.eof(); q.next()) {
+                if (q.field(1).isNull())
+                    continue;
+                const qint64 id = q.field(0).asInteger();
+                log(c, rowText(args, id));
+                closing.clear();
+                convert(q, id, args);
+            }
+        } catch (const Error &) {
+            q.cancel();
+            batch.commit(); // the rows converted before the error stay converted
+            throw;
         }
+        batch.commit();
         q.close();
         log(c, closing);
     } catch (const Error &e) {
