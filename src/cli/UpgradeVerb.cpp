@@ -36,7 +36,8 @@ int RunUpgrade(const QStringList &args)
     };
     hooks.createDataModules = [&dataModule](Prompter &p) { return dataModule.DataModuleCreate(p); };
     hooks.upgradeSchema = [&](Prompter &p) {
-        UpgradeDatabaseSchema(dataModule.ADOConnection1, DbConfig(), p, &progress, progress);
+        // The log lines tell each step: no status line besides them.
+        UpgradeDatabaseSchema(dataModule.ADOConnection1, DbConfig(), p, nullptr, progress);
         upgraded = true;
     };
     const StartupState state = StartSession(prompter, progress, hooks);

@@ -373,7 +373,7 @@ QString errorSuffix(const Error &e)
 void setStatus(ProgressSink *status, const LangTextRef &text)
 {
     if (status) {
-        status->setMessage(GetLangText(text));
+        status->setTask(GetLangText(text));
         status->pump();
     }
 }
@@ -436,6 +436,8 @@ void ScriptRun::backup()
         if (!CreateDirectoryLevel(folder))
             fail(QStringLiteral("Impossible de créer le répertoire :\r%1").arg(folder));
     const QString source = m_conn.path();
+    if (source.isEmpty())
+        fail(QStringLiteral("La sauvegarde avant la mise à jour est impossible : la base de données n'est pas ouverte."));
     QString name = QFileInfo(source).fileName();
     name.chop(4);
     const QDateTime now = CurrentDateTime();
@@ -672,8 +674,10 @@ void RunUpgradeScript(Connection &connection, const QString &directory, const QS
     }
     run.log(kEndBanner);
     run.log(QString());
-    if (backupFlag)
-        QFile::remove(scriptPath);
+    // Deleting the script is what makes it run once.
+    if (backupFlag && !QFile::remove(scriptPath) && QFileInfo::exists(scriptPath))
+        run.log(QStringLiteral("*** Le script « %1 » n'a pas pu être supprimé : il sera relancé au prochain démarrage ***")
+                    .arg(scriptPath));
 }
 
 void UpgradeTemplateDatabase(const QString &oleDbFileName, Prompter &prompter, ProgressSink &progressWindow)

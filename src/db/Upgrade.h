@@ -51,7 +51,8 @@ QString TranslateJetSql(const QString &statement);
 // Runs the script directory + fileName against the connection (see the script format in
 // Upgrade.cpp). With backupFlag, the user is first offered a compacted copy of the database in
 // data directory + "Backup/Maj/", and the script is deleted once it has run to its end.
-// Status texts go to statusLabel when given; the progress window shows the lines done.
+// Status texts go to statusLabel->setTask() when a label is given (the splash's text, the
+// wait window's task line); the progress window shows its label (setTask) and the lines done.
 // Statement, compaction and conversion errors are logged and the run goes on; the errors of
 // a guard's test and of the backup end the run (Error thrown, no end banner, script kept).
 // A script file that cannot be read throws before anything is done.

@@ -1,6 +1,5 @@
 #include "UpgradeFixture.h"
 
-#include "db/Conversions.h"
 #include "imaging/Bmp.h"
 
 #include <QFileInfo>
@@ -41,14 +40,6 @@ protected:
     }
     QString images() const { return dataDir + QStringLiteral("Data/Images/"); }
 };
-
-TEST(QuotedArguments, EachArgumentLosesOneQuoteOnEachSide)
-{
-    EXPECT_EQ(QuotedArguments(QStringLiteral("X('ITEMS','Img1','P_')"), 3), (QStringList{"ITEMS", "Img1", "P_"}));
-    EXPECT_EQ(QuotedArguments(QStringLiteral("  X('A','B','10','20') ResizeBitmapDataBaseInWhiteRect"), 4),
-              (QStringList{"A", "B", "10", "20"}));
-    EXPECT_THROW(QuotedArguments(QStringLiteral("X('ITEMS')"), 2), Error);
-}
 
 TEST_F(ConversionsTest, ResizeFitsThePictureAndTheWhiteRectangleCentresIt)
 {

@@ -24,18 +24,14 @@ TEST(VersionNumber, RemovesTheFirstPointOnly)
     EXPECT_EQ(VersionNumber(QString()), 0);
 }
 
-TEST_F(UpgradeTest, VersionRowIsReadWrittenOnceAndMissingReadsZero)
+TEST_F(UpgradeTest, AMissingVersionRowReadsZeroAndIsInsertedOnce)
 {
-    EXPECT_EQ(GetBDVersion(conn, QStringLiteral("OBJECT_VAL_STR"), QStringLiteral("VALUE")), QStringLiteral("1.83"));
-    SetBDVersion(conn, QStringLiteral("OBJECT_VAL_STR"), QStringLiteral("VALUE"), QStringLiteral("1.90"));
-    EXPECT_EQ(rows(QStringLiteral("SELECT VALUE FROM OBJECT_VAL_STR WHERE ID_CLASS=-99")), QStringList{"1.90"});
-
     conn.exec(QStringLiteral("DELETE FROM OBJECT_VAL_STR"));
     EXPECT_EQ(GetBDVersion(conn, QStringLiteral("OBJECT_VAL_STR"), QStringLiteral("VALUE")), QStringLiteral("0"));
     SetBDVersion(conn, QStringLiteral("OBJECT_VAL_STR"), QStringLiteral("VALUE"), QStringLiteral("1.83"));
+    SetBDVersion(conn, QStringLiteral("OBJECT_VAL_STR"), QStringLiteral("VALUE"), QStringLiteral("1.90"));
     EXPECT_EQ(rows(QStringLiteral("SELECT ID_CLASS, ID_ATTRIBUTE, USERID, VALUE FROM OBJECT_VAL_STR")),
-              QStringList{"-99|-99|-99|1.83"});
-    EXPECT_EQ(GetBDVersion(conn, QStringLiteral("NO_TABLE"), QStringLiteral("VALUE")), QStringLiteral("0"));
+              QStringList{"-99|-99|-99|1.90"});
     EXPECT_EQ(GetBDVersion(conn, QStringLiteral("OBJECT_VAL_STR]; DROP TABLE ITEMS; --"), QStringLiteral("VALUE")),
               QStringLiteral("0"));
     EXPECT_TRUE(conn.tableNames().contains(QStringLiteral("ITEMS")));
@@ -71,28 +67,6 @@ TEST_F(UpgradeTest, AccessTypesBecomeOursAndCountersTheKey)
               (QStringList{"TEXT(50)", "TEXT(255)"}));
     conn.exec(QStringLiteral("INSERT INTO T (F) VALUES ('Éclair')"));
     EXPECT_EQ(rows(QStringLiteral("SELECT Id FROM T WHERE F = 'éclair'")), QStringList{"1"}); // NOCASE
-    EXPECT_EQ(rows(QStringLiteral("SELECT name FROM sqlite_master WHERE name='sqlite_sequence'")).size(), 1);
-    const QString other = QStringLiteral("UPDATE ITEMS SET Sel = True");
-    EXPECT_EQ(TranslateJetSql(other), other);
-}
-
-TEST_F(UpgradeTest, GuardSkipsItsBlockOnlyWhenTheChangeIsPresent)
-{
-    const QString script = QStringLiteral("NotTableExists(BACKUP)\r\n"
-                                          "SqlExe{CREATE TABLE BACKUP (DateSav DATETIME, Path TEXT(255))}\r\n"
-                                          "END\r\n");
-    QStringList lines = run(script);
-    EXPECT_EQ(lines, (QStringList{Stamp + AlreadyDone, Stamp + Banner, QString()}));
-
-    conn.exec(QStringLiteral("DROP TABLE BACKUP"));
-    QFile::remove(dataDir + QStringLiteral("Maj.Log"));
-    lines = run(script);
-    ASSERT_EQ(lines.size(), 3);
-    EXPECT_EQ(lines[0], Stamp + QStringLiteral("SQL:CREATE TABLE BACKUP (DateSav DATETIME, Path TEXT(255)) (Ok)"));
-    EXPECT_TRUE(conn.tableNames().contains(QStringLiteral("BACKUP")));
-    EXPECT_EQ(window.shown, window.hidden);
-    EXPECT_EQ(window.maximum, 2); // lines - 1
-    EXPECT_TRUE(status.texts.contains(QStringLiteral("Test de la mise à jour ...")));
 }
 
 // The first command word of the table decides; blocks close on "END", "end", "ENDING",
@@ -120,6 +94,8 @@ TEST_F(UpgradeTest, CommandWordsAreFoundInTheirOrderAndBlocksCloseOnTheirEnd)
     EXPECT_EQ(lines, (QStringList{Stamp + AlreadyDone, Stamp + AlreadyDone, Stamp + AlreadyDone,
                                   Stamp + QStringLiteral("SQL:UPDATE OBJECT_VAL_STR SET VALUE = 'd' (Ok)"),
                                   Stamp + Banner, QString()}));
+    EXPECT_EQ(window.maximum, 13); // lines - 1
+    EXPECT_TRUE(status.texts.contains(QStringLiteral("Test de la mise à jour ...")));
 }
 
 TEST_F(UpgradeTest, StatementsAreCutAt255CharactersAndErrorsLoggedWithoutStopping)
