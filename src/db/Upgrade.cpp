@@ -224,10 +224,9 @@ QString translateColumn(const QString &definition, bool &counter)
     if (counters.contains(type)) {
         static const QRegularExpression key(QStringLiteral(R"((CONSTRAINT\s+\S+\s+)?PRIMARY\s+KEY|NOT\s+NULL)"),
             QRegularExpression::CaseInsensitiveOption);
-        rest.remove(key);
+        rest = rest.remove(key).trimmed();
         counter = true;
-        return name + QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT") + rest.trimmed().prepend(
-            rest.trimmed().isEmpty() ? QString() : QStringLiteral(" "));
+        return name + QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT") + (rest.isEmpty() ? QString() : u' ' + rest);
     }
     const auto is = [&type](std::initializer_list<const char *> words) {
         for (const char *w : words)

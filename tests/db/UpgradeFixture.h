@@ -23,13 +23,6 @@ inline void PrintTo(const QString &text, std::ostream *os)
 {
     *os << '"' << text.toStdString() << '"';
 }
-inline void PrintTo(const QStringList &list, std::ostream *os)
-{
-    *os << "{\n";
-    for (const QString &t : list)
-        *os << "  \"" << t.toStdString() << "\"\n";
-    *os << "}";
-}
 
 namespace vivrelo::test {
 
