@@ -124,18 +124,18 @@ TEST_F(ConversionsTest, StoredScriptsAreLoadedFromTheTreeAndEditedInPlace)
     dirs.writeFile(dirs.programDir() + QStringLiteral("Stat/StatTree.def"), "\tTotal ;\r\n");
     dirs.writeFile(dirs.programDir() + QStringLiteral("Stat/Total.stq"), "SELECT SUM(Stock)\r\nFROM ITEMS\r\n");
     QStringList lines = run(QStringLiteral("ConvertQueryScript\r\nConvertStatScript{Id_File=-1}\r\n"
-                                           "ReplaceStringInQueryScript('ITEMS','CATALOGUE')\r\n"
-                                           "ReplaceStringInStatScript('ABSENT','X')\r\n"));
+                                           "ReplaceStringInStatScript('ITEMS','CATALOGUE')\r\n"
+                                           "ReplaceStringInQueryScript('ABSENT','X')\r\n"));
     EXPECT_EQ(lines.mid(0, 4), (QStringList{Stamp + QStringLiteral("CONVERSION:Requêtes (Ok)"),
                                             Stamp + QStringLiteral("CONVERSION:Statistiques (Ok)"),
-                                            Stamp + QStringLiteral("MODIFICATION:Requêtes(ITEMS) (Ok)"),
-                                            Stamp + QStringLiteral("MODIFICATION:Statistiques(ABSENT) (Ok)")}));
+                                            Stamp + QStringLiteral("MODIFICATION:Statistiques(ITEMS) (Ok)"),
+                                            Stamp + QStringLiteral("MODIFICATION:Requêtes(ABSENT) (Ok)")}));
     EXPECT_EQ(rows(QStringLiteral("SELECT NodeTitle, NodeLevel, NodePos, NodeType, Id_File FROM SQL_TREE ORDER BY Id")),
               (QStringList{"Achats|0|0|1|-1", "Par magasin|1|1|2|-1", "Sans fichier|1|2|2|-1"}));
     EXPECT_EQ(rows(QStringLiteral("SELECT t.NodeTitle, q.Query FROM SQL_QUERY q JOIN SQL_TREE t ON t.Id = q.Id_Tree")),
-              QStringList{"Par magasin|SELECT *\r\nFROM CATALOGUE\r\n"});
+              QStringList{"Par magasin|SELECT *\r\nFROM ITEMS\r\n"});
     EXPECT_EQ(rows(QStringLiteral("SELECT Query FROM STAT_QUERY")),
-              QStringList{"SELECT SUM(Stock)\r\nFROM ITEMS{Id_File=-1}\r\n"});
+              QStringList{"SELECT SUM(Stock)\r\nFROM CATALOGUE{Id_File=-1}\r\n"});
 
     // A statistics script of one line cannot take its suffix: the command ends, logged.
     dirs.writeFile(dirs.programDir() + QStringLiteral("Stat/Total.stq"), "SELECT 1\r\n");
