@@ -16,8 +16,6 @@ namespace vivrelo {
 
 namespace {
 
-constexpr qsizetype kMaxArgument = 255;
-
 const QString kConvertStatScript = QStringLiteral("ConvertStatScript");
 const QString kReplaceStringInStatScript = QStringLiteral("ReplaceStringInStatScript");
 const QString kConvertQueryScript = QStringLiteral("ConvertQueryScript");
@@ -29,7 +27,7 @@ const QString kConvertBitmapToJpegInDataBase = QStringLiteral("ConvertBitmapToJp
 
 QString errorSuffix(const Error &e)
 {
-    return QStringLiteral(" (error : ") + e.message() + u')';
+    return UpgradeErrorText(e.message());
 }
 
 void log(const ConversionContext &context, const QString &text)
@@ -94,7 +92,7 @@ void convertScripts(ConversionContext &c, const QString &line, const ScriptTable
             const qsizetype close = line.indexOf(u'}');
             if (open < 0 || close < open)
                 fail(QStringLiteral("Ligne de commande illisible : il manque « { » ou « } »."));
-            suffix = u'{' + line.mid(open + 1, close - open - 1).left(kMaxArgument) + u'}';
+            suffix = u'{' + line.mid(open + 1, close - open - 1).left(kMaxScriptArgument) + u'}';
         }
         const QString folder = c.programDir + t.folder;
         if (FileExists(folder + t.treeFile)) {
@@ -143,8 +141,8 @@ void replaceInScripts(ConversionContext &c, const QString &line, const ScriptTab
         const qsizetype close = line.indexOf(u')');
         if (open < 0 || comma < open + 3 || close < comma + 3)
             fail(QStringLiteral("Ligne de commande illisible : il faut ('ANCIEN','NOUVEAU')."));
-        const QString before = line.mid(open + 2, comma - open - 3).left(kMaxArgument);
-        const QString after = line.mid(comma + 2, close - comma - 3).left(kMaxArgument);
+        const QString before = line.mid(open + 2, comma - open - 3).left(kMaxScriptArgument);
+        const QString after = line.mid(comma + 2, close - comma - 3).left(kMaxScriptArgument);
         text += before + u')';
         DataSet &q = c.query;
         q.close();
@@ -248,7 +246,7 @@ private:
 void runPictureCommand(ConversionContext &c, const QString &line, const PictureCommand &command, bool imagesFolder,
     const std::function<QString(const QStringList &args, qint64 id)> &rowText, const RowConversion &convert)
 {
-    const QString cut = line.left(kMaxArgument);
+    const QString cut = line.left(kMaxScriptArgument);
     QStringList args;
     try {
         args = QuotedArguments(cut, command.arguments);

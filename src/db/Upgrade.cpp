@@ -35,7 +35,6 @@ namespace vivrelo {
 
 namespace {
 
-constexpr qsizetype kMaxArgument = 255;
 const QString kVersionTable = QStringLiteral("OBJECT_VAL_STR");
 const QString kVersionColumn = QStringLiteral("VALUE");
 const QString kAlreadyDone = QStringLiteral("*** Mise à jour déjà effectuée ***");
@@ -78,7 +77,7 @@ QString GetBDVersion(Connection &connection, const QString &table, const QString
         query.open();
         const QString version = IsDataSetEmpty(query) ? QStringLiteral("0") : query.field(0).asString();
         query.close();
-        return version.left(kMaxArgument);
+        return version.left(kMaxScriptArgument);
     } catch (const Error &) {
         return QStringLiteral("0");
     }
@@ -145,6 +144,11 @@ void SetUpgradeLogEcho(std::function<void(const QString &)> echo)
 QString UpgradeLogPath()
 {
     return App().dataDir + QStringLiteral("Maj.Log");
+}
+
+QString UpgradeErrorText(const QString &message)
+{
+    return QStringLiteral(" (error : ") + message + u')';
 }
 
 QStringList ReadScriptLines(const QString &path)
@@ -361,12 +365,12 @@ QString argumentBetween(const QString &line, QChar open, QChar close)
     const qsizetype to = line.indexOf(close);
     if (from < 0 || to < 0 || to < from)
         fail(QStringLiteral("Ligne de commande illisible : il manque « %1 » ou « %2 » :\r%3").arg(open, close, line));
-    return line.mid(from + 1, to - from - 1).left(kMaxArgument);
+    return line.mid(from + 1, to - from - 1).left(kMaxScriptArgument);
 }
 
 QString errorSuffix(const Error &e)
 {
-    return QStringLiteral(" (error : ") + e.message() + u')';
+    return UpgradeErrorText(e.message());
 }
 
 void setStatus(ProgressSink *status, const LangTextRef &text)

@@ -41,6 +41,11 @@ void SetUpgradeLogEcho(std::function<void(const QString &line)> echo);
 // The log of the data directory: App().dataDir + "Maj.Log".
 QString UpgradeLogPath();
 
+// What a logged step that failed ends with: " (error : message)".
+QString UpgradeErrorText(const QString &message);
+// The longest argument a script line gives a command; longer ones are cut.
+inline constexpr qsizetype kMaxScriptArgument = 255;
+
 // A statement written for the Access engine, as SQLite runs it with the schema's declared
 // types: a COUNTER or AUTOINCREMENT column of CREATE TABLE becomes the table's
 // INTEGER PRIMARY KEY AUTOINCREMENT (a separate primary key on it is dropped), the Access type
