@@ -162,6 +162,11 @@ TEST_F(UpgradeTest, AnEmptyScriptOrABlockWithoutEndStopsAtTheLastLine)
     EXPECT_EQ(lines[0], Stamp + AlreadyDone);
     EXPECT_TRUE(lines[1].contains(QStringLiteral("sans ligne END")));
     EXPECT_EQ(lines[2], Stamp + Banner);
+
+    // A script written in the old 8-bit code page is read as such.
+    dirs.writeFile(dataDir + QStringLiteral("latin.maj"), "//\xC9t\xE9");
+    RunUpgradeScript(conn, dataDir, QStringLiteral("latin.maj"), false, prompter, nullptr, window);
+    EXPECT_EQ(log()[4], Stamp + QStringLiteral("Été"));
 }
 
 TEST_F(UpgradeTest, CompactionInPlaceNeverTouchesTheDatabaseWhenAWorkFileIsLeft)
