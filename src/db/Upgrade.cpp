@@ -307,10 +307,10 @@ QString TranslateJetSql(const QString &statement)
     if (const QRegularExpressionMatch m = alter.match(statement); m.hasMatch()) {
         if (isTableConstraint(m.captured(2)))
             return statement;
+        // A counter becomes a key column, which the engine refuses to add with its own message
+        // rather than adding a plain column named as a counter.
         bool counter = false;
         const QString column = translateColumn(QStringLiteral(" ") + m.captured(2), counter);
-        if (counter)
-            return statement; // no key column can be added to a table: let the engine say so
         return m.captured(1) + QStringLiteral(" COLUMN") + column + m.captured(3);
     }
     return statement;

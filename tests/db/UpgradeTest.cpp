@@ -55,6 +55,7 @@ TEST_F(UpgradeTest, AccessTypesBecomeOursAndCountersTheKey)
     conn.exec(TranslateJetSql(QStringLiteral("ALTER TABLE T ADD K VARCHAR(20)")));
     conn.exec(TranslateJetSql(QStringLiteral("ALTER TABLE T ADD COLUMN L BIT")));
     conn.exec(TranslateJetSql(QStringLiteral("CREATE TABLE U (Id AUTOINCREMENT, N INT, PRIMARY KEY (Id))")));
+    EXPECT_THROW(conn.exec(TranslateJetSql(QStringLiteral("ALTER TABLE U ADD COLUMN C COUNTER"))), Error);
     DataSet t(&conn);
     t.setSqlText(QStringLiteral("SELECT * FROM T"));
     t.open();
