@@ -51,6 +51,7 @@ bool ParseOptions(const QStringList &args, const QStringList &withValue, const Q
 const std::vector<Verb> &AllVerbs()
 {
     static const std::vector<Verb> verbs = {
+        UpgradeVerb(),
         {"backup", "backup [FICHIER]   sauvegarde de la base et des images", BackupVerb},
         {"restore", "restore FICHIER    restauration d'une sauvegarde", RestoreVerb},
         {"compact", "compact            compactage de la base de données", CompactVerb},

@@ -23,6 +23,8 @@ const std::vector<Verb> &AllVerbs();
 
 // print-list --column N --pdf FILE: the current list priced with column N into a PDF file.
 int PrintListVerb(const QStringList &args);
+// The verbs, each defined beside the code it runs.
+Verb UpgradeVerb();
 
 // Options shared by the verbs: "--name VALUE" pairs and bare flags.
 struct Options {
