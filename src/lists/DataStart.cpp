@@ -3,6 +3,7 @@
 #include "app/AppValues.h"
 #include "app/DataDirectory.h"
 #include "app/Paths.h"
+#include "app/Error.h"
 #include "db/ConnectionConfig.h"
 
 namespace vivrelo {
@@ -20,7 +21,32 @@ void CloseDataModules()
     m.main.reset();
 }
 
-StartupHooks StandardStartupHooks()
+namespace {
+
+// Converts an Access database lying where the connection is about to open one. False, with
+// the reason shown, when it could not be converted.
+bool ConvertAccessDatabase(Prompter &prompter, const JetTablesReader &readAccess)
+{
+    const ConnectionConfig &config = DbConfig();
+    QStringList files{config.databaseFile()};
+    if (!files.contains(config.activeFile()))
+        files << config.activeFile();
+    for (const QString &file : files) {
+        if (file.isEmpty())
+            continue;
+        try {
+            EnsureOurDatabase(file, noProgress(), readAccess);
+        } catch (const Error &e) {
+            prompter.error(e.message());
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+StartupHooks StandardStartupHooks(const JetTablesReader &readAccess)
 {
     StartupHooks hooks;
     hooks.readConnectionConfig = [](const QString &dataDir) {
@@ -32,7 +58,11 @@ StartupHooks StandardStartupHooks()
         location.oleDbFileName = NativePath(config.oledbFileName);
         return location;
     };
-    hooks.createDataModules = [](Prompter &prompter) {
+    hooks.createDataModules = [readAccess](Prompter &prompter) {
+        if (!ConvertAccessDatabase(prompter, readAccess)) {
+            App().ready = false;
+            return false;
+        }
         DataModules &m = RunningDataModules();
         m.objects.reset();
         m.main = std::make_unique<TDataModule1>();

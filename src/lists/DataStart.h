@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Startup.h"
+#include "db/JetImport.h"
 #include "db/ObjectStore.h"
 #include "lists/DataModule.h"
 
@@ -18,8 +19,11 @@ DataModules &RunningDataModules();
 // The start's hooks for the connection configuration and the data modules, shared by the
 // windowed program and the command line: db.ini is read (and fetched from the program
 // directory when missing), and the data modules are created, which opens the connection.
-// The schema step is left for the caller to add.
-StartupHooks StandardStartupHooks();
+// An Access database found at the database's place is converted first (see
+// EnsureOurDatabase; `readAccess` replaces the Access reader); when it cannot be, the start
+// stops with the reason and the file stays as it was. The schema step is left for the caller
+// to add.
+StartupHooks StandardStartupHooks(const JetTablesReader &readAccess = {});
 
 // Frees the data modules (the connection closes with them).
 void CloseDataModules();
