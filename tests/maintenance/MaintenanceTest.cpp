@@ -212,6 +212,10 @@ TEST_F(MaintenanceFixture, ArchivesThatCannotBeRestoredLeaveTheDatabaseAndPictur
     const QString src = dirs.root() + QStringLiteral("src/");
     const QString photo = dirs.writeFile(src + QStringLiteral("p.jpg"), "image de l'archive");
     const QString text = dirs.writeFile(src + QStringLiteral("VIVRELO.MDB"), "pas une base");
+    // An Access database of another program, and a newer Access file that cannot be read.
+    const QString access = test::TestDataDir() + QStringLiteral("jet/testV2000.mdb");
+    const QString ace = dirs.writeFile(src + QStringLiteral("ace/VIVRELO.MDB"),
+                                       QByteArray("\x00\x01\x00\x00Standard ACE DB", 19) + QByteArray(8192, 'z'));
     const QString good = backupDir + QStringLiteral("good.bkp");
     ASSERT_TRUE(BackupCommand(ctx, good));
     const QByteArray goodBytes = readAll(good);
@@ -226,6 +230,8 @@ TEST_F(MaintenanceFixture, ArchivesThatCannotBeRestoredLeaveTheDatabaseAndPictur
          "ne contient pas de base de données"},
         {"fausse-base.bkp", {}, {{QStringLiteral("VIVRELO.MDB"), text}, {QStringLiteral("p.jpg"), photo}}, "pas utilisable"},
         {"absente.bkp", {}, {}, "introuvable"},
+        {"access.bkp", {}, {{QStringLiteral("VIVRELO.MDB"), access}, {QStringLiteral("p.jpg"), photo}}, "pas de table ITEMS"},
+        {"ace.bkp", {}, {{QStringLiteral("VIVRELO.MDB"), ace}}, "format ACE"},
     };
     const QString rowsBefore = history();
     for (const Case &c : cases) {
