@@ -45,7 +45,9 @@ bool ParseOptions(const QStringList &args, const QStringList &withValue, const Q
 
 const std::vector<Verb> &AllVerbs()
 {
-    static const std::vector<Verb> verbs = {};
+    static const std::vector<Verb> verbs = {
+        {"import-jet", "import-jet FICHIER [--replace]", RunImportJet},
+    };
     return verbs;
 }
 

@@ -18,6 +18,9 @@ struct Verb {
 // Every verb the companion knows, in the order the help lists them.
 const std::vector<Verb> &AllVerbs();
 
+// import-jet FILE [--replace]: converts an Access database into the user's database.
+int RunImportJet(const QStringList &args);
+
 // Options shared by the verbs: "--name VALUE" pairs and bare flags.
 struct Options {
     QStringList positional;
