@@ -334,7 +334,7 @@ JetImportResult ImportJetDatabase(const QString &jetPath, const QString &targetP
     return {targetPath, kept, int(tables.size()), int(items.rows.size())};
 }
 
-EnsuredDatabase EnsureOurDatabase(const QString &path, ProgressSink &progress, const JetTablesReader &read)
+EnsuredDatabase EnsureOurDatabase(const QString &path, ProgressSink &progress)
 {
     EnsuredDatabase result;
     result.found = DetectDatabaseFormat(path);
@@ -346,7 +346,7 @@ EnsuredDatabase EnsureOurDatabase(const QString &path, ProgressSink &progress, c
         progress.setTask(QStringLiteral("Conversion de la base de données Access"));
         progress.setMessage(QStringLiteral("Lecture de %1").arg(QFileInfo(path).fileName()));
         progress.pump();
-        tables = read ? read(path, progress) : ReadJetDatabase(path, progress);
+        tables = ReadJetDatabase(path, progress);
     } catch (const Error &e) {
         if (result.found == DatabaseFormat::Ace)
             fail(QStringLiteral("« %1 » est une base de données Access 2007 ou plus récente (format ACE) que ce "

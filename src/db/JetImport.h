@@ -68,7 +68,6 @@ struct EnsuredDatabase {
 // file is converted when the reader understands it and otherwise refused with a message
 // saying how to save it in a readable format. Throws Error in French on every failure, the
 // file being then where and as it was.
-EnsuredDatabase EnsureOurDatabase(const QString &path, ProgressSink &progress = noProgress(),
-                                  const JetTablesReader &read = {});
+EnsuredDatabase EnsureOurDatabase(const QString &path, ProgressSink &progress = noProgress());
 
 } // namespace vivrelo

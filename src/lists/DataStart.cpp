@@ -5,6 +5,7 @@
 #include "app/Paths.h"
 #include "app/Error.h"
 #include "db/ConnectionConfig.h"
+#include "db/JetImport.h"
 
 namespace vivrelo {
 
@@ -25,7 +26,7 @@ namespace {
 
 // Converts an Access database lying where the connection is about to open one. False, with
 // the reason shown, when it could not be converted.
-bool ConvertAccessDatabase(Prompter &prompter, const JetTablesReader &readAccess)
+bool ConvertAccessDatabase(Prompter &prompter, ProgressSink &progress)
 {
     const ConnectionConfig &config = DbConfig();
     QStringList files{config.databaseFile()};
@@ -35,7 +36,7 @@ bool ConvertAccessDatabase(Prompter &prompter, const JetTablesReader &readAccess
         if (file.isEmpty())
             continue;
         try {
-            EnsureOurDatabase(file, noProgress(), readAccess);
+            EnsureOurDatabase(file, progress);
         } catch (const Error &e) {
             prompter.error(e.message());
             return false;
@@ -46,7 +47,7 @@ bool ConvertAccessDatabase(Prompter &prompter, const JetTablesReader &readAccess
 
 } // namespace
 
-StartupHooks StandardStartupHooks(const JetTablesReader &readAccess)
+StartupHooks StandardStartupHooks(ProgressSink &conversion)
 {
     StartupHooks hooks;
     hooks.readConnectionConfig = [](const QString &dataDir) {
@@ -58,8 +59,8 @@ StartupHooks StandardStartupHooks(const JetTablesReader &readAccess)
         location.oleDbFileName = NativePath(config.oledbFileName);
         return location;
     };
-    hooks.createDataModules = [readAccess](Prompter &prompter) {
-        if (!ConvertAccessDatabase(prompter, readAccess)) {
+    hooks.createDataModules = [&conversion](Prompter &prompter) {
+        if (!ConvertAccessDatabase(prompter, conversion)) {
             App().ready = false;
             return false;
         }

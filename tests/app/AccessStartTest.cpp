@@ -4,6 +4,7 @@
 #include "db/Connection.h"
 #include "lists/DataStart.h"
 
+#include "support/AccessFiles.h"
 #include "support/TestDirs.h"
 
 #include <QDir>
@@ -21,27 +22,18 @@ QByteArray bytesOf(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// An older installation's tables, as the Access reader would give them.
-std::vector<JetTable> olderItems(const QString &, ProgressSink &)
-{
-    JetTable items{QStringLiteral("ITEMS"),
-                   {{QStringLiteral("Id"), JetType::Counter}, {QStringLiteral("Id_File"), JetType::Short},
-                    {QStringLiteral("Title"), JetType::Text, 128}},
-                   {{5, -1, QStringLiteral("Farine")}}};
-    return {items};
-}
-
 class AccessStart : public ::testing::Test
 {
 protected:
     test::TestDirs dirs;
     ScriptedPrompter prompter;
     StartupConfig config;
-    QByteArray access = bytesOf(test::TestDataDir() + QStringLiteral("jet/testV2003.mdb"));
+    QByteArray foreign = bytesOf(test::TestDataDir() + QStringLiteral("jet/testV2003.mdb"));
+    QByteArray access = test::AccessDatabaseWithItems();
 
     void SetUp() override
     {
-        ASSERT_FALSE(access.isEmpty());
+        ASSERT_FALSE(foreign.isEmpty() || access.isEmpty());
         config.programDir = dirs.programDir();
         config.settingsFileName = QStringLiteral("vivrelo.ini");
         config.lockDir = dirs.root() + QStringLiteral("run");
@@ -56,9 +48,9 @@ protected:
         return QDir(dirs.defaultDataDir() + QStringLiteral("Data/Access")).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     }
     // The whole start up to the data modules; false when it stopped.
-    bool start(const JetTablesReader &read = {})
+    bool start()
     {
-        config.hooks = StandardStartupHooks(read);
+        config.hooks = StandardStartupHooks();
         const StartupState state = StartEnvironment(config, prompter, noProgress());
         return !state.stop && StartData(config, state, prompter);
     }
@@ -69,21 +61,21 @@ protected:
                 return true;
         return false;
     }
-    QString titles() const
+    QString storedTexts() const
     {
         Connection db;
         db.open(database());
-        return db.scalar(QStringLiteral("SELECT group_concat(Title) FROM ITEMS")).toString();
+        return db.scalar(QStringLiteral("SELECT group_concat(Unicode, '|') FROM (SELECT Unicode FROM ITEMS WHERE ID<4 ORDER BY ID)")).toString();
     }
 };
 
 TEST_F(AccessStart, AnAccessFileThatIsNotOursStopsTheStartAndStaysAsItWas)
 {
-    dirs.writeFile(database(), access);
+    dirs.writeFile(database(), foreign);
     EXPECT_FALSE(start());
     EXPECT_TRUE(told(QStringLiteral("pas de table ITEMS")));
     EXPECT_EQ(prompter.lastText(), ConnectionFailureMessage());
-    EXPECT_EQ(bytesOf(database()), access);
+    EXPECT_EQ(bytesOf(database()), foreign);
     EXPECT_EQ(accessFolder(), QStringList(QStringLiteral("VIVRELO.MDB")));
     EXPECT_FALSE(RunningDataModules().main && RunningDataModules().main->ADOConnection1.isOpen());
 }
@@ -91,18 +83,17 @@ TEST_F(AccessStart, AnAccessFileThatIsNotOursStopsTheStartAndStaysAsItWas)
 TEST_F(AccessStart, AnAccessDatabaseAtTheDatabasePlaceIsConvertedBeforeItOpens)
 {
     dirs.writeFile(database(), access);
-    ASSERT_TRUE(start(olderItems)) << prompter.lastText().toStdString();
+    ASSERT_TRUE(start()) << prompter.lastText().toStdString();
     ASSERT_TRUE(RunningDataModules().main->ADOConnection1.isOpen());
-    EXPECT_EQ(titles(), QStringLiteral("Farine"));
+    EXPECT_EQ(storedTexts(), QStringLiteral("only ascii chars|ääkkösiä|Мир"));
     EXPECT_EQ(bytesOf(database() + QStringLiteral(".jet-origine")), access);
     CloseDataModules();
 
     // The next start opens the converted database as it is.
     prompter = ScriptedPrompter();
-    ASSERT_TRUE(start([](const QString &, ProgressSink &) -> std::vector<JetTable> {
-        ADD_FAILURE() << "read again";
-        return {};
-    }));
+    const QByteArray converted = bytesOf(database());
+    ASSERT_TRUE(start());
+    EXPECT_EQ(bytesOf(database()), converted);
     EXPECT_EQ(accessFolder(), QStringList({QStringLiteral("VIVRELO.MDB"), QStringLiteral("VIVRELO.MDB.jet-origine")}));
 }
 
@@ -111,8 +102,8 @@ TEST_F(AccessStart, AnOlderInstallationsAccessDatabaseIsConvertedInItsCopyOnly)
     const QString old = dirs.writeFile(dirs.programDir() + QStringLiteral("Data/Access/VIVRELO.MDB"), access);
     dirs.writeFile(dirs.programDir() + QStringLiteral("db.ini"), "[DataBase]\r\n");
 
-    ASSERT_TRUE(start(olderItems)) << prompter.lastText().toStdString();
-    EXPECT_EQ(titles(), QStringLiteral("Farine"));
+    ASSERT_TRUE(start()) << prompter.lastText().toStdString();
+    EXPECT_TRUE(storedTexts().startsWith(QStringLiteral("only ascii chars|")));
     EXPECT_EQ(bytesOf(old), access);
     EXPECT_EQ(QDir(dirs.programDir() + QStringLiteral("Data/Access")).entryList(QDir::Files | QDir::Hidden),
               QStringList(QStringLiteral("VIVRELO.MDB")));

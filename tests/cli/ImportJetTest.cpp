@@ -1,5 +1,6 @@
 // vivrelo-cli import-jet, run as the user would run it.
 #include "db/Connection.h"
+#include "support/AccessFiles.h"
 #include "support/TestDirs.h"
 
 #include <QDir>
@@ -59,15 +60,28 @@ struct ImportJetCli : ::testing::Test {
     }
 };
 
-TEST_F(ImportJetCli, AnExistingDatabaseIsReplacedOnlyOnRequest)
+TEST_F(ImportJetCli, AnExistingDatabaseIsReplacedOnlyOnRequestAndKeptInBackup)
 {
+    const QString older = dirs.writeFile(dirs.root() + QStringLiteral("ancienne.mdb"), test::AccessDatabaseWithItems());
     const QByteArray before = bytesOf(database);
-    const CliRun r = run({genuine});
+    CliRun r = run({older});
     EXPECT_NE(r.status, 0);
     EXPECT_TRUE(r.output.contains(QStringLiteral("existe déjà")) && r.output.contains(QStringLiteral("--replace")))
         << r.output.toStdString();
     EXPECT_EQ(bytesOf(database), before);
     EXPECT_EQ(folder(QStringLiteral("Backup")), QStringList());
+
+    r = run({older, QStringLiteral("--replace")});
+    ASSERT_EQ(r.status, 0) << r.output.toStdString();
+    EXPECT_TRUE(r.output.contains(QStringLiteral("8 produits"))) << r.output.toStdString();
+    const QStringList backup = folder(QStringLiteral("Backup"));
+    ASSERT_EQ(backup.size(), 1);
+    EXPECT_TRUE(backup[0].startsWith(QStringLiteral("VIVRELO_AVANT_IMPORT_")));
+    EXPECT_TRUE(r.output.contains(backup[0])) << r.output.toStdString();
+    EXPECT_EQ(bytesOf(data + QStringLiteral("Backup/") + backup[0]), before);
+    Connection db;
+    db.open(database);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT Unicode FROM ITEMS WHERE ID=3")).toString(), QStringLiteral("Мир"));
 }
 
 TEST_F(ImportJetCli, AFileThatCannotBeConvertedChangesNothingEvenWithReplace)

@@ -6,6 +6,7 @@
 #include "lists/DataModule.h"
 #include "maintenance/Cabinet.h"
 #include "maintenance/DataModuleHost.h"
+#include "support/AccessFiles.h"
 #include "support/TestDirs.h"
 
 #include <QDir>
@@ -253,6 +254,24 @@ TEST_F(MaintenanceFixture, ArchivesThatCannotBeRestoredLeaveTheDatabaseAndPictur
     EXPECT_EQ(enabled, disabled);
     for (const auto &asked : prompter.asked())
         EXPECT_FALSE(asked.text.startsWith(QStringLiteral("Sauvegarde restaurée")));
+}
+
+TEST_F(MaintenanceFixture, AnArchiveOfAnOlderInstallationIsRestoredAsOurs)
+{
+    const QString src = dirs.root() + QStringLiteral("src/");
+    const QString access = dirs.writeFile(src + QStringLiteral("VIVRELO.MDB"), test::AccessDatabaseWithItems());
+    const QString photo = dirs.writeFile(src + QStringLiteral("lait.jpg"), "photo du lait");
+    const QString archive = dirs.root() + QStringLiteral("ancienne.bkp");
+    WriteCabinet(archive, {{QStringLiteral("VIVRELO.MDB"), access}, {QStringLiteral("lait.jpg"), photo}}, noProgress());
+    const QByteArray current = readAll(db);
+
+    ASSERT_TRUE(RestoreCommand(ctx, archive)) << prompter.lastText().toStdString();
+    EXPECT_EQ(upgrades, 1);
+    EXPECT_EQ(dm.ADOConnection1.scalar(QStringLiteral("SELECT COUNT(*) FROM ITEMS")).toInt(), 8);
+    EXPECT_EQ(readAll(images + QStringLiteral("lait.jpg")), QByteArray("photo du lait"));
+    const QStringList kept = QDir(backupDir).entryList({QStringLiteral("AVANT_RESTAURATION_*")}, QDir::Dirs);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(readAll(backupDir + kept[0] + QStringLiteral("/VIVRELO.MDB")), current);
 }
 
 TEST_F(MaintenanceFixture, EntriesNeverReplaceFilesOfTheBackupFolderOrLandOutsideIt)
