@@ -14,6 +14,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <unistd.h>
+
 namespace vivrelo::cli {
 
 namespace {
@@ -36,8 +38,16 @@ bool sameBytes(const QString &a, const QString &b)
     return true;
 }
 
+// True when the file's contents are on the disk.
+bool flushed(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadWrite) && ::fsync(f.handle()) == 0;
+}
+
 // Copies the database into the data directory's Backup/ folder under a dated name; the
-// copy's path. Throws Error when the copy is not whole.
+// copy's path. Throws Error when the copy is not whole and on the disk: the database it
+// keeps is about to be replaced.
 QString backUpCurrentDatabase(const QString &database)
 {
     const QString folder = App().dataDir + QStringLiteral("Backup/");
@@ -47,7 +57,7 @@ QString backUpCurrentDatabase(const QString &database)
     for (int n = 2; QFileInfo::exists(copy); ++n)
         copy = stem + QStringLiteral("_%1.MDB").arg(n);
     if (!CreateDirectoryLevel(folder) || !CopyFileNoReplace(database, copy)
-        || QFileInfo(copy).size() != QFileInfo(database).size()) {
+        || QFileInfo(copy).size() != QFileInfo(database).size() || !flushed(copy)) {
         QFile::remove(copy);
         fail(QStringLiteral("La base de données actuelle n'a pas pu être copiée dans « %1 » : rien n'a été importé "
                             "ni modifié.").arg(shown(folder)));
