@@ -59,6 +59,7 @@ const std::vector<Verb> &AllVerbs()
         {"report", "report --pdf FICHIER [--order COLONNE]   liste des produits en PDF", ReportVerb, true},
         {"print-list", "print-list --column N --pdf FICHIER   la liste courante en PDF (prix de la colonne N, 1 à 3)",
          PrintListVerb, true},
+        {"import-jet", "import-jet FICHIER [--replace]   convertit une base Access en base du programme", RunImportJet},
     };
     return verbs;
 }

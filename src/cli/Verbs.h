@@ -25,6 +25,8 @@ const std::vector<Verb> &AllVerbs();
 int PrintListVerb(const QStringList &args);
 // The verbs, each defined beside the code it runs.
 Verb UpgradeVerb();
+// import-jet FILE [--replace]: converts an Access database into the user's database.
+int RunImportJet(const QStringList &args);
 
 // Options shared by the verbs: "--name VALUE" pairs and bare flags.
 struct Options {

@@ -302,6 +302,13 @@ JetImportResult ImportJetDatabase(const QString &jetPath, const QString &targetP
     const bool inPlace = target.exists() && source.canonicalFilePath() == target.canonicalFilePath();
     if (target.exists() && !inPlace && !replaceExisting)
         fail(QStringLiteral("La base de données « %1 » existe déjà : elle n'a pas été remplacée.").arg(shown(targetPath)));
+    // A rollback journal beside the database belongs to it: the engine would apply it to the
+    // converted file taking its name.
+    if (target.exists() && !inPlace && FileSizeOf(targetPath + QStringLiteral("-journal")) > 0)
+        fail(QStringLiteral("La base de données « %1 » a une transaction inachevée (fichier « %2 ») : ouvrez-la "
+                            "une fois avec le programme pour qu'elle soit annulée, puis recommencez.\r"
+                            "Rien n'a été modifié.")
+                 .arg(shown(targetPath), shown(targetPath + QStringLiteral("-journal"))));
 
     progress.setTask(QStringLiteral("Conversion de la base de données Access"));
     progress.setMessage(QStringLiteral("Lecture de %1").arg(source.fileName()));
@@ -325,6 +332,43 @@ JetImportResult ImportJetDatabase(const QString &jetPath, const QString &targetP
         throw;
     }
     return {targetPath, kept, int(tables.size()), int(items.rows.size())};
+}
+
+EnsuredDatabase EnsureOurDatabase(const QString &path, ProgressSink &progress)
+{
+    EnsuredDatabase result;
+    result.found = DetectDatabaseFormat(path);
+    if (result.found != DatabaseFormat::Jet && result.found != DatabaseFormat::Ace)
+        return result;
+
+    std::vector<JetTable> tables;
+    try {
+        progress.setTask(QStringLiteral("Conversion de la base de données Access"));
+        progress.setMessage(QStringLiteral("Lecture de %1").arg(QFileInfo(path).fileName()));
+        progress.pump();
+        tables = ReadJetDatabase(path, progress);
+    } catch (const Error &e) {
+        if (result.found == DatabaseFormat::Ace)
+            fail(QStringLiteral("« %1 » est une base de données Access 2007 ou plus récente (format ACE) que ce "
+                                "programme ne sait pas lire :\r%2\r"
+                                "Ouvrez-la avec Access et enregistrez-la au format Access 2002-2003 (.mdb), "
+                                "puis recommencez. Le fichier n'a pas été modifié.")
+                     .arg(shown(path), e.message()));
+        fail(QStringLiteral("La base de données Access « %1 » n'a pas pu être lue pour être convertie :\r%2\r"
+                            "Le fichier n'a pas été modifié.")
+                 .arg(shown(path), e.message()));
+    }
+    try {
+        // The tables are read once: the import takes them as they are.
+        result.import = ImportJetDatabase(path, path, false, progress,
+                                          [&tables](const QString &, ProgressSink &) { return std::move(tables); });
+    } catch (const Error &e) {
+        fail(QStringLiteral("La base de données Access « %1 » n'a pas pu être convertie :\r%2\r"
+                            "Le fichier d'origine est resté tel quel.")
+                 .arg(shown(path), e.message()));
+    }
+    result.converted = true;
+    return result;
 }
 
 } // namespace vivrelo

@@ -54,4 +54,20 @@ JetImportResult ImportJetDatabase(const QString &jetPath, const QString &targetP
                                   bool replaceExisting = false, ProgressSink &progress = noProgress(),
                                   const JetTablesReader &read = {});
 
+// What EnsureOurDatabase found at the path and did.
+struct EnsuredDatabase {
+    DatabaseFormat found = DatabaseFormat::Missing;
+    bool converted = false;  // an Access file was converted where it lay
+    JetImportResult import;  // when converted: the kept Access file, tables and products
+};
+
+// Makes sure the file at `path` is not an Access database before it is opened or put in
+// place: an Access/Jet file is converted where it lies (ImportJetDatabase onto itself), the
+// Access file being kept beside it as path + ".jet-origine". A missing file, one of ours or
+// any other file is left alone (opening tells what is wrong with it). A newer Access (ACE)
+// file is converted when the reader understands it and otherwise refused with a message
+// saying how to save it in a readable format. Throws Error in French on every failure, the
+// file being then where and as it was.
+EnsuredDatabase EnsureOurDatabase(const QString &path, ProgressSink &progress = noProgress());
+
 } // namespace vivrelo

@@ -3,7 +3,9 @@
 #include "app/AppValues.h"
 #include "app/DataDirectory.h"
 #include "app/Paths.h"
+#include "app/Error.h"
 #include "db/ConnectionConfig.h"
+#include "db/JetImport.h"
 
 namespace vivrelo {
 
@@ -21,7 +23,32 @@ void CloseDataModules()
     m.main.reset();
 }
 
-StartupHooks StandardStartupHooks()
+namespace {
+
+// Converts an Access database lying where the connection is about to open one. False, with
+// the reason shown, when it could not be converted.
+bool ConvertAccessDatabase(Prompter &prompter, ProgressSink &progress)
+{
+    const ConnectionConfig &config = DbConfig();
+    QStringList files{config.databaseFile()};
+    if (!files.contains(config.activeFile()))
+        files << config.activeFile();
+    for (const QString &file : files) {
+        if (file.isEmpty())
+            continue;
+        try {
+            EnsureOurDatabase(file, progress);
+        } catch (const Error &e) {
+            prompter.error(e.message());
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+StartupHooks StandardStartupHooks(ProgressSink &conversion)
 {
     StartupHooks hooks;
     hooks.readConnectionConfig = [](const QString &dataDir) {
@@ -33,7 +60,11 @@ StartupHooks StandardStartupHooks()
         location.oleDbFileName = NativePath(config.oledbFileName);
         return location;
     };
-    hooks.createDataModules = [](Prompter &prompter) {
+    hooks.createDataModules = [&conversion](Prompter &prompter) {
+        if (!ConvertAccessDatabase(prompter, conversion)) {
+            App().ready = false;
+            return false;
+        }
         DataModules &m = RunningDataModules();
         CloseDataModules();
         // In this order: the main module opens the shared connection the others use.

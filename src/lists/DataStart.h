@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Startup.h"
+#include "app/Progress.h"
 #include "db/ObjectStore.h"
 #include "lists/DataModule.h"
 #include "printing/ReportModule.h"
@@ -20,8 +21,11 @@ DataModules &RunningDataModules();
 // The start's hooks for the connection configuration and the data modules, shared by the
 // windowed program and the command line: db.ini is read (and fetched from the program
 // directory when missing), and the data modules are created, which opens the connection.
-// The schema step is left for the caller to add.
-StartupHooks StandardStartupHooks();
+// An Access database found at the database's place is converted first (see
+// EnsureOurDatabase), reporting to `conversion`, which must outlive the hooks; when it cannot
+// be, the start stops with the reason and the file stays as it was. The schema step is left
+// for the caller to add.
+StartupHooks StandardStartupHooks(ProgressSink &conversion = noProgress());
 
 // Frees the data modules (the connection closes with them).
 void CloseDataModules();

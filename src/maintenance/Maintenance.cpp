@@ -7,6 +7,7 @@
 #include "app/Prompter.h"
 #include "db/Connection.h"
 #include "db/DataSetRoutines.h"
+#include "db/JetImport.h"
 #include "maintenance/Cabinet.h"
 
 #include <QDateTime>
@@ -325,6 +326,13 @@ RestoreOutcome RestoreDatabase(MaintenanceContext &ctx, const QString &archivePa
         if (database.isEmpty())
             fail(QStringLiteral("L'archive %1 ne contient pas de base de données (%2) : rien n'a été restauré.")
                      .arg(quoted(archivePath), DatabaseName));
+        // An archive of an older installation holds an Access database: it is converted here,
+        // in the staging folder, and then checked as any other.
+        try {
+            EnsureOurDatabase(database, ctx.progress);
+        } catch (const Error &e) {
+            fail(e.message() + QStringLiteral("\rRien n'a été restauré."));
+        }
         checkRestoredDatabase(database);
 
         // Keep what is about to be replaced, before replacing anything.

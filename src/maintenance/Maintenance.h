@@ -66,7 +66,8 @@ struct RestoreOutcome {
 };
 
 // Replaces the database and its "*.jpg" pictures by the contents of an archive. The archive's
-// database must open as one of ours before anything is replaced; the replaced database and
+// database must open as one of ours before anything is replaced (an Access database in the
+// archive is converted first, in the extraction folder); the replaced database and
 // pictures are kept in a folder of Backup/. Writes the history row when done. Throws Error,
 // with nothing replaced, for an archive that is not one, is damaged, or holds no database.
 RestoreOutcome RestoreDatabase(MaintenanceContext &ctx, const QString &archivePath);

@@ -6,6 +6,7 @@
 #include "lists/DataModule.h"
 #include "maintenance/Cabinet.h"
 #include "maintenance/DataModuleHost.h"
+#include "support/AccessFiles.h"
 #include "support/TestDirs.h"
 
 #include <QDir>
@@ -212,6 +213,10 @@ TEST_F(MaintenanceFixture, ArchivesThatCannotBeRestoredLeaveTheDatabaseAndPictur
     const QString src = dirs.root() + QStringLiteral("src/");
     const QString photo = dirs.writeFile(src + QStringLiteral("p.jpg"), "image de l'archive");
     const QString text = dirs.writeFile(src + QStringLiteral("VIVRELO.MDB"), "pas une base");
+    // An Access database of another program, and a newer Access file that cannot be read.
+    const QString access = test::TestDataDir() + QStringLiteral("jet/testV2000.mdb");
+    const QString ace = dirs.writeFile(src + QStringLiteral("ace/VIVRELO.MDB"),
+                                       QByteArray("\x00\x01\x00\x00Standard ACE DB", 19) + QByteArray(8192, 'z'));
     const QString good = backupDir + QStringLiteral("good.bkp");
     ASSERT_TRUE(BackupCommand(ctx, good));
     const QByteArray goodBytes = readAll(good);
@@ -226,6 +231,8 @@ TEST_F(MaintenanceFixture, ArchivesThatCannotBeRestoredLeaveTheDatabaseAndPictur
          "ne contient pas de base de données"},
         {"fausse-base.bkp", {}, {{QStringLiteral("VIVRELO.MDB"), text}, {QStringLiteral("p.jpg"), photo}}, "pas utilisable"},
         {"absente.bkp", {}, {}, "introuvable"},
+        {"access.bkp", {}, {{QStringLiteral("VIVRELO.MDB"), access}, {QStringLiteral("p.jpg"), photo}}, "pas de table ITEMS"},
+        {"ace.bkp", {}, {{QStringLiteral("VIVRELO.MDB"), ace}}, "format ACE"},
     };
     const QString rowsBefore = history();
     for (const Case &c : cases) {
@@ -247,6 +254,24 @@ TEST_F(MaintenanceFixture, ArchivesThatCannotBeRestoredLeaveTheDatabaseAndPictur
     EXPECT_EQ(enabled, disabled);
     for (const auto &asked : prompter.asked())
         EXPECT_FALSE(asked.text.startsWith(QStringLiteral("Sauvegarde restaurée")));
+}
+
+TEST_F(MaintenanceFixture, AnArchiveOfAnOlderInstallationIsRestoredAsOurs)
+{
+    const QString src = dirs.root() + QStringLiteral("src/");
+    const QString access = dirs.writeFile(src + QStringLiteral("VIVRELO.MDB"), test::AccessDatabaseWithItems());
+    const QString photo = dirs.writeFile(src + QStringLiteral("lait.jpg"), "photo du lait");
+    const QString archive = dirs.root() + QStringLiteral("ancienne.bkp");
+    WriteCabinet(archive, {{QStringLiteral("VIVRELO.MDB"), access}, {QStringLiteral("lait.jpg"), photo}}, noProgress());
+    const QByteArray current = readAll(db);
+
+    ASSERT_TRUE(RestoreCommand(ctx, archive)) << prompter.lastText().toStdString();
+    EXPECT_EQ(upgrades, 1);
+    EXPECT_EQ(dm.ADOConnection1.scalar(QStringLiteral("SELECT COUNT(*) FROM ITEMS")).toInt(), 8);
+    EXPECT_EQ(readAll(images + QStringLiteral("lait.jpg")), QByteArray("photo du lait"));
+    const QStringList kept = QDir(backupDir).entryList({QStringLiteral("AVANT_RESTAURATION_*")}, QDir::Dirs);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(readAll(backupDir + kept[0] + QStringLiteral("/VIVRELO.MDB")), current);
 }
 
 TEST_F(MaintenanceFixture, EntriesNeverReplaceFilesOfTheBackupFolderOrLandOutsideIt)
