@@ -5,7 +5,7 @@
 #include "cli/Verbs.h"
 #include "db/ConnectionConfig.h"
 #include "db/Upgrade.h"
-#include "lists/DataModule.h"
+#include "lists/DataStart.h"
 
 namespace vivrelo::cli {
 
@@ -27,24 +27,21 @@ int RunUpgrade(const QStringList &args)
     TerminalProgress progress;
     SetUpgradeLogEcho([](const QString &line) { out() << line << Qt::endl; });
 
-    TDataModule1 dataModule;
     bool upgraded = false;
-    StartupHooks hooks;
-    hooks.readConnectionConfig = [](const QString &dataDir) {
-        const ConnectionConfig &c = ReadConnectionConfig(dataDir, dataDir, {}, [](const QString &name) { FetchDataFile(name); });
-        return DatabaseLocation{c.databaseDir, c.activeFileName, c.oledbFileName};
-    };
-    hooks.createDataModules = [&dataModule](Prompter &p) { return dataModule.DataModuleCreate(p); };
-    hooks.upgradeSchema = [&](Prompter &p) {
-        // The log lines tell each step: no status line besides them.
-        UpgradeDatabaseSchema(dataModule.ADOConnection1, DbConfig(), p, nullptr, progress);
+    StartupHooks hooks = StandardStartupHooks(progress, nullptr, progress);
+    // The log lines tell each step: no status line besides them.
+    hooks.upgradeSchema = [run = hooks.upgradeSchema, &upgraded](Prompter &p) {
+        run(p);
         upgraded = true;
     };
     const StartupState state = StartSession(prompter, progress, hooks);
     SetUpgradeLogEcho({});
+    struct Closer {
+        ~Closer() { CloseDataModules(); }
+    } closer;
     if (state.stop || !upgraded)
         return 1;
-    out() << "Base de données à jour : version " << GetBDVersion(dataModule.ADOConnection1,
+    out() << "Base de données à jour : version " << GetBDVersion(RunningDataModules().main->ADOConnection1,
         QStringLiteral("OBJECT_VAL_STR"), QStringLiteral("VALUE")) << Qt::endl;
     return 0;
 }

@@ -695,6 +695,13 @@ void UpgradeTemplateDatabase(const QString &oleDbFileName, Prompter &prompter, P
             QStringLiteral("Base de données modèle en lecture seule, non mise à jour : ") + path);
         return;
     }
+    // The database beside the program may be an older installation's Access file: it is
+    // read by the first-run transfer and never changed here.
+    if (DetectDatabaseFile(path) != DatabaseFileKind::SQLite) {
+        AppendLogLine(UpgradeLogPath(),
+            QStringLiteral("Base de données à côté du programme d'un autre format, non mise à jour : ") + path);
+        return;
+    }
     Connection connection; // closed with everything below, whatever happens
     connection.open(path);
     QString column = kVersionColumn;

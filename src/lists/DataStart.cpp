@@ -6,6 +6,7 @@
 #include "app/Error.h"
 #include "db/ConnectionConfig.h"
 #include "db/JetImport.h"
+#include "db/Upgrade.h"
 
 namespace vivrelo {
 
@@ -48,7 +49,7 @@ bool ConvertAccessDatabase(Prompter &prompter, ProgressSink &progress)
 
 } // namespace
 
-StartupHooks StandardStartupHooks(ProgressSink &conversion)
+StartupHooks StandardStartupHooks(ProgressSink &conversion, ProgressSink *status, ProgressSink &upgradeWindow)
 {
     StartupHooks hooks;
     hooks.readConnectionConfig = [](const QString &dataDir) {
@@ -73,6 +74,9 @@ StartupHooks StandardStartupHooks(ProgressSink &conversion)
         m.objects = std::make_unique<TDataModuleObject>(m.main->ADOConnection1);
         m.report = std::make_unique<TDataModuleReport>(*m.main);
         return App().ready;
+    };
+    hooks.upgradeSchema = [status, &upgradeWindow](Prompter &prompter) {
+        UpgradeDatabaseSchema(RunningDataModules().main->ADOConnection1, DbConfig(), prompter, status, upgradeWindow);
     };
     return hooks;
 }

@@ -23,9 +23,12 @@ DataModules &RunningDataModules();
 // directory when missing), and the data modules are created, which opens the connection.
 // An Access database found at the database's place is converted first (see
 // EnsureOurDatabase), reporting to `conversion`, which must outlive the hooks; when it cannot
-// be, the start stops with the reason and the file stays as it was. The schema step is left
-// for the caller to add.
-StartupHooks StandardStartupHooks(ProgressSink &conversion = noProgress());
+// be, the start stops with the reason and the file stays as it was. Then the schema is
+// brought up to date by the upgrade scripts, showing its status texts on `status` (the
+// splash's line; none when null) and the script's progress on `upgradeWindow`.
+// Every sink must outlive the hooks.
+StartupHooks StandardStartupHooks(ProgressSink &conversion = noProgress(), ProgressSink *status = nullptr,
+    ProgressSink &upgradeWindow = noProgress());
 
 // Frees the data modules (the connection closes with them).
 void CloseDataModules();
