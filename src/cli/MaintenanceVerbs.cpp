@@ -66,8 +66,8 @@ struct Session {
     MaintenancePlaces places() const { return MaintenancePlacesOf(DbConfig(), App().dataDir); }
 };
 
-// The maintenance context of a session. The host has no upgrade step for a restored database
-// yet: it is given one once the schema upgrade routine is in the core.
+// The maintenance context of a session; the host upgrades a restored database that is older
+// than the program.
 struct Operation {
     DataModuleHost host;
     MaintenanceContext ctx;

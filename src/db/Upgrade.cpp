@@ -738,4 +738,15 @@ void UpgradeDatabaseSchema(Connection &connection, const ConnectionConfig &confi
     UpgradeTemplateDatabase(config.oledbFileName, prompter, progressWindow);
 }
 
+void UpgradeRestoredDatabase(Connection &connection, Prompter &prompter, ProgressSink *statusLabel,
+    ProgressSink &progressWindow)
+{
+    const QString dir = App().programDir + QStringLiteral("Maj/");
+    if (VersionNumber(GetBDVersion(connection, kVersionTable, kVersionColumn)) >= VersionNumber(App().productVersion)
+        || !FileExists(dir + App().upgradeScriptName))
+        return;
+    RunUpgradeScript(connection, dir, App().upgradeScriptName, false, prompter, statusLabel, progressWindow);
+    SetBDVersion(connection, kVersionTable, kVersionColumn, App().productVersion);
+}
+
 } // namespace vivrelo

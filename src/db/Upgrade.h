@@ -79,4 +79,10 @@ void UpgradeTemplateDatabase(const QString &oleDbFileName, Prompter &prompter, P
 void UpgradeDatabaseSchema(Connection &connection, const ConnectionConfig &config, Prompter &prompter,
     ProgressSink *statusLabel, ProgressSink &progressWindow);
 
+// After a restore: a database older than the product is brought up to date with the current
+// upgrade script of the program directory's "Maj/" folder (kept there: no backup, no
+// deletion), then stamped with the product version. Throws Error when the run ended early.
+void UpgradeRestoredDatabase(Connection &connection, Prompter &prompter, ProgressSink *statusLabel,
+    ProgressSink &progressWindow);
+
 } // namespace vivrelo

@@ -1,7 +1,10 @@
 #include "maintenance/DataModuleHost.h"
 
+#include "app/Progress.h"
+#include "app/Prompter.h"
 #include "db/ConnectionConfig.h"
 #include "db/DataSetRoutines.h"
+#include "db/Upgrade.h"
 #include "lists/DataModule.h"
 
 #include <exception>
@@ -51,8 +54,13 @@ void DataModuleHost::addHistoryRow(const QString &description, const QString &pa
 
 void DataModuleHost::upgradeRestoredDatabase()
 {
-    if (m_window.upgradeRestoredDatabase)
+    if (m_window.upgradeRestoredDatabase) {
         m_window.upgradeRestoredDatabase();
+        return;
+    }
+    // The restore's upgrade asks nothing: it makes no upgrade backup.
+    ScriptedPrompter silent(Answer::No);
+    UpgradeRestoredDatabase(m_dm.ADOConnection1, silent, nullptr, noProgress());
 }
 
 void DataModuleHost::setBusy(bool busy)

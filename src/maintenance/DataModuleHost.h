@@ -22,6 +22,7 @@ public:
         std::function<void(bool)> setEnabled;  // the main window
         std::function<void()> rebuildListView;
         std::function<void(bool)> setBusy;     // hourglass cursor
+        // Empty: the restored database is upgraded without a status line.
         std::function<void()> upgradeRestoredDatabase;
     };
     explicit DataModuleHost(TDataModule1 &dataModule, Window window = {});
