@@ -1,0 +1,119 @@
+#include "app/Error.h"
+#include "db/DataSetRoutines.h"
+#include "lists/CatalogueEditing.h"
+#include "lists/SkinTextures.h"
+#include "support/TestDatabase.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+using namespace vivrelo;
+
+namespace {
+
+QString refusal(FieldKind kind, const QString &text)
+{
+    try {
+        ParseCatalogueValue(kind, text, QStringLiteral("Stock"), 128);
+    } catch (const Error &e) {
+        return e.message();
+    }
+    return {};
+}
+
+QStringList titles(DataSet &items)
+{
+    QStringList list;
+    for (items.first(); !items.eof(); items.next())
+        list << items.field(QStringLiteral("Title")).asString();
+    return list;
+}
+
+} // namespace
+
+TEST(CatalogueValues, TypedNumbersAreReadOrRefusedWithTheirText)
+{
+    EXPECT_EQ(ParseCatalogueValue(FieldKind::Integer, QStringLiteral(" -12 "), QStringLiteral("Stock")), QVariant(-12));
+    EXPECT_DOUBLE_EQ(ParseCatalogueValue(FieldKind::Float, QStringLiteral("1,50"), {}).toDouble(), 1.5);
+    EXPECT_DOUBLE_EQ(ParseCatalogueValue(FieldKind::Float, QStringLiteral("2.25"), {}).toDouble(), 2.25);
+    EXPECT_DOUBLE_EQ(ParseCatalogueValue(FieldKind::Float, QStringLiteral("3"), {}).toDouble(), 3.0);
+    EXPECT_DOUBLE_EQ(ParseCatalogueValue(FieldKind::Float, QStringLiteral(",5"), {}).toDouble(), 0.5);
+
+    for (const char *bad : {"abc", "1,2,3", "1.2.3", "", " ", "1e5", "nan", "inf", "12 500"})
+        EXPECT_FALSE(refusal(FieldKind::Float, QString::fromLatin1(bad)).isEmpty()) << bad;
+    for (const char *bad : {"abc", "1.5", "1,0", "", "2147483648", "--1"})
+        EXPECT_FALSE(refusal(FieldKind::Integer, QString::fromLatin1(bad)).isEmpty()) << bad;
+    EXPECT_EQ(refusal(FieldKind::Integer, QStringLiteral("douze")),
+        QStringLiteral("Stock : « douze » n'est pas un nombre entier."));
+
+    EXPECT_TRUE(refusal(FieldKind::WideString, QString(128, QLatin1Char('x'))).isEmpty());
+    EXPECT_FALSE(refusal(FieldKind::WideString, QString(129, QLatin1Char('x'))).isEmpty());
+    EXPECT_EQ(DeclaredTextLength(QStringLiteral("TEXT(128) COLLATE NOCASE")), 128);
+    EXPECT_EQ(DeclaredTextLength(QStringLiteral("LONGTEXT")), 0);
+}
+
+TEST(CatalogueSort, ReordersByADeclaredFieldAndRefusesAnyOtherText)
+{
+    test::TestDatabase db;
+    db.addProduct(QStringLiteral("Beurre"), QStringLiteral("Zeta"));
+    db.addProduct(QStringLiteral("Café"), QStringLiteral("Alpha"));
+    db.addProduct(QStringLiteral("Apéritif"), QStringLiteral("Mu"));
+    DataSet &items = db.dm->Items;
+    EXPECT_EQ(SortCatalogue(items, QStringLiteral("mark")), QStringLiteral("Mark"));
+    EXPECT_EQ(items.sql().last(), QStringLiteral("ORDER BY Mark"));
+    EXPECT_EQ(titles(items), QStringList({"Café", "Apéritif", "Beurre"}));
+
+    // A pending edit is posted before the order changes.
+    items.first();
+    items.edit();
+    items.field(QStringLiteral("Stock")).setValue(7);
+    SortCatalogue(items, QStringLiteral("Title"));
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT Stock FROM ITEMS WHERE Title='Café'")).toInt(), 7);
+
+    for (const char *bad : {"Title; DROP TABLE ITEMS", "Sel", "Unknown", ""}) {
+        EXPECT_THROW(SortCatalogue(items, QString::fromLatin1(bad)), Error) << bad;
+        EXPECT_TRUE(items.isActive());
+        EXPECT_EQ(items.sql().last(), QStringLiteral("ORDER BY Title"));
+    }
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT COUNT(*) FROM ITEMS")).toInt(), 3);
+
+    // A failing open puts the previous order back.
+    db.dm->ADOConnection1.close();
+    EXPECT_THROW(SortCatalogue(items, QStringLiteral("Mark")), Error);
+    EXPECT_EQ(items.sql().last(), QStringLiteral("ORDER BY Title"));
+}
+
+TEST(CatalogueLabels, PriceLabelsComeFromTheListFilesRow)
+{
+    test::TestDatabase db;
+    // No row yet: the labels stay as the data module declares them.
+    EXPECT_EQ(LoadItemsPriceLabels(*db.dm)[2], QStringLiteral("Prix n°3"));
+    db.dm->ADOConnection1.exec(QStringLiteral(
+        "INSERT INTO CUSTOMLAB (Id_File, Price01, Price02, Price03) VALUES (-1, 'Marché', 'Hyper', 'Épicerie')"));
+    const auto labels = LoadItemsPriceLabels(*db.dm);
+    EXPECT_EQ(labels[0], QStringLiteral("Marché"));
+    EXPECT_EQ(db.dm->Items.display(QStringLiteral("Price03")).label, QStringLiteral("Épicerie"));
+    EXPECT_FALSE(db.dm->CustomLabel.isActive());
+}
+
+TEST(SkinTextureStore, DefaultsAreStoredOnFirstReadAndUnreadableFilesAreRefused)
+{
+    test::TestDatabase db;
+    const QImage background = ReadSkinTexture(*db.objects, -1, SkinTexture::Background);
+    EXPECT_EQ(background.size(), LoadBitmapPicture(DefaultSkinFile(SkinTexture::Background)).size());
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT COUNT(*) FROM OBJECT_VAL_OLE")).toInt(), 1);
+
+    QImage red(8, 4, QImage::Format_RGB32);
+    red.fill(QColor(200, 10, 10));
+    WriteSkinTexture(*db.objects, -1, SkinTexture::Background, red);
+    EXPECT_EQ(ReadSkinTexture(*db.objects, -1, SkinTexture::Background).pixelColor(3, 2), QColor(200, 10, 10));
+
+    const QString text = db.dirs.writeFile(QStringLiteral("notes.bmp"), "pas une image");
+    EXPECT_THROW(LoadBitmapPicture(text), Error);
+    EXPECT_THROW(LoadBitmapPicture(db.dirs.root() + QStringLiteral("absent.bmp")), Error);
+    // A default picture that cannot be read stores nothing.
+    QFile::remove(DefaultSkinFile(SkinTexture::Cover));
+    EXPECT_THROW(ReadSkinTexture(*db.objects, -1, SkinTexture::Cover), Error);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT COUNT(*) FROM OBJECT_VAL_OLE")).toInt(), 1);
+}
