@@ -474,7 +474,8 @@ void DataSetGridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
     painter->fillRect(option.rect, ShadeColor(painted, -10));
     painter->setPen(SortColumnTextColour(painted, colours));
     painter->setFont(option.font);
-    painter->drawText(option.rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+    // Left-aligned, at the text position of the other cells.
+    painter->drawText(option.rect.adjusted(3, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter,
         index.data(Qt::DisplayRole).toString());
     painter->restore();
 }
@@ -519,16 +520,46 @@ void DataSetGrid::setDataSet(DataSet &dataSet, Prompter &prompter)
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
         [this](const QModelIndex &current) { viewRowChanged(current); });
     connect(m_model, &DataSetModel::currentRowChanged, this, &DataSetGrid::dataSetRowChanged);
-    const auto sizeColumns = [this] {
-        const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
-        for (int c = 0; c < m_model->columnCount(); ++c) {
-            const int chars = m_model->dataSet().display(m_model->fieldName(c)).width;
-            setColumnWidth(c, (chars > 0 ? chars : 10) * digit + 8);
-        }
-    };
-    connect(m_model, &QAbstractItemModel::modelReset, this, sizeColumns);
-    sizeColumns();
+    connect(m_model, &QAbstractItemModel::modelReset, this, &DataSetGrid::fitColumns);
+    fitColumns();
     dataSetRowChanged(m_model->currentRow());
+}
+
+// Display widths count average characters; a column is never narrower than its title.
+void DataSetGrid::fitColumns()
+{
+    if (!m_model)
+        return;
+    const int average = fontMetrics().averageCharWidth();
+    QFont titleFont(QStringLiteral("Arial"));
+    titleFont.setBold(true);
+    const QFontMetrics titles(titleFont);
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        const int chars = m_model->dataSet().display(m_model->fieldName(c)).width;
+        const int title = titles.horizontalAdvance(m_model->headerData(c, Qt::Horizontal).toString()) + 10;
+        setColumnWidth(c, std::max((chars > 0 ? chars : 10) * average + 8, title));
+    }
+    // The wide text columns give up what the grid lacks, down to twice their title.
+    int total = verticalHeader()->width() + 4;
+    std::vector<int> wide;
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        total += columnWidth(c);
+        if (columnWidth(c) > 20 * average)
+            wide.push_back(c);
+    }
+    const int excess = total - width();
+    if (excess > 0 && !wide.empty()) {
+        for (int c : wide) {
+            const int title = titles.horizontalAdvance(m_model->headerData(c, Qt::Horizontal).toString());
+            setColumnWidth(c, std::max(columnWidth(c) - excess / int(wide.size()), 2 * title));
+        }
+    }
+}
+
+void DataSetGrid::showEvent(QShowEvent *event)
+{
+    QTableView::showEvent(event);
+    fitColumns();
 }
 
 void DataSetGrid::setShadedField(const QString &fieldName)

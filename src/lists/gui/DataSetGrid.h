@@ -150,8 +150,11 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
+    // Column widths from the fields' display widths, fitted into the grid's width.
+    void fitColumns();
     void viewRowChanged(const QModelIndex &current);
     void dataSetRowChanged(int row);
 
