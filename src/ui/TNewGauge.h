@@ -1,0 +1,51 @@
+#pragma once
+
+#include "app/Progress.h"
+
+#include <QWidget>
+
+#include <memory>
+
+namespace Ui {
+class TNewGauge;
+}
+
+namespace vivrelo {
+
+// The progress window of an upgrade script: a small grey panel, always on top, with a line
+// of text (`info`) and a bar. The caller sets the maximum and the position after each step.
+class TNewGauge : public QWidget, public ProgressSink
+{
+    Q_OBJECT
+public:
+    explicit TNewGauge(QWidget *parent = nullptr);
+    ~TNewGauge() override;
+
+    void setTask(const QString &text) override;     // info
+    void setMessage(const QString &text) override;  // info as well: the window has one line
+    void setMaximum(int maximum) override;
+    void setPosition(int position) override;
+    void show() override;
+    void pump() override;
+
+    int position() const { return m_position; }
+    int maximum() const { return m_maximum; }
+    int trackWidth() const;
+    int barWidth() const;
+
+    // Centred in the desktop work area.
+    void placeInWorkArea();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void updateBar();
+
+    std::unique_ptr<Ui::TNewGauge> ui;
+    int m_position = 0;
+    int m_maximum = 0;
+};
+
+} // namespace vivrelo
