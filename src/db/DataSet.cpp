@@ -787,6 +787,21 @@ QVariant DataSet::largeValue(int fieldIndex, int row) const
     return value;
 }
 
+QVariant DataSet::rowValue(int row, int fieldIndex) const
+{
+    if (row == m_current)
+        return valueAt(fieldIndex);
+    if (!m_store || row < 0 || row >= m_store->rows() || fieldIndex < 0 || size_t(fieldIndex) >= m_fields.size())
+        return {};
+    const int c = m_sourceColumn[size_t(fieldIndex)];
+    if (c < 0)
+        return {};
+    const Cell &cell = m_store->at(row, c);
+    if (cell.type == Cell::NotLoaded)
+        return largeValue(fieldIndex, row);
+    return m_store->value(cell);
+}
+
 QVariant DataSet::valueAt(int fieldIndex) const
 {
     if (fieldIndex < 0 || size_t(fieldIndex) >= m_fields.size())
