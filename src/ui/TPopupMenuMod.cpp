@@ -121,6 +121,7 @@ private:
         else if (!item.icon.isNull())
             picture = item.icon.pixmap(16, 16).toImage();
         if (!picture.isNull()) {
+            picture = MenuPicture(picture);
             if (!enabled)
                 picture = GreyedPicture(picture);
             p->drawImage(r.left() + 3, r.top() + (r.height() - picture.height()) / 2, picture);
@@ -155,6 +156,21 @@ private:
 };
 
 } // namespace
+
+QImage MenuPicture(const QImage &picture)
+{
+    if (picture.hasAlphaChannel() || picture.isNull())
+        return picture;
+    QImage keyed = picture.convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = keyed.pixel(0, qMin(15, keyed.height() - 1));
+    for (int y = 0; y < keyed.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(keyed.scanLine(y));
+        for (int x = 0; x < keyed.width(); ++x)
+            if (line[x] == key)
+                line[x] = qRgba(0, 0, 0, 0);
+    }
+    return keyed;
+}
 
 QImage GreyedPicture(const QImage &picture)
 {

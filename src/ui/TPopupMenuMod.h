@@ -24,6 +24,11 @@ public:
     TPopupMenuMod *addMenu(const QString &title);
 };
 
+// A menu picture ready to draw: a picture without transparency (a bitmap drawn over a
+// background colour) loses the colour of its pixel at (0, 15), or of its last row when it
+// is smaller; a picture with transparency is kept as it is.
+QImage MenuPicture(const QImage &picture);
+
 // A picture turned grey for a disabled item: every pixel that is not fully transparent
 // becomes the average of its red, green and blue.
 QImage GreyedPicture(const QImage &picture);

@@ -3,6 +3,7 @@
 #include "support/TestDirs.h"
 #include "ui/UiTestSupport.h"
 
+#include <QPainter>
 #include <QPixmap>
 
 #include <gtest/gtest.h>
@@ -24,7 +25,8 @@ TEST_F(TPopupMenuModTest, ItemsAreDrawnInTheShellLook)
     QAction *backup = menu.addAction(QStringLiteral("&Sauvegarde"));
     QAction *separator = menu.addSeparator();
     QPixmap red(16, 16);
-    red.fill(QColor(255, 0, 0));
+    red.fill(Qt::transparent);
+    QPainter(&red).fillRect(2, 2, 12, 12, QColor(255, 0, 0));
     QAction *restore = menu.addAction(QIcon(red), QStringLiteral("&Restauration"));
     restore->setEnabled(false);
     QAction *history = menu.addAction(QIcon(red), QStringLiteral("&Historique"));
@@ -60,14 +62,22 @@ TEST_F(TPopupMenuModTest, ItemsAreDrawnInTheShellLook)
     EXPECT_EQ(image.pixelColor(rest.left() + 3 + 8, rest.center().y()), QColor(85, 85, 85));
 }
 
-TEST_F(TPopupMenuModTest, GreyingKeepsTransparency)
+TEST_F(TPopupMenuModTest, BitmapPicturesLoseTheirKeyColourAndGreyKeepsTransparency)
 {
-    QImage picture(2, 1, QImage::Format_ARGB32);
-    picture.setPixel(0, 0, qRgba(30, 60, 90, 255));
-    picture.setPixel(1, 0, qRgba(0, 0, 0, 0));
-    const QImage grey = GreyedPicture(picture);
-    EXPECT_EQ(grey.pixel(0, 0), qRgba(60, 60, 60, 255));
-    EXPECT_EQ(qAlpha(grey.pixel(1, 0)), 0);
+    QImage bitmap(16, 16, QImage::Format_RGB32);
+    bitmap.fill(QColor(255, 0, 255));
+    bitmap.setPixel(8, 8, qRgb(30, 60, 90));
+    const QImage keyed = MenuPicture(bitmap);
+    EXPECT_EQ(qAlpha(keyed.pixel(0, 0)), 0);
+    EXPECT_EQ(keyed.pixel(8, 8), qRgb(30, 60, 90));
+    const QImage grey = GreyedPicture(keyed);
+    EXPECT_EQ(grey.pixel(8, 8), qRgba(60, 60, 60, 255));
+    EXPECT_EQ(qAlpha(grey.pixel(0, 0)), 0);
+
+    // A picture that has its own transparency keeps every pixel.
+    QImage png(16, 16, QImage::Format_ARGB32);
+    png.fill(QColor(255, 0, 255));
+    EXPECT_EQ(MenuPicture(png).pixel(0, 15), qRgb(255, 0, 255));
 }
 
 TEST_F(TPopupMenuModTest, SubmenusShareTheLook)
