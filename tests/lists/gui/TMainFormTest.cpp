@@ -1,4 +1,6 @@
 #include "app/AppValues.h"
+#include "app/Environment.h"
+#include "app/Error.h"
 #include "app/Settings.h"
 #include "db/ConnectionConfig.h"
 #include "db/DataSetRoutines.h"
@@ -6,6 +8,7 @@
 #include "lists/DataModule.h"
 #include "lists/gui/TMainForm.h"
 #include "support/TestDirs.h"
+#include "ui/DecorClock.h"
 #include "ui/TPopupMenuMod.h"
 
 #include <QAbstractButton>
@@ -262,12 +265,15 @@ TEST_F(MainFormTest, ControlsFollowTheCatalogueAndTheList)
     EXPECT_FALSE(child<QAction>("Proprits1")->isEnabled());
     EXPECT_FALSE(child<QAction>("Popup_Tools_DataBase_Compact")->isEnabled());
     EXPECT_TRUE(child<QAction>("Popup_Help_About")->isEnabled());
+    EXPECT_TRUE(text("Lab_Status").contains(QString::number(QDate::currentDate().year())));
+    EXPECT_FALSE(text("Lab_Status").contains(QStringLiteral("2008")));
     window->close();
     window.reset();
 
     add({QStringLiteral("Pâtes")});
     bool edited = false;
     MainCommands commands;
+    commands.compact = [](QWidget *) { throw Error(QStringLiteral("Compactage impossible : fichier verrouillé.")); };
     commands.catalogueEditor = [&](QWidget *) {
         edited = true;
         add({QStringLiteral("Riz")});
@@ -282,6 +288,31 @@ TEST_F(MainFormTest, ControlsFollowTheCatalogueAndTheList)
     doubleClickRow(0);
     EXPECT_TRUE(child<QAbstractButton>("Btn_Valid")->isEnabled());
     EXPECT_TRUE(child<QAbstractButton>("Btn_Report")->isEnabled());
+
+    // An error thrown by a command is shown and the window goes on.
+    window->prompter().answerNext(Answer::Ok);
+    child<QAction>("Popup_Tools_DataBase_Compact")->trigger();
+    EXPECT_EQ(window->prompter().shown().back().text, QStringLiteral("Compactage impossible : fichier verrouillé."));
+    doubleClickRow(0);
+    EXPECT_FALSE(child<QAbstractButton>("Btn_Valid")->isEnabled());
+
+    // The help entry hands the web site to the desktop.
+    QUrl opened;
+    const UrlOpener previous = SetUrlOpener([&](const QUrl &url) { opened = url; return true; });
+    child<QAction>("Popup_Help_Web")->trigger();
+    SetUrlOpener(previous);
+    EXPECT_TRUE(opened.toString().startsWith(QStringLiteral("http")));
+}
+
+TEST_F(MainFormTest, TheClockBlinksItsSeparatorStartingWithABlank)
+{
+    TMainForm &w = open();
+    auto *clock = child<DigitalTimeLabel>("DigitalTime");
+    w.ClockTick();
+    EXPECT_EQ(clock->text().size(), 5);
+    EXPECT_EQ(clock->text().at(2), QLatin1Char(' '));
+    w.ClockTick();
+    EXPECT_EQ(clock->text().at(2), QLatin1Char(':'));
 }
 
 TEST_F(MainFormTest, PriceLabelsNameTheTotalsAndThePrintMenu)
@@ -344,6 +375,13 @@ TEST_F(MainFormTest, PlacementTravelsThroughTheSettingsFile)
     EXPECT_EQ(window->x(), qMax(screen.x(), screen.x() + (screen.width() - 800) / 2));
     window->close();
     window.reset();
+
+    // A settings file that cannot be written is named in a message.
+    settingsPath = dirs.writeFile(QStringLiteral("blocker"), "x") + QStringLiteral("/vivrelo.ini");
+    open().prompter().answerNext(Answer::Ok);
+    window->close();
+    ASSERT_FALSE(window->prompter().shown().empty());
+    EXPECT_EQ(window->prompter().shown().back().text, QStringLiteral("Impossible d'écrire dans ") + settingsPath);
 }
 
 TEST_F(MainFormTest, ARefusedQuantityIsShownAndTheRowStaysInEdit)
