@@ -237,6 +237,8 @@ private:
     std::unique_ptr<Store> m_store;
     QString m_table;                  // the dataset's table, empty when read-only
     bool m_hasRowid = false;
+    int m_lastRowCount = 0;       // size of the last read, reserved by the next one
+    size_t m_lastArenaSize = 0;
     int m_current = -1;
     bool m_bof = true;
     bool m_eof = true;
