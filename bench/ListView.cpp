@@ -21,6 +21,7 @@
 #include <sqlite3.h>
 
 #include <chrono>
+#include <ctime>
 #include <map>
 
 using namespace vivrelo;
@@ -58,6 +59,15 @@ std::map<int, double> g_build;
 double g_bareWindow = 0;
 double g_mainWindow = 0;
 
+// Processor time of this thread, in seconds: the ratios are read from it, since the wall
+// clock of a shared machine also counts the other programs.
+double ThreadSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
 double PerIteration(const benchmark::State &state, double total)
 {
     return state.iterations() ? total / double(state.iterations()) : 0;
@@ -71,8 +81,7 @@ void BareScan(benchmark::State &state)
     const QByteArray sql = ListQuerySql.toUtf8();
     double total = 0;
     for (auto _ : state) {
-        QElapsedTimer t;
-        t.start();
+        const double start = ThreadSeconds();
         sqlite3_stmt *st = nullptr;
         sqlite3_prepare_v2(db.handle(), sql.constData(), -1, &st, nullptr);
         double sum = 0;
@@ -91,7 +100,7 @@ void BareScan(benchmark::State &state)
         sqlite3_finalize(st);
         benchmark::DoNotOptimize(sum);
         benchmark::DoNotOptimize(chars);
-        total += double(t.nsecsElapsed()) / 1e9;
+        total += ThreadSeconds() - start;
     }
     g_bare[products] = PerIteration(state, total);
 }
@@ -103,16 +112,15 @@ void BuildList(benchmark::State &state)
     dm.ADOConnection1.open(Catalogue(products));
     double total = 0;
     for (auto _ : state) {
-        QElapsedTimer t;
-        t.start();
+        const double start = ThreadSeconds();
         const ListDisplay display = BuildListDisplay(ReadListQuery(dm), dm.currencySymbol());
         benchmark::DoNotOptimize(display.totals);
-        total += double(t.nsecsElapsed()) / 1e9;
+        total += ThreadSeconds() - start;
         state.counters["lines"] = double(display.lines.size());
     }
     g_build[products] = PerIteration(state, total);
     if (g_bare.count(products) && g_bare[products] > 0)
-        state.counters["ratio_to_bare_scan"] = g_build[products] / g_bare[products];
+        state.counters["cpu_ratio_to_bare_scan"] = g_build[products] / g_bare[products];
 }
 
 // The two halves of the path: the rows read through the data module, the display built.
@@ -178,8 +186,26 @@ void MainWindowShown(benchmark::State &state)
         state.counters["ratio_to_bare_window"] = g_mainWindow / g_bareWindow;
 }
 
+// One double click's work in the window on 10,000 products: the row posted and the list rebuilt.
+void ToggleInWindow(benchmark::State &state)
+{
+    TDataModule1 dm;
+    dm.ADOConnection1.open(Catalogue(10000));
+    TDataModuleObject objects(dm.ADOConnection1);
+    TMainForm w(dm, objects, QString());
+    w.show();
+    if (!QTest::qWaitForWindowExposed(&w))
+        state.SkipWithError("window not exposed");
+    dm.ItemsList.moveTo(5001);
+    for (auto _ : state)
+        w.Grid_ItemsListDblClick();
+    state.counters["lines"] = double(w.ListLines().size());
+    w.close();
+}
+
 } // namespace
 
+BENCHMARK(ToggleInWindow)->Unit(benchmark::kMillisecond);
 BENCHMARK(BareScan)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BuildList)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BareWindowShown)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
