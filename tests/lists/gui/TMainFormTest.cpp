@@ -376,6 +376,21 @@ TEST_F(MainFormTest, PlacementTravelsThroughTheSettingsFile)
     window->close();
     window.reset();
 
+    // A window maximised at exit keeps the rectangle it was given.
+    AppSettings() = Settings{};
+    AppSettings().left = 5;
+    AppSettings().width = 640;
+    AppSettings().height = 480;
+    AppSettings().top = 6;
+    AppSettings().state = QStringLiteral("wsMaximized");
+    open();
+    EXPECT_TRUE(window->isMaximized());
+    window->close();
+    window.reset();
+    EXPECT_EQ(AppSettings().state, QStringLiteral("wsMaximized"));
+    EXPECT_EQ(AppSettings().left, 5);
+    EXPECT_EQ(AppSettings().width, 640);
+
     // A settings file that cannot be written is named in a message.
     settingsPath = dirs.writeFile(QStringLiteral("blocker"), "x") + QStringLiteral("/vivrelo.ini");
     open().prompter().answerNext(Answer::Ok);
