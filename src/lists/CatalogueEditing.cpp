@@ -3,7 +3,6 @@
 #include "app/Error.h"
 #include "db/DataSet.h"
 #include "db/DataSetRoutines.h"
-#include "lists/DataModule.h"
 
 #include <QRegularExpression>
 
@@ -120,26 +119,6 @@ int DeclaredTextLength(const QString &declaredType)
     static const QRegularExpression size(QStringLiteral("\\(\\s*([0-9]+)\\s*\\)"));
     const QRegularExpressionMatch m = size.match(declaredType);
     return m.hasMatch() ? m.captured(1).toInt() : 0;
-}
-
-std::array<QString, 3> LoadItemsPriceLabels(TDataModule1 &dm)
-{
-    static const char *const names[] = {"Price01", "Price02", "Price03"};
-    std::array<QString, 3> labels;
-    DataSet &cl = dm.CustomLabel;
-    const bool wasOpen = cl.isActive();
-    if (!wasOpen)
-        cl.open();
-    const bool hasRow = !IsDataSetEmpty(cl);
-    for (int i = 0; i < 3; ++i) {
-        const QString name = QString::fromLatin1(names[i]);
-        if (hasRow)
-            dm.Items.display(name).label = cl.field(name).asString();
-        labels[size_t(i)] = dm.Items.display(name).label;
-    }
-    if (!wasOpen)
-        cl.close();
-    return labels;
 }
 
 } // namespace vivrelo

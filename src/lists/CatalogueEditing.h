@@ -5,12 +5,10 @@
 #include <QString>
 #include <QVariant>
 
-#include <array>
 
 namespace vivrelo {
 
 class DataSet;
-class TDataModule1;
 
 // Re-opens the catalogue ordered by one of its fields: posts a pending edit, then, with the
 // dataset's controls disabled, replaces its "ORDER BY" line by "ORDER BY " + the field's own
@@ -31,10 +29,5 @@ QVariant ParseCatalogueValue(FieldKind kind, const QString &text, const QString 
 // The largest text a column holds, from its declared type ("TEXT(128)" gives 128); 0 when the
 // type sets none.
 int DeclaredTextLength(const QString &declaredType);
-
-// The price labels of the current list file (Price01 to Price03 of CustomLabel), made the
-// display labels of the catalogue's price fields. CustomLabel is opened when closed, and then
-// closed again; a missing row leaves the labels as they are. Returns the labels applied.
-std::array<QString, 3> LoadItemsPriceLabels(TDataModule1 &dm);
 
 } // namespace vivrelo

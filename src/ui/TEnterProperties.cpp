@@ -112,44 +112,12 @@ void TEnterProperties::Btn_OkClick()
     accept();
 }
 
-bool RunPropertiesDialog(QWidget *owner, TDataModule1 &dm, TDataModuleObject &objects, const PropertiesHooks &hooks)
+bool ShowPropertiesDialog(QWidget *owner, TDataModule1 &dm, TDataModuleObject &objects, FilePicker picker)
 {
-    MessageBoxPrompter prompter(owner);
-    DataSet &labels = dm.CustomLabel;
-    bool accepted = false;
-    try {
-        labels.open();
-        if (IsDataSetEmpty(labels)) {
-            // The main window creates the row at start; a database without it still gets one.
-            labels.insert();
-            labels.field(QStringLiteral("Id_File")).setValue(dm.CurrentListFileId);
-            for (int i = 0; i < 3; ++i)
-                labels.field(QString::fromLatin1(kLabelFields[i])).setValue(QStringLiteral("Prix n°%1").arg(i + 1));
-            labels.post();
-        }
-        labels.edit();
-        {
-            TEnterProperties dialog(labels, objects, dm.CurrentListFileId, nullptr, owner);
-            if (hooks.filePicker)
-                dialog.setFilePicker(hooks.filePicker);
-            accepted = dialog.exec() == QDialog::Accepted;
-        }
-        if (accepted) {
-            labels.post();
-            if (hooks.loadSkin)
-                hooks.loadSkin();
-        } else {
-            labels.cancel();
-        }
-    } catch (const Error &e) {
-        labels.cancel();
-        prompter.error(e.message());
-        accepted = false;
-    }
-    labels.close();
-    if (hooks.loadPriceLabels)
-        hooks.loadPriceLabels();
-    return accepted;
+    TEnterProperties dialog(dm.CustomLabel, objects, dm.CurrentListFileId, nullptr, owner);
+    if (picker)
+        dialog.setFilePicker(std::move(picker));
+    return dialog.exec() == QDialog::Accepted;
 }
 
 } // namespace vivrelo

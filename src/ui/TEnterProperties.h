@@ -59,18 +59,9 @@ private:
     QImage m_cover;
 };
 
-// What the main window does around the dialog.
-struct PropertiesHooks {
-    std::function<void()> loadSkin;        // after OK: show the stored textures
-    std::function<void()> loadPriceLabels; // in every case, once the labels are settled
-    FilePicker filePicker;                 // empty: the desktop's dialog
-};
-
-// The main window's properties command: puts the CUSTOMLAB row of the list file into edit
-// state (creating it with the default labels when missing), shows the dialog; OK posts the
-// row and reloads the skin, anything else cancels it; CUSTOMLAB is closed and the labels are
-// reloaded. Errors are shown in a message box over `owner`. True on OK.
-bool RunPropertiesDialog(QWidget *owner, TDataModule1 &dm, TDataModuleObject &objects,
-    const PropertiesHooks &hooks = {});
+// The main window's properties command, between its opening of the CUSTOMLAB row in edit
+// state and its post (on OK) or cancel: shows the dialog modally over `owner` on that row.
+// True on OK. An Error (a default texture that cannot be read) leaves the dialog unopened.
+bool ShowPropertiesDialog(QWidget *owner, TDataModule1 &dm, TDataModuleObject &objects, FilePicker picker = {});
 
 } // namespace vivrelo

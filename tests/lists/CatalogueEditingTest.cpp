@@ -84,19 +84,6 @@ TEST(CatalogueSort, ReordersByADeclaredFieldAndRefusesAnyOtherText)
     EXPECT_EQ(items.sql().last(), QStringLiteral("ORDER BY Title"));
 }
 
-TEST(CatalogueLabels, PriceLabelsComeFromTheListFilesRow)
-{
-    test::TestDatabase db;
-    // No row yet: the labels stay as the data module declares them.
-    EXPECT_EQ(LoadItemsPriceLabels(*db.dm)[2], QStringLiteral("Prix n°3"));
-    db.dm->ADOConnection1.exec(QStringLiteral(
-        "INSERT INTO CUSTOMLAB (Id_File, Price01, Price02, Price03) VALUES (-1, 'Marché', 'Hyper', 'Épicerie')"));
-    const auto labels = LoadItemsPriceLabels(*db.dm);
-    EXPECT_EQ(labels[0], QStringLiteral("Marché"));
-    EXPECT_EQ(db.dm->Items.display(QStringLiteral("Price03")).label, QStringLiteral("Épicerie"));
-    EXPECT_FALSE(db.dm->CustomLabel.isActive());
-}
-
 TEST(SkinTextureStore, DefaultsAreStoredOnFirstReadAndUnreadableFilesAreRefused)
 {
     test::TestDatabase db;
@@ -109,7 +96,7 @@ TEST(SkinTextureStore, DefaultsAreStoredOnFirstReadAndUnreadableFilesAreRefused)
     WriteSkinTexture(*db.objects, -1, SkinTexture::Background, red);
     EXPECT_EQ(ReadSkinTexture(*db.objects, -1, SkinTexture::Background).pixelColor(3, 2), QColor(200, 10, 10));
 
-    const QString text = db.dirs.writeFile(QStringLiteral("notes.bmp"), "pas une image");
+    const QString text = db.dirs.writeFile(db.dirs.root() + QStringLiteral("notes.bmp"), "pas une image");
     EXPECT_THROW(LoadBitmapPicture(text), Error);
     EXPECT_THROW(LoadBitmapPicture(db.dirs.root() + QStringLiteral("absent.bmp")), Error);
     // A default picture that cannot be read stores nothing.

@@ -1,6 +1,7 @@
 #include "ui/TEnterProperties.h"
 
 #include "app/Error.h"
+#include "lists/ListFile.h"
 #include "lists/SkinTextures.h"
 #include "support/TestDatabase.h"
 #include "ui/UiTestSupport.h"
@@ -30,7 +31,7 @@ protected:
         EXPECT_TRUE(picture.save(path, "BMP"));
         return path;
     }
-    // Runs the command; `act` drives the dialog once it is shown.
+    // Runs the command between the main window's steps; `act` drives the dialog once shown.
     bool run(const std::function<void(TEnterProperties &)> &act)
     {
         QTimer::singleShot(0, [&] {
@@ -38,15 +39,21 @@ protected:
             ASSERT_NE(dialog, nullptr);
             act(*dialog);
         });
-        PropertiesHooks hooks;
-        hooks.loadSkin = [this] { ++skins; };
-        hooks.loadPriceLabels = [this] { ++labelLoads; };
-        hooks.filePicker = [this](QWidget *, const QString &dir, const QString &filter) {
-            pickedIn = dir;
-            EXPECT_EQ(filter, QStringLiteral("Bitmaps (*.bmp)"));
-            return nextFile;
-        };
-        return RunPropertiesDialog(nullptr, *db.dm, *db.objects, hooks);
+        DataSet &labels = db.dm->CustomLabel;
+        labels.open();
+        labels.edit();
+        const bool ok = ShowPropertiesDialog(nullptr, *db.dm, *db.objects,
+            [this](QWidget *, const QString &dir, const QString &filter) {
+                pickedIn = dir;
+                EXPECT_EQ(filter, QStringLiteral("Bitmaps (*.bmp)"));
+                return nextFile;
+            });
+        if (ok)
+            labels.post();
+        else
+            labels.cancel();
+        labels.close();
+        return ok;
     }
     static void click(QWidget &dialog, const char *name)
     {
@@ -67,9 +74,9 @@ protected:
     }
     int storedTextures() { return db.scalar(QStringLiteral("SELECT COUNT(*) FROM OBJECT_VAL_OLE")).toInt(); }
 
+    EnterProperties() { EnsureListFileRows(*db.dm); }
+
     test::TestDatabase db;
-    int skins = 0;
-    int labelLoads = 0;
     QString nextFile;
     QString pickedIn;
 };
@@ -86,9 +93,6 @@ TEST_F(EnterProperties, OkStoresTheLabelsAndBothTexturesForTheNextRun)
         click(d, "Btn_Ok");
     }));
     EXPECT_EQ(pickedIn, db.dirs.programDir() + QStringLiteral("Image/Skin/"));
-    EXPECT_EQ(skins, 1);
-    EXPECT_EQ(labelLoads, 1);
-    EXPECT_FALSE(db.dm->CustomLabel.isActive());
     EXPECT_EQ(label(1), QStringLiteral("Prix n°1"));
     EXPECT_EQ(label(2), QStringLiteral("Hypermarche"));
 
@@ -103,16 +107,13 @@ TEST_F(EnterProperties, OkStoresTheLabelsAndBothTexturesForTheNextRun)
 
 TEST_F(EnterProperties, CancelKeepsTheLabelsButTheDefaultsAreStoredOnFirstUse)
 {
-    db.dm->ADOConnection1.exec(QStringLiteral(
-        "INSERT INTO CUSTOMLAB (Id_File, Price01, Price02, Price03) VALUES (-1, 'Marché', 'Hyper', 'Épicerie')"));
+    db.dm->ADOConnection1.exec(QStringLiteral("UPDATE CUSTOMLAB SET Price01='Marché'"));
     nextFile = bitmap("background.bmp", QColor(200, 0, 0));
     EXPECT_FALSE(run([](TEnterProperties &d) {
         retype(d, "DBEdit1", QStringLiteral("Superette"));
         click(d, "LMDShapeButton18");
         click(d, "Btn_Cancel");
     }));
-    EXPECT_EQ(skins, 0);
-    EXPECT_EQ(labelLoads, 1);
     EXPECT_EQ(label(1), QStringLiteral("Marché"));
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT COUNT(*) FROM CUSTOMLAB")).toInt(), 1);
     EXPECT_EQ(storedTextures(), 2);
@@ -131,7 +132,7 @@ TEST_F(EnterProperties, AFileThatIsNotABitmapIsRefusedAndThePreviewKept)
     TEnterProperties dialog(db.dm->CustomLabel, *db.objects, -1, &prompter);
     const QImage before = dialog.background();
     dialog.setFilePicker([this](QWidget *, const QString &, const QString &) {
-        return db.dirs.writeFile(QStringLiteral("faux.bmp"), "GIF89a pas un bitmap");
+        return db.dirs.writeFile(db.dirs.root() + QStringLiteral("faux.bmp"), "GIF89a pas un bitmap");
     });
     click(dialog, "LMDShapeButton18");
     ASSERT_EQ(prompter.asked().size(), 1u);
@@ -151,7 +152,7 @@ TEST_F(EnterProperties, Screenshot)
     if (folder.isEmpty())
         GTEST_SKIP() << "VIVRELO_SCREENSHOTS not set";
     db.dm->ADOConnection1.exec(QStringLiteral(
-        "INSERT INTO CUSTOMLAB (Id_File, Price01, Price02, Price03) VALUES (-1, 'Marché', 'Hyper', 'Épicerie')"));
+        "UPDATE CUSTOMLAB SET Price01='Marché', Price02='Hyper', Price03='Épicerie'"));
     db.dm->CustomLabel.open();
     db.dm->CustomLabel.edit();
     TEnterProperties dialog(db.dm->CustomLabel, *db.objects, -1);

@@ -63,7 +63,7 @@ DataSetModel::~DataSetModel()
 
 int DataSetModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows.size()) + (m_insertRow >= 0 ? 1 : 0);
+    return parent.isValid() ? 0 : m_count + (m_insertRow >= 0 ? 1 : 0);
 }
 
 int DataSetModel::columnCount(const QModelIndex &parent) const
@@ -99,15 +99,17 @@ int DataSetModel::currentRow() const
 QVariant DataSetModel::valueAt(int row, int column) const
 {
     const Column &c = m_columns[size_t(column)];
-    const bool live = (m_insertRow >= 0 && row == m_insertRow)
-        || (m_insertRow < 0 && m_ds.state() == DataSetState::Edit && row == m_ds.currentIndex());
-    if (live && c.fieldIndex >= 0)
-        return m_ds.field(c.fieldIndex).value();
-    if (m_insertRow >= 0 && row > m_insertRow)
-        --row;
-    if (row < 0 || row >= int(m_rows.size()))
+    if (c.fieldIndex < 0)
         return {};
-    return m_rows[size_t(row)][size_t(column)];
+    if (m_insertRow >= 0) {
+        if (row == m_insertRow)
+            return m_ds.field(c.fieldIndex).value();
+        if (row > m_insertRow)
+            --row;
+    }
+    if (row < 0 || row >= m_count)
+        return {};
+    return m_ds.rowValue(row, c.fieldIndex);
 }
 
 QString DataSetModel::displayText(int column, const QVariant &value) const
@@ -220,27 +222,9 @@ void DataSetModel::refreshHeaders()
         Q_EMIT headerDataChanged(Qt::Horizontal, 0, int(m_columns.size()) - 1);
 }
 
-std::vector<QVariant> DataSetModel::currentValues()
-{
-    std::vector<QVariant> values;
-    values.reserve(m_columns.size());
-    for (const Column &c : m_columns)
-        values.push_back(c.fieldIndex >= 0 ? m_ds.field(c.fieldIndex).value() : QVariant());
-    return values;
-}
-
 void DataSetModel::reload()
 {
-    if (m_reloading)
-        return;
-    if (m_ds.isActive() && m_ds.state() != DataSetState::Browse && !m_columns.empty()) {
-        // Rows cannot be read without leaving the edited row: show them again as they are.
-        Q_EMIT dataChanged(index(0, 0), index(std::max(0, rowCount() - 1), columnCount() - 1));
-        return;
-    }
-    m_reloading = true;
     beginResetModel();
-    m_rows.clear();
     m_insertRow = -1;
     m_columns.clear();
     QStringList names = m_ds.declaredFields();
@@ -261,32 +245,15 @@ void DataSetModel::reload()
         m_columns.push_back(c);
     }
     m_state = m_ds.state();
-    if (m_ds.isActive() && m_ds.recordCount() > 0) {
-        // Reading a row means making it current: the position is put back, and nobody hears
-        // of the moves.
-        const int saved = m_ds.currentIndex();
-        m_ds.disableControls();
-        try {
-            for (int r = 0; r < m_ds.recordCount(); ++r) {
-                m_ds.moveTo(r);
-                m_rows.push_back(currentValues());
-            }
-            if (saved >= 0)
-                m_ds.moveTo(saved);
-        } catch (const Error &) {
-            // An unreadable row shows empty; the dataset reports the fault when it is used.
-        }
-        m_ds.enableControls();
-    }
+    m_count = m_ds.isActive() ? m_ds.recordCount() : 0;
+    if (m_state == DataSetState::Insert)
+        m_insertRow = std::clamp(m_ds.currentIndex(), 0, m_count);
     endResetModel();
-    m_reloading = false;
     Q_EMIT currentRowChanged(currentRow());
 }
 
 void DataSetModel::onNotification(const DataSet::Notification &n)
 {
-    if (m_reloading)
-        return;
     switch (n.event) {
     case DataSet::Event::Opened:
     case DataSet::Event::Closed:
@@ -308,28 +275,26 @@ void DataSetModel::onNotification(const DataSet::Notification &n)
         const DataSetState was = m_state;
         m_state = m_ds.state();
         if (m_state == DataSetState::Insert && was != DataSetState::Insert) {
-            const int row = std::clamp(m_ds.currentIndex(), 0, int(m_rows.size()));
+            const int row = std::clamp(m_ds.currentIndex(), 0, m_count);
             beginInsertRows({}, row, row);
             m_insertRow = row;
             endInsertRows();
-        } else if (m_state == DataSetState::Browse && was == DataSetState::Insert && m_insertRow >= 0) {
+        } else if (m_state != DataSetState::Insert && was == DataSetState::Insert && m_insertRow >= 0) {
             const int row = m_insertRow;
-            if (m_ds.recordCount() == int(m_rows.size()) + 1) {
+            if (m_ds.recordCount() == m_count + 1) {
                 // Posted: the new row now lives in the dataset, at the place it was shown.
                 m_insertRow = -1;
-                m_rows.insert(m_rows.begin() + row, currentValues());
+                m_count = m_ds.recordCount();
                 Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1));
             } else {
                 beginRemoveRows({}, row, row);
                 m_insertRow = -1;
                 endRemoveRows();
             }
-        } else if (m_state == DataSetState::Browse && was == DataSetState::Edit) {
+        } else if (was == DataSetState::Edit) {
             const int row = m_ds.currentIndex();
-            if (row >= 0 && row < int(m_rows.size())) {
-                m_rows[size_t(row)] = currentValues();
+            if (row >= 0 && row < m_count)
                 Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1));
-            }
         }
         return;
     }

@@ -17,10 +17,9 @@ namespace vivrelo {
 class Prompter;
 
 // The visible fields of a dataset as a table, kept in step with the dataset's
-// notifications. The dataset's rows are read once when it opens, is refreshed or loses a row;
-// the current row shows the edit buffer while it is being edited, and a row being inserted
-// is shown before the current row (where insert() places it) until it is posted or
-// cancelled. Edits reach the dataset through setData, which checks the typed text first
+// notifications and read without moving its current row. The current row shows the edit
+// buffer while it is being edited, and a row being inserted is shown before the current row
+// (where insert() places it) until it is posted or cancelled. Edits reach the dataset through setData, which checks the typed text first
 // (ParseCatalogueValue): a refused text is reported and never reaches a field.
 class DataSetModel : public QAbstractTableModel
 {
@@ -61,7 +60,6 @@ private:
     };
     void onNotification(const DataSet::Notification &n);
     void reload();
-    std::vector<QVariant> currentValues();
     QVariant valueAt(int row, int column) const;
     QString displayText(int column, const QVariant &value) const;
     QString editText(int column, const QVariant &value) const;
@@ -70,10 +68,9 @@ private:
     Prompter &m_prompter;
     int m_token = 0;
     std::vector<Column> m_columns;
-    std::vector<std::vector<QVariant>> m_rows;
-    int m_insertRow = -1;
+    int m_count = 0;       // rows of the dataset as last announced to the views
+    int m_insertRow = -1;  // table row of the row being inserted, or -1
     DataSetState m_state = DataSetState::Inactive;
-    bool m_reloading = false;
 };
 
 // In-place editing of one cell: a line edit limited to the field's length. A text the field

@@ -6,6 +6,7 @@
 #include "db/DataSetRoutines.h"
 #include "lists/CatalogueEditing.h"
 #include "lists/DataModule.h"
+#include "lists/ListFile.h"
 #include "lists/gui/DataSetGrid.h"
 #include "ui/MessageBoxPrompter.h"
 #include "ui/ShellPictures.h"
@@ -91,7 +92,10 @@ TEnterItems::TEnterItems(TDataModule1 &dm, Prompter *prompter, ProductReport rep
     chrome.minimumSize = QSize(400, 200);
     WindowChrome::prepare(this, chrome);
 
-    LoadItemsPriceLabels(m_dm);
+    const std::array<QString, 3> labels = ReadPriceLabels(m_dm);
+    for (int n = 0; n < 3; ++n)
+        if (!labels[size_t(n)].isEmpty())
+            m_dm.Items.display(QStringLiteral("Price%1").arg(n + 1, 2, 10, QLatin1Char('0'))).label = labels[size_t(n)];
     ui->Grid_Items->setDataSet(m_dm.Items, m_prompter);
     m_token = m_dm.Items.subscribe([this](const DataSet::Notification &) { UpdateState(); });
 
@@ -213,24 +217,11 @@ void TEnterItems::changeEvent(QEvent *event)
 
 void RunCatalogueEditor(QWidget *owner, TDataModule1 &dm, ProductReport report)
 {
-    MessageBoxPrompter prompter(owner);
     try {
-        {
-            TEnterItems editor(dm, nullptr, std::move(report), owner);
-            editor.exec();
-        }
-        DataSet &list = dm.ItemsList;
-        list.disableControls();
-        try {
-            list.close();
-            list.open();
-        } catch (...) {
-            list.enableControls();
-            throw;
-        }
-        list.enableControls();
+        TEnterItems editor(dm, nullptr, std::move(report), owner);
+        editor.exec();
     } catch (const Error &e) {
-        prompter.error(e.message());
+        MessageBoxPrompter(owner).error(e.message());
     }
 }
 

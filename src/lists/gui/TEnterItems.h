@@ -68,10 +68,9 @@ private:
 // The warning shown when the catalogue cannot be sorted.
 QString InstabilityMessage();
 
-// The main window's "Produits" command: shows the catalogue editor modally over `owner`,
-// then re-reads ItemsList (its first product becomes current) with its notifications held
-// until it is open again. The caller rebuilds its list view afterwards. An error is shown in
-// a message box.
+// The main window's "Produits" command: shows the catalogue editor modally over `owner`;
+// the main window then re-reads ItemsList and rebuilds its list. An error that keeps the
+// editor from opening is shown in a message box.
 void RunCatalogueEditor(QWidget *owner, TDataModule1 &dm, ProductReport report = {});
 
 } // namespace vivrelo
