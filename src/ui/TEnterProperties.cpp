@@ -7,7 +7,7 @@
 #include "lists/DataModule.h"
 #include "lists/SkinTextures.h"
 #include "ui/MessageBoxPrompter.h"
-#include "ui/ShellPictures.h"
+#include "ui/DialogBody.h"
 #include "ui/WindowChrome.h"
 
 #include "ui_TEnterProperties.h"
@@ -36,18 +36,10 @@ TEnterProperties::TEnterProperties(DataSet &customLabel, TDataModuleObject &obje
       m_prompter(prompter ? *prompter : *m_ownPrompter)
 {
     ui->setupUi(this);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(230, 230, 230));
-    setPalette(pal);
-    setAutoFillBackground(true);
-    QFont titleFont(QStringLiteral("Arial"));
-    titleFont.setPixelSize(12);
-    titleFont.setBold(true);
-    ui->Title->setFont(titleFont);
+    DressDialogBody(this);
     QFont header = ui->Lab_PriceLabels->font();
     header.setBold(true);
     ui->Lab_PriceLabels->setFont(header);
-    ui->Exit->setPixmap(ShellPicture(QStringLiteral("close")));
     QPalette editPal = ui->DBEdit1->palette();
     editPal.setColor(QPalette::Base, QColor(255, 255, 242));
     QLineEdit *const edits[] = {ui->DBEdit1, ui->DBEdit2, ui->DBEdit3};

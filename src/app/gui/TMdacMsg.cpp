@@ -3,7 +3,7 @@
 #include "app/AppValues.h"
 #include "app/Environment.h"
 #include "app/Settings.h"
-#include "ui/ShellPictures.h"
+#include "ui/DialogBody.h"
 #include "ui/WindowChrome.h"
 
 #include "ui_TMdacMsg.h"
@@ -18,15 +18,7 @@ TMdacMsg::TMdacMsg(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), ui(std::make_unique<Ui::TMdacMsg>())
 {
     ui->setupUi(this);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(230, 230, 230));
-    setPalette(pal);
-    setAutoFillBackground(true);
-    QFont titleFont(QStringLiteral("Arial"));
-    titleFont.setPixelSize(12);
-    titleFont.setBold(true);
-    ui->Title->setFont(titleFont);
-    ui->Exit->setPixmap(ShellPicture(QStringLiteral("close")));
+    DressDialogBody(this);
     WindowChrome::prepare(this);
     if (!parent)
         move(screen()->availableGeometry().center() - rect().center());

@@ -9,6 +9,7 @@
 #include "lists/ListFile.h"
 #include "lists/gui/DataSetGrid.h"
 #include "ui/MessageBoxPrompter.h"
+#include "ui/DialogBody.h"
 #include "ui/ShellPictures.h"
 #include "ui/WindowChrome.h"
 
@@ -74,15 +75,7 @@ TEnterItems::TEnterItems(TDataModule1 &dm, Prompter *prompter, ProductReport rep
       m_prompter(prompter ? *prompter : *m_ownPrompter), m_report(std::move(report))
 {
     ui->setupUi(this);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(230, 230, 230));
-    setPalette(pal);
-    setAutoFillBackground(true);
-    QFont titleFont(QStringLiteral("Arial"));
-    titleFont.setPixelSize(12);
-    titleFont.setBold(true);
-    ui->Title->setFont(titleFont);
-    ui->Exit->setPixmap(ShellPicture(QStringLiteral("close")));
+    DressDialogBody(this);
     ui->Image1->setPixmap(ShellPicture(QStringLiteral("grip")));
     ui->Btn_Add->setIcon(GlyphIcon(Glyph::Add));
     ui->Btn_Delete->setIcon(GlyphIcon(Glyph::Delete));
