@@ -109,6 +109,9 @@ QVariant DataSetModel::valueAt(int row, int column) const
     }
     if (row < 0 || row >= m_count)
         return {};
+    // While inserting, the dataset answers for its current row with the new row's buffer.
+    if (m_insertRow >= 0 && row == m_currentCopyRow)
+        return m_currentCopy[size_t(column)];
     return m_ds.rowValue(row, c.fieldIndex);
 }
 
@@ -249,11 +252,25 @@ void DataSetModel::reload()
     if (m_state == DataSetState::Insert)
         m_insertRow = std::clamp(m_ds.currentIndex(), 0, m_count);
     endResetModel();
+    keepCurrentCopy();
     Q_EMIT currentRowChanged(currentRow());
+}
+
+void DataSetModel::keepCurrentCopy()
+{
+    if (m_ds.state() != DataSetState::Browse)
+        return;
+    m_currentCopyRow = m_ds.isActive() ? m_ds.currentIndex() : -1;
+    m_currentCopy.assign(m_columns.size(), QVariant());
+    for (size_t c = 0; c < m_columns.size(); ++c)
+        if (m_columns[c].fieldIndex >= 0 && m_currentCopyRow >= 0)
+            m_currentCopy[c] = m_ds.field(m_columns[c].fieldIndex).value();
 }
 
 void DataSetModel::onNotification(const DataSet::Notification &n)
 {
+    if (n.event == DataSet::Event::Scrolled || n.event == DataSet::Event::Posted)
+        keepCurrentCopy();
     switch (n.event) {
     case DataSet::Event::Opened:
     case DataSet::Event::Closed:
@@ -279,6 +296,9 @@ void DataSetModel::onNotification(const DataSet::Notification &n)
             beginInsertRows({}, row, row);
             m_insertRow = row;
             endInsertRows();
+            // The views keep their current item, which the new row pushed down: the new row
+            // is the current one.
+            Q_EMIT currentRowChanged(row);
         } else if (m_state != DataSetState::Insert && was == DataSetState::Insert && m_insertRow >= 0) {
             const int row = m_insertRow;
             if (m_ds.recordCount() == m_count + 1) {
@@ -290,6 +310,7 @@ void DataSetModel::onNotification(const DataSet::Notification &n)
                 beginRemoveRows({}, row, row);
                 m_insertRow = -1;
                 endRemoveRows();
+                Q_EMIT currentRowChanged(currentRow());
             }
         } else if (was == DataSetState::Edit) {
             const int row = m_ds.currentIndex();

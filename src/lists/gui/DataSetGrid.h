@@ -60,6 +60,7 @@ private:
     };
     void onNotification(const DataSet::Notification &n);
     void reload();
+    void keepCurrentCopy();
     QVariant valueAt(int row, int column) const;
     QString displayText(int column, const QVariant &value) const;
     QString editText(int column, const QVariant &value) const;
@@ -71,6 +72,9 @@ private:
     int m_count = 0;       // rows of the dataset as last announced to the views
     int m_insertRow = -1;  // table row of the row being inserted, or -1
     DataSetState m_state = DataSetState::Inactive;
+    // The dataset's current row as last seen outside an insertion.
+    int m_currentCopyRow = -1;
+    std::vector<QVariant> m_currentCopy;
 };
 
 // In-place editing of one cell: a line edit limited to the field's length. A text the field

@@ -134,8 +134,14 @@ TEST_F(EnterItems, CellsAreEditedInPlaceAndReachTheDatabase)
     clickCell(1, 2); // leaving the row posts it
     EXPECT_EQ(count(QStringLiteral("Title='Lait demi-ecreme' AND Price01=1.5")), 1);
     EXPECT_EQ(type(1, 2, QStringLiteral("Fournil")), nullptr);
+    // A product added before the current one takes its place in the grid and the next typing.
+    click("Btn_Add");
+    EXPECT_EQ(grid()->currentIndex().row(), 1);
+    EXPECT_EQ(cellText(2, 1), QStringLiteral("Pain"));
+    EXPECT_EQ(type(1, 1, QStringLiteral("Beurre")), nullptr);
     click("Btn_Close");
     EXPECT_EQ(count(QStringLiteral("Title='Pain' AND Mark='Fournil'")), 1);
+    EXPECT_EQ(count(QStringLiteral("Title='Beurre' AND Stock=1")), 1);
     EXPECT_TRUE(prompter.asked().empty());
 }
 
