@@ -1,10 +1,7 @@
 #include "app/Error.h"
 #include "db/DataSetRoutines.h"
 #include "lists/CatalogueEditing.h"
-#include "lists/SkinTextures.h"
 #include "support/TestDatabase.h"
-
-#include <QImage>
 
 #include <gtest/gtest.h>
 
@@ -82,25 +79,4 @@ TEST(CatalogueSort, ReordersByADeclaredFieldAndRefusesAnyOtherText)
     db.dm->ADOConnection1.close();
     EXPECT_THROW(SortCatalogue(items, QStringLiteral("Mark")), Error);
     EXPECT_EQ(items.sql().last(), QStringLiteral("ORDER BY Title"));
-}
-
-TEST(SkinTextureStore, DefaultsAreStoredOnFirstReadAndUnreadableFilesAreRefused)
-{
-    test::TestDatabase db;
-    const QImage background = ReadSkinTexture(*db.objects, -1, SkinTexture::Background);
-    EXPECT_EQ(background.size(), LoadBitmapPicture(DefaultSkinFile(SkinTexture::Background)).size());
-    EXPECT_EQ(db.scalar(QStringLiteral("SELECT COUNT(*) FROM OBJECT_VAL_OLE")).toInt(), 1);
-
-    QImage red(8, 4, QImage::Format_RGB32);
-    red.fill(QColor(200, 10, 10));
-    WriteSkinTexture(*db.objects, -1, SkinTexture::Background, red);
-    EXPECT_EQ(ReadSkinTexture(*db.objects, -1, SkinTexture::Background).pixelColor(3, 2), QColor(200, 10, 10));
-
-    const QString text = db.dirs.writeFile(db.dirs.root() + QStringLiteral("notes.bmp"), "pas une image");
-    EXPECT_THROW(LoadBitmapPicture(text), Error);
-    EXPECT_THROW(LoadBitmapPicture(db.dirs.root() + QStringLiteral("absent.bmp")), Error);
-    // A default picture that cannot be read stores nothing.
-    QFile::remove(DefaultSkinFile(SkinTexture::Cover));
-    EXPECT_THROW(ReadSkinTexture(*db.objects, -1, SkinTexture::Cover), Error);
-    EXPECT_EQ(db.scalar(QStringLiteral("SELECT COUNT(*) FROM OBJECT_VAL_OLE")).toInt(), 1);
 }

@@ -488,6 +488,7 @@ DataSetGrid::DataSetGrid(QWidget *parent) : QTableView(parent)
     setSortingEnabled(false);
     verticalHeader()->setDefaultSectionSize(18);
     verticalHeader()->setFixedWidth(12);
+    verticalHeader()->setSectionsClickable(false);
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStyleSheet(QStringLiteral(
