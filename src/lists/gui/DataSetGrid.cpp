@@ -110,7 +110,7 @@ QVariant DataSetModel::valueAt(int row, int column) const
     if (row < 0 || row >= m_count)
         return {};
     // While inserting, the dataset answers for its current row with the new row's buffer.
-    if (m_insertRow >= 0 && row == m_currentCopyRow)
+    if (m_insertRow >= 0 && row == m_currentCopyRow && column < int(m_currentCopy.size()))
         return m_currentCopy[size_t(column)];
     return m_ds.rowValue(row, c.fieldIndex);
 }
