@@ -546,6 +546,10 @@ void DataSet::prepareAndRead()
         sqlite::bindValue(reader.get(), i + 1, m_params[i]);
     int rc;
     sqlite3_stmt *st = reader.get();
+    // Room for as many rows as the last read held: a dataset is mostly read again as it was.
+    store->cells.reserve(size_t(m_lastRowCount) * size_t(ncols));
+    store->rowids.reserve(size_t(m_lastRowCount));
+    store->arena.reserve(m_lastArenaSize);
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         for (int c = 0; c < ncols; ++c) {
             if (store->columns[size_t(c)].lazy) {
@@ -603,6 +607,8 @@ void DataSet::prepareAndRead()
 
     m_hasRowid = withRowid;
     m_table = withRowid ? shape.table : QString();
+    m_lastRowCount = store->rows();
+    m_lastArenaSize = store->arena.size();
     m_store = std::move(store);
     m_buffer.assign(m_fields.size(), QVariant());
     m_changed.assign(m_fields.size(), false);
@@ -785,6 +791,21 @@ QVariant DataSet::largeValue(int fieldIndex, int row) const
     m_largeGeneration = m_conn->generation();
     m_largeValue = value;
     return value;
+}
+
+QVariant DataSet::rowValue(int row, int fieldIndex) const
+{
+    if (row == m_current)
+        return valueAt(fieldIndex);
+    if (!m_store || row < 0 || row >= m_store->rows() || fieldIndex < 0 || size_t(fieldIndex) >= m_fields.size())
+        return {};
+    const int c = m_sourceColumn[size_t(fieldIndex)];
+    if (c < 0)
+        return {};
+    const Cell &cell = m_store->at(row, c);
+    if (cell.type == Cell::NotLoaded)
+        return largeValue(fieldIndex, row);
+    return m_store->value(cell);
 }
 
 QVariant DataSet::valueAt(int fieldIndex) const

@@ -172,6 +172,10 @@ public:
     bool eof() const { return m_eof; }
     int recordCount() const;
     int currentIndex() const;   // -1 when there is no row
+    // The value of a field in any row, without moving: what a grid draws. The current row
+    // gives what field(fieldIndex).value() gives (edit buffer and calculated fields included);
+    // other rows give their stored values, and their calculated fields are empty.
+    QVariant rowValue(int row, int fieldIndex) const;
 
     // Fields. field() throws Error for an unknown name; findField() returns -1.
     const std::vector<FieldDef> &fields() const { return m_fields; }
@@ -233,6 +237,8 @@ private:
     std::unique_ptr<Store> m_store;
     QString m_table;                  // the dataset's table, empty when read-only
     bool m_hasRowid = false;
+    int m_lastRowCount = 0;       // size of the last read, reserved by the next one
+    size_t m_lastArenaSize = 0;
     int m_current = -1;
     bool m_bof = true;
     bool m_eof = true;

@@ -107,7 +107,8 @@ LineBounds ComputeLineBounds(bool sel, int stock, int stockMax)
     LineBounds b;
     b.stockMin = 0;
     b.quantityMin = sel ? 1 : 0;
-    b.quantityMax = stockMax > 0 ? stockMax - stock : 99;
+    // A stock already above its maximum leaves nothing to buy: never a negative quantity.
+    b.quantityMax = stockMax > 0 ? std::max(0, stockMax - stock) : 99;
     return b;
 }
 

@@ -65,7 +65,8 @@ struct LineBounds {
     int quantityMax = 99;
     bool operator==(const LineBounds &) const = default;
 };
-// Quantity at least 1 when ticked; at most Stock_Max − Stock when Stock_Max > 0, else 99.
+// Quantity at least 1 when ticked; at most Stock_Max − Stock (never below 0) when
+// Stock_Max > 0, else 99.
 LineBounds ComputeLineBounds(bool sel, int stock, int stockMax);
 
 struct StockAndQuantity {

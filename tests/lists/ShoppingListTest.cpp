@@ -68,6 +68,7 @@ TEST(ShoppingList, LineBoundsClampStockAndQuantityWithTheMaximumWinning)
     EXPECT_EQ(ApplyLineBounds(3, -1, ComputeLineBounds(false, 3, 0)), (StockAndQuantity{3, 0}));
     EXPECT_EQ(ApplyLineBounds(-1, 2, ComputeLineBounds(true, 0, 0)), (StockAndQuantity{0, 2}));
     EXPECT_EQ(ApplyLineBounds(4, 7, ComputeLineBounds(true, 4, 10)), (StockAndQuantity{4, 6}));
-    // Stock_Max 5 with a stock of 7: the maximum −2 wins over the minimum 1.
-    EXPECT_EQ(ApplyLineBounds(7, 1, ComputeLineBounds(true, 7, 5)), (StockAndQuantity{7, -2}));
+    // Stock_Max 5 with a stock of 7: nothing to buy, the maximum 0 wins over the minimum 1,
+    // and a quantity never goes negative (validation would lower the stock).
+    EXPECT_EQ(ApplyLineBounds(7, 1, ComputeLineBounds(true, 7, 5)), (StockAndQuantity{7, 0}));
 }

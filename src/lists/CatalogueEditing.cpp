@@ -1,0 +1,124 @@
+#include "lists/CatalogueEditing.h"
+
+#include "app/Error.h"
+#include "db/DataSet.h"
+#include "db/DataSetRoutines.h"
+
+#include <QRegularExpression>
+
+#include <cmath>
+#include <limits>
+
+namespace vivrelo {
+
+namespace {
+
+QString declaredName(const DataSet &items, const QString &fieldName)
+{
+    QStringList names = items.declaredFields();
+    if (names.isEmpty()) {
+        for (const FieldDef &f : items.fields())
+            names << f.name;
+    }
+    static const QRegularExpression identifier(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    for (const QString &name : names) {
+        if (name.compare(fieldName, Qt::CaseInsensitive) == 0 && identifier.match(name).hasMatch())
+            return name;
+    }
+    fail(QStringLiteral("Tri impossible : « %1 » n'est pas une colonne du catalogue.").arg(fieldName));
+}
+
+// Holds the dataset's notifications for the lifetime of the guard.
+struct ControlsDisabled {
+    explicit ControlsDisabled(DataSet &ds) : ds(ds) { ds.disableControls(); }
+    ~ControlsDisabled() { ds.enableControls(); }
+    DataSet &ds;
+};
+
+QString refused(const QString &label, const QString &text, const QString &expected)
+{
+    return QStringLiteral("%1 : « %2 » n'est pas %3.").arg(label.trimmed(), text, expected);
+}
+
+} // namespace
+
+QString SortCatalogue(DataSet &items, const QString &fieldName)
+{
+    PostIfEditing(items);
+    const QString name = declaredName(items, fieldName);
+    const QStringList before = items.sql();
+    QStringList sql = before;
+    const QString orderBy = QStringLiteral("ORDER BY ") + name;
+    const int line = FindOrderByLine(sql);
+    if (line < 0)
+        sql << orderBy;
+    else
+        sql[line] = orderBy;
+
+    const ControlsDisabled held(items);
+    try {
+        items.close();
+        items.setSql(sql);
+        items.open();
+    } catch (const Error &) {
+        items.setSql(before);
+        try {
+            items.open();
+        } catch (const Error &) {
+            // The first error is the one to report; the dataset stays closed.
+        }
+        throw;
+    }
+    return name;
+}
+
+QVariant ParseCatalogueValue(FieldKind kind, const QString &text, const QString &label, int maxLength)
+{
+    switch (kind) {
+    case FieldKind::Smallint:
+    case FieldKind::Integer: {
+        const QString t = text.trimmed();
+        static const QRegularExpression integer(QStringLiteral("^[+-]?[0-9]+$"));
+        if (t.isEmpty() || !integer.match(t).hasMatch())
+            fail(refused(label, text, QStringLiteral("un nombre entier")));
+        bool ok = false;
+        const qlonglong v = t.toLongLong(&ok);
+        const qlonglong low = kind == FieldKind::Smallint ? std::numeric_limits<qint16>::min()
+                                                           : std::numeric_limits<qint32>::min();
+        const qlonglong high = kind == FieldKind::Smallint ? std::numeric_limits<qint16>::max()
+                                                            : std::numeric_limits<qint32>::max();
+        if (!ok || v < low || v > high)
+            fail(QStringLiteral("%1 : « %2 » est hors des limites (de %3 à %4).")
+                     .arg(label.trimmed(), text)
+                     .arg(low)
+                     .arg(high));
+        return QVariant(int(v));
+    }
+    case FieldKind::Float:
+    case FieldKind::BCD: {
+        QString t = text.trimmed();
+        static const QRegularExpression number(QStringLiteral("^[+-]?([0-9]+([.,][0-9]*)?|[.,][0-9]+)$"));
+        if (t.isEmpty() || !number.match(t).hasMatch())
+            fail(refused(label, text, QStringLiteral("un prix (exemple : 12,50)")));
+        t.replace(QLatin1Char(','), QLatin1Char('.'));
+        bool ok = false;
+        const double v = t.toDouble(&ok);
+        if (!ok || !std::isfinite(v) || std::fabs(v) >= 1e15)
+            fail(refused(label, text, QStringLiteral("un prix (exemple : 12,50)")));
+        return QVariant(v);
+    }
+    default:
+        if (maxLength > 0 && text.size() > maxLength)
+            fail(QStringLiteral("%1 : le texte dépasse %2 caractères.").arg(label.trimmed()).arg(maxLength));
+        return QVariant(text);
+    }
+}
+
+int DeclaredTextLength(const QString &declaredType)
+{
+    static const QRegularExpression size(QStringLiteral("\\(\\s*([0-9]+)\\s*\\)"));
+    const QRegularExpressionMatch m = size.match(declaredType);
+    return m.hasMatch() ? m.captured(1).toInt() : 0;
+}
+
+} // namespace vivrelo

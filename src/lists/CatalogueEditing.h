@@ -1,0 +1,33 @@
+#pragma once
+
+#include "db/FieldKind.h"
+
+#include <QString>
+#include <QVariant>
+
+
+namespace vivrelo {
+
+class DataSet;
+
+// Re-opens the catalogue ordered by one of its fields: posts a pending edit, then, with the
+// dataset's controls disabled, replaces its "ORDER BY" line by "ORDER BY " + the field's own
+// name and opens it again. The name must be one of the dataset's persistent fields (compared
+// without regard to case); the text that reaches the SQL is the field's declared name, never
+// the caller's. On failure the previous order is put back and opened when possible, and the
+// Error is passed on. Returns the field's declared name.
+QString SortCatalogue(DataSet &items, const QString &fieldName);
+
+// What a text typed into a catalogue cell stands for. Integers: an optional sign and digits,
+// within 32 bits. Prices: an optional sign, digits and at most one decimal separator, a point
+// or a comma ("1,50" is 1.5, as a French keyboard types it). Texts: as typed, at most
+// `maxLength` characters (0: no limit). Blanks around a number are ignored; an empty number is
+// refused. A refused text throws Error with a French message naming the column (`label`) and
+// the text.
+QVariant ParseCatalogueValue(FieldKind kind, const QString &text, const QString &label, int maxLength = 0);
+
+// The largest text a column holds, from its declared type ("TEXT(128)" gives 128); 0 when the
+// type sets none.
+int DeclaredTextLength(const QString &declaredType);
+
+} // namespace vivrelo

@@ -1,0 +1,151 @@
+#include "lists/ListFile.h"
+
+#include "db/DataSetRoutines.h"
+#include "lists/DataModule.h"
+
+namespace vivrelo {
+
+const QString ListQuerySql = QStringLiteral(
+    "SELECT Id, Sel, Quantity, Title, Mark, Price01, Price02, Price03 FROM ITEMS WHERE ID_FILE=-1 ORDER BY TITLE");
+
+namespace {
+
+// Closes the dataset on every way out.
+struct Closing {
+    DataSet &ds;
+    ~Closing() { ds.close(); }
+};
+
+} // namespace
+
+void PointAtListFile(DataSet &dataSet, int listFileId)
+{
+    QStringList sql = dataSet.sql();
+    const QString where = QStringLiteral("WHERE Id_File=") + QString::number(listFileId);
+    const int line = FindWhereLine(sql);
+    if (line >= 0)
+        sql[line] = where;
+    else
+        sql << where;
+    dataSet.setSql(sql);
+}
+
+int EnsureListFileRows(TDataModule1 &dm)
+{
+    int created = 0;
+    const int id = dm.CurrentListFileId;
+    {
+        DataSet &f = dm.FormatList;
+        PointAtListFile(f, id);
+        f.open();
+        Closing closing{f};
+        if (IsDataSetEmpty(f)) {
+            const PrintLayoutDefaults d;
+            f.insert();
+            f.field(QStringLiteral("Id_File")).setValue(id);
+            f.field(QStringLiteral("PrinterTop")).setValue(d.printerTop);
+            f.field(QStringLiteral("PrinterLeft")).setValue(d.printerLeft);
+            f.field(QStringLiteral("PageWidth")).setValue(d.pageWidth);
+            f.field(QStringLiteral("PageHeight")).setValue(d.pageHeight);
+            f.field(QStringLiteral("TopLine")).setValue(d.topLine);
+            f.field(QStringLiteral("LeftItem")).setValue(d.leftItem);
+            f.field(QStringLiteral("LeftPrice")).setValue(d.leftPrice);
+            f.field(QStringLiteral("InterLines")).setValue(d.interLines);
+            f.field(QStringLiteral("FontName")).setValue(d.fontName);
+            f.field(QStringLiteral("FontSize")).setValue(d.fontSize);
+            f.post();
+            ++created;
+        }
+    }
+    {
+        DataSet &c = dm.CustomLabel;
+        PointAtListFile(c, id);
+        c.open();
+        Closing closing{c};
+        if (IsDataSetEmpty(c)) {
+            c.insert();
+            c.field(QStringLiteral("Id_File")).setValue(id);
+            for (int n = 1; n <= 3; ++n)
+                c.field(QStringLiteral("Price%1").arg(n, 2, 10, QLatin1Char('0')))
+                    .setValue(QStringLiteral("Prix n°%1").arg(n));
+            c.post();
+            ++created;
+        }
+    }
+    return created;
+}
+
+std::array<QString, 3> ReadPriceLabels(TDataModule1 &dm)
+{
+    std::array<QString, 3> labels;
+    DataSet &c = dm.CustomLabel;
+    c.open();
+    Closing closing{c};
+    if (!IsDataSetEmpty(c))
+        for (int n = 0; n < 3; ++n)
+            labels[size_t(n)] = c.field(QStringLiteral("Price%1").arg(n + 1, 2, 10, QLatin1Char('0'))).asString();
+    return labels;
+}
+
+std::vector<ListQueryRow> ReadListQuery(TDataModule1 &dm)
+{
+    DataSet &q = dm.Query;
+    q.close();
+    q.setSqlText(ListQuerySql);
+    q.open();
+    Closing closing{q};
+    std::vector<ListQueryRow> rows;
+    rows.reserve(size_t(q.recordCount()));
+    const int id = q.findField(QStringLiteral("Id"));
+    const int sel = q.findField(QStringLiteral("Sel"));
+    const int quantity = q.findField(QStringLiteral("Quantity"));
+    const int title = q.findField(QStringLiteral("Title"));
+    const int mark = q.findField(QStringLiteral("Mark"));
+    const int p1 = q.findField(QStringLiteral("Price01"));
+    const int n = q.recordCount();
+    for (int r = 0; r < n; ++r) {
+        // Unticked rows take no part in the list: their other columns are not read.
+        if (!q.rowValue(r, sel).toBool())
+            continue;
+        ListQueryRow row;
+        row.id = q.rowValue(r, id).toLongLong();
+        row.sel = true;
+        row.quantity = q.rowValue(r, quantity);
+        row.title = q.rowValue(r, title).toString();
+        row.mark = q.rowValue(r, mark).toString();
+        for (int k = 0; k < 3; ++k)
+            row.prices[size_t(k)] = q.rowValue(r, p1 + k);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+int ValidateList(TDataModule1 &dm)
+{
+    DataSet &q = dm.Query;
+    q.close();
+    q.setSqlText(QStringLiteral("SELECT Id, Sel, Quantity, Stock FROM ITEMS WHERE ID_FILE=-1 ORDER BY TITLE"));
+    q.open();
+    Closing closing{q};
+    int changed = 0;
+    for (q.first(); !q.eof(); q.next()) {
+        if (!q.field(QStringLiteral("Sel")).asBool())
+            continue;
+        q.edit();
+        const qint64 stock = q.field(QStringLiteral("Stock")).asInteger();
+        const qint64 quantity = q.field(QStringLiteral("Quantity")).asInteger();
+        q.field(QStringLiteral("Sel")).setValue(false);
+        q.field(QStringLiteral("Stock")).setValue(stock + quantity);
+        q.field(QStringLiteral("Quantity")).setValue(0);
+        q.post();
+        ++changed;
+    }
+    return changed;
+}
+
+void SetAllSelected(TDataModule1 &dm, bool selected)
+{
+    ExecSqlText(dm.Query, selected ? QStringLiteral("UPDATE ITEMS SET Sel=True") : QStringLiteral("UPDATE ITEMS SET Sel=False"));
+}
+
+} // namespace vivrelo

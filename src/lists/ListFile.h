@@ -1,0 +1,55 @@
+#pragma once
+
+#include "lists/ShoppingList.h"
+
+#include <QString>
+
+#include <array>
+#include <vector>
+
+namespace vivrelo {
+
+class DataSet;
+class TDataModule1;
+
+// The rows every list file carries besides its products, and the list read for display.
+
+// The print layout a new list file starts with (centimetres, point size).
+struct PrintLayoutDefaults {
+    double printerTop = 0.0;
+    double printerLeft = 0.0;
+    double pageWidth = 14.9;
+    double pageHeight = 21.0;
+    double topLine = 1.0;
+    double leftItem = 1.0;
+    double leftPrice = 11.0;
+    double interLines = 0.7;
+    QString fontName = QStringLiteral("Arial");
+    int fontSize = 20;
+};
+
+// Points the dataset's WHERE line at the list file ("WHERE Id_File=<id>").
+void PointAtListFile(DataSet &dataSet, int listFileId);
+
+// Creates the FORMATLIST row and the CUSTOMLAB row ("Prix n°1" .. "Prix n°3") of the
+// current list file when they are missing; an existing row is left as it is. Returns how
+// many rows were created.
+int EnsureListFileRows(TDataModule1 &dm);
+
+// The three price labels of the current list file (CustomLabel opened and closed again);
+// an empty table gives empty labels.
+std::array<QString, 3> ReadPriceLabels(TDataModule1 &dm);
+
+// Runs the list query through Query and gives its rows as plain values, in title order.
+std::vector<ListQueryRow> ReadListQuery(TDataModule1 &dm);
+// The list query's text.
+extern const QString ListQuerySql;
+
+// Validation: every ticked row of the list file gets Stock + Quantity as its stock, Sel
+// false and Quantity 0, posted row by row through Query. Returns the number of rows changed.
+int ValidateList(TDataModule1 &dm);
+
+// Tick all / untick all: Sel of every row of ITEMS, quantities unchanged.
+void SetAllSelected(TDataModule1 &dm, bool selected);
+
+} // namespace vivrelo
