@@ -1,5 +1,8 @@
 #include "app/gui/ProgramMain.h"
 
+#include "app/gui/ProgramCommands.h"
+#include "app/gui/TMdacMsg.h"
+
 #include "app/AppValues.h"
 #include "app/Error.h"
 #include "app/Paths.h"
@@ -8,8 +11,11 @@
 #include "db/ConnectionConfig.h"
 #include "db/ObjectStore.h"
 #include "lists/DataModule.h"
+#include "lists/DataStart.h"
 #include "lists/gui/TMainForm.h"
 #include "ui/MessageBoxPrompter.h"
+#include "ui/TNewGauge.h"
+#include "ui/ShellPictures.h"
 #include "ui/TSplash.h"
 #include "ui/TWait.h"
 
@@ -52,56 +58,61 @@ private:
 int ProgramMain(int argc, char **argv)
 {
     Application app(argc, argv);
+    InitShellResources();
     InstallFrenchTranslations(app);
     MessageBoxPrompter prompter;
 
-    std::unique_ptr<TDataModule1> dataModule;
-    std::unique_ptr<TDataModuleObject> objects;
+    // The windows of the start: the wait window of a first-run transfer or an Access
+    // conversion, the splash (its line shows the upgrade's status texts) and the progress
+    // window of the upgrade scripts.
+    TWait wait;
+    TSplash splash;
+    TNewGauge gauge;
 
     StartupConfig config;
     config.programDir = IncludeBackslash(QDir::currentPath());
-    config.hooks.readConnectionConfig = [](const QString &dataDir) {
-        const ConnectionConfig &c = ReadConnectionConfig(dataDir, dataDir);
-        return DatabaseLocation{c.databaseDir, c.activeFileName, c.oledbFileName};
-    };
-    config.hooks.createDataModules = [&](Prompter &p) {
-        dataModule = std::make_unique<TDataModule1>();
-        if (!dataModule->DataModuleCreate(p))
-            return false;
-        objects = std::make_unique<TDataModuleObject>(dataModule->ADOConnection1);
-        return true;
-    };
+    config.hooks = StandardStartupHooks(wait, &splash, gauge);
 
-    StartupState state;
-    {
-        TWait wait;
-        state = StartEnvironment(config, prompter, wait);
-    }
+    StartupState state = StartEnvironment(config, prompter, wait);
+    wait.QWidget::hide();
     if (state.stop)
         return 1;
 
-    auto splash = std::make_unique<TSplash>();
+    ShowDataAccessInfoIfNeeded(nullptr);
+
     if (AppSettings().splash)
-        splash->show();
-    splash->setMaximum(8);
-    splash->setPosition(1);
-    splash->setTask(QStringLiteral("Chargement du logiciel ..."));
-    splash->pump();
-    splash->setPosition(4);
+        splash.show();
+    splash.setMaximum(8);
+    splash.setPosition(1);
+    splash.setTask(QStringLiteral("Chargement du logiciel ..."));
+    splash.pump();
+    splash.setPosition(4);
 
-    if (!StartData(config, state, prompter))
+    const bool started = StartData(config, state, prompter);
+    wait.QWidget::hide();
+    gauge.QWidget::hide();
+    if (!started) {
+        CloseDataModules();
         return 1;
+    }
 
-    splash->setPosition(5);
-    splash->setTask(QStringLiteral("Chargement du logiciel ..."));
-    splash->pump();
-    splash->setPosition(6);
-    splash->setPosition(7);
-    TMainForm mainForm(*dataModule, *objects, state.settingsPath);
-    splash->setPosition(8);
-    splash.reset();
-    mainForm.show();
-    return app.exec();
+    splash.setPosition(5);
+    splash.setTask(QStringLiteral("Chargement du logiciel ..."));
+    splash.pump();
+    splash.setPosition(6);
+    splash.setPosition(7);
+    int status = 0;
+    {
+        DataModules &modules = RunningDataModules();
+        TMainForm mainForm(*modules.main, *modules.objects, state.settingsPath,
+            ProgramCommands(*modules.main, *modules.objects));
+        splash.setPosition(8);
+        splash.QWidget::hide();
+        mainForm.show();
+        status = app.exec();
+    }
+    CloseDataModules();
+    return status;
 }
 
 } // namespace vivrelo
