@@ -29,11 +29,17 @@ void DataModuleHost::releaseDatabase()
     m_dm.ADOConnection1.close();
 }
 
+void DataModuleHost::reopenConnection()
+{
+    if (!m_dm.ADOConnection1.isOpen())
+        m_dm.reopenConnection();
+}
+
 void DataModuleHost::reopenDatabase()
 {
     std::exception_ptr failure;
     try {
-        m_dm.reopenConnection();
+        reopenConnection();
         m_dm.ItemsList.open();
     } catch (...) {
         failure = std::current_exception();

@@ -28,6 +28,7 @@ public:
     explicit DataModuleHost(TDataModule1 &dataModule, Window window = {});
 
     void releaseDatabase() override;
+    void reopenConnection() override;
     // Reopens the connection and the catalogue; the window is enabled again even when they
     // cannot be opened, and the open error is thrown after that.
     void reopenDatabase() override;

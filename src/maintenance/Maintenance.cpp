@@ -60,7 +60,7 @@ bool linkOrCopy(const QString &from, const QString &to)
 }
 
 // Runs `work` with the database released, and reopens it whatever happens; `afterReopen` runs
-// once the database is open again, also after a failed work. The first error wins: a failure of
+// once the connection is open again, before the catalogue, also after a failed work. The first error wins: a failure of
 // the work is not hidden by a later one.
 template <typename Work, typename AfterReopen>
 void withDatabaseReleased(MaintenanceHost &host, Work work, AfterReopen afterReopen)
@@ -73,8 +73,14 @@ void withDatabaseReleased(MaintenanceHost &host, Work work, AfterReopen afterReo
         failure = std::current_exception();
     }
     try {
-        host.reopenDatabase();
+        host.reopenConnection();
         afterReopen();
+    } catch (...) {
+        if (!failure)
+            failure = std::current_exception();
+    }
+    try {
+        host.reopenDatabase();
     } catch (...) {
         if (!failure)
             failure = std::current_exception();
@@ -153,10 +159,10 @@ void checkRestoredDatabase(const QString &path)
         QStringList tables = db.tableNames();
         for (QString &t : tables)
             t = t.toUpper();
-        for (const char *needed : {"ITEMS", "BACKUP"})
-            if (!tables.contains(QLatin1String(needed)))
-                refuse(QStringLiteral("ce n'est pas une base de données de ce programme (table %1 absente).")
-                           .arg(QLatin1String(needed)));
+        // ITEMS only: an older schema may lack the history table, which the upgrade that
+        // follows the restore creates.
+        if (!tables.contains(QStringLiteral("ITEMS")))
+            refuse(QStringLiteral("ce n'est pas une base de données de ce programme (table ITEMS absente)."));
         const QString check = db.scalar(QStringLiteral("PRAGMA quick_check")).toString();
         if (check != QLatin1String("ok"))
             refuse(QStringLiteral("elle est endommagée (%1).").arg(check));

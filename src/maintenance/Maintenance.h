@@ -16,6 +16,9 @@ public:
     virtual ~MaintenanceHost() = default;
     // Disable the main window, hold the catalogue's notifications, close the shared connection.
     virtual void releaseDatabase() = 0;
+    // Open the shared connection only (the catalogue stays closed): the restored database is
+    // upgraded before the catalogue, whose fields may be newer than its schema, opens again.
+    virtual void reopenConnection() {}
     // Open the connection and the catalogue again, enable the window and rebuild the list view.
     // It must leave the window usable even when the connection cannot be opened (it may then
     // throw the open error).
