@@ -101,6 +101,7 @@ int ProgramMain(int argc, char **argv)
     splash->setPosition(8);
     splash.reset();
     mainForm.show();
+    mainForm.activateWindow();
     return app.exec();
 }
 
