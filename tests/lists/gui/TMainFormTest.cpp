@@ -200,6 +200,35 @@ TEST_F(MainFormTest, MarkersFollowTheTotalsAndAZeroTotalShowsNone)
     EXPECT_EQ(grid()->model()->index(0, 1).data().toString(), QStringLiteral("Café (Arabica)"));
 }
 
+TEST_F(MainFormTest, TheCatalogueGridDrawsTicksAlarmsAndItsRowColours)
+{
+    add({QStringLiteral("A"), 1, 1});
+    add({QStringLiteral("B"), 0, 1, 0, {1.0, 1.0, 1.0}, true, 1}); // ticked, in stock alarm
+    add({QStringLiteral("C"), 1, 1});
+    open();
+    const QImage shot = grid()->viewport()->grab().toImage();
+    const auto cell = [&](int row, int column) { return grid()->visualRect(grid()->model()->index(row, column)); };
+    const auto colourAt = [&](const QPoint &p) { return shot.pixelColor(p * shot.devicePixelRatio()); };
+    // The current row takes the selection colour, the others alternate.
+    EXPECT_EQ(colourAt(cell(0, 1).topRight() + QPoint(-3, 3)), QColor(49, 106, 197));
+    EXPECT_EQ(colourAt(cell(1, 1).topRight() + QPoint(-3, 3)), QColor(232, 243, 255));
+    EXPECT_EQ(colourAt(cell(2, 1).topRight() + QPoint(-3, 3)), QColor(244, 250, 255));
+    // The selection cell: pale, with the tick at left + 7 and the alarm at the left edge.
+    const QRect sel = cell(1, 0);
+    EXPECT_EQ(colourAt(sel.topRight() + QPoint(-1, 1)), QColor(255, 255, 245));
+    const auto drawnIn = [&](const QRect &r) {
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                if (colourAt(QPoint(x, y)) != QColor(255, 255, 245))
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(drawnIn(QRect(sel.left() + 7, sel.top() + 2, 14, 14)));
+    EXPECT_TRUE(drawnIn(QRect(sel.left(), sel.top() + 3, 6, 10)));
+    const QRect plain = cell(2, 0);
+    EXPECT_FALSE(drawnIn(QRect(plain.left(), plain.top() + 2, 21, 14)));
+}
+
 TEST_F(MainFormTest, SpinButtonsKeepQuantityAndStockInsideTheLineBounds)
 {
     const qint64 capped = add({QStringLiteral("A"), 4, 1, 10, {1.0, 1.0, 1.0}, true, 5});
