@@ -719,8 +719,12 @@ void TMainForm::refreshEdits()
     const bool row = hasCurrentRow();
     for (bool stock : {true, false}) {
         QLineEdit *edit = stock ? ui->Ed_Stock : ui->Ed_Quantity;
-        edit->setText(row ? m_dm.ItemsList.field(stock ? QStringLiteral("Stock") : QStringLiteral("Quantity")).asString()
-                          : QString());
+        const QString value = row ? m_dm.ItemsList.field(stock ? QStringLiteral("Stock") : QStringLiteral("Quantity")).asString()
+                                  : QString();
+        // Two characters are typed at most, but a stored value is shown whole: a stock of 120
+        // never reads 12.
+        edit->setMaxLength(qMax(2, int(value.size())));
+        edit->setText(value);
         edit->setModified(false);
     }
 }

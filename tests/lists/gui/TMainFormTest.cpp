@@ -254,6 +254,14 @@ TEST_F(MainFormTest, SpinButtonsKeepQuantityAndStockInsideTheLineBounds)
     clickRow(2);
     click("Spin_Quantity_Up");
     EXPECT_EQ(column(over, "Quantity").toInt(), 0);
+
+    // A stock past two digits is shown whole.
+    const qint64 many = add({QStringLiteral("D"), 99, 1, 0});
+    RefreshKeepingId(dm.ItemsList);
+    clickRow(3);
+    click("Spin_Stock_Up");
+    EXPECT_EQ(column(many, "Stock").toInt(), 100);
+    EXPECT_EQ(child<QLineEdit>("Ed_Stock")->text(), QStringLiteral("100"));
 }
 
 TEST_F(MainFormTest, TickAllAndUntickAllKeepTheQuantities)
