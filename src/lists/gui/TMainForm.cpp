@@ -636,6 +636,11 @@ void TMainForm::SpinStep(bool stock, int delta)
 
 bool TMainForm::takeEditText(bool stock)
 {
+    // The message box takes the focus from the edit: that leave must not check it again.
+    if (m_checkingEdit)
+        return false;
+    m_checkingEdit = true;
+    const struct Done { bool &flag; ~Done() { flag = false; } } done{m_checkingEdit};
     QLineEdit *edit = stock ? ui->Ed_Stock : ui->Ed_Quantity;
     bool ok = false;
     const int value = edit->text().trimmed().toInt(&ok, 10);

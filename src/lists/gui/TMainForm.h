@@ -115,6 +115,7 @@ private:
     bool m_shownOnce = false;
     bool m_closed = false;
     bool m_syncing = false;
+    bool m_checkingEdit = false;
 };
 
 } // namespace vivrelo
