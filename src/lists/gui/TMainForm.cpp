@@ -622,16 +622,23 @@ void TMainForm::SpinStep(bool stock, int delta)
 {
     if (!hasCurrentRow())
         return;
-    // A value typed in one of the edits counts first; a refused one stops the step.
-    for (bool which : {true, false})
-        if ((which ? ui->Ed_Stock : ui->Ed_Quantity)->isModified() && !takeEditText(which))
-            return;
+    if (!takePendingEdits())
+        return;
     ComputeLineBounds();
     DataSet &ds = m_dm.ItemsList;
     EditIfNeeded(ds);
     const Field f = ds.field(stock ? QStringLiteral("Stock") : QStringLiteral("Quantity"));
     f.setValue(f.asInteger() + delta);
     ApplyLineBounds();
+}
+
+bool TMainForm::takePendingEdits()
+{
+    // A value typed in one of the edits counts first; a refused one stops the command.
+    for (bool stock : {true, false})
+        if ((stock ? ui->Ed_Stock : ui->Ed_Quantity)->isModified() && !takeEditText(stock))
+            return false;
+    return true;
 }
 
 bool TMainForm::takeEditText(bool stock)
@@ -665,15 +672,20 @@ void TMainForm::Ed_QuantityExit()
 {
     if (!hasCurrentRow())
         return;
-    for (bool which : {true, false})
-        if ((which ? ui->Ed_Stock : ui->Ed_Quantity)->isModified() && !takeEditText(which))
-            return;
+    if (!takePendingEdits())
+        return;
     ComputeLineBounds();
     ApplyLineBounds();
 }
 
 void TMainForm::Btn_ValidClick()
 {
+    // A value still in one of the edits is bounded and posted first; a refused one stops here.
+    if (ui->Ed_Stock->isModified() || ui->Ed_Quantity->isModified()) {
+        Ed_QuantityExit();
+        if (ui->Ed_Stock->isModified() || ui->Ed_Quantity->isModified())
+            return;
+    }
     if (!m_prompter.confirm(QStringLiteral(
             "En validant cette liste, les sélections seront annulées et les stocks seront mis-à-jour ?")))
         return;

@@ -93,6 +93,7 @@ private:
     void showCurrentRow(int row);
     void refreshEdits();
     bool takeEditText(bool stock);
+    bool takePendingEdits();
     bool hasCurrentRow() const;
 
     std::unique_ptr<Ui::TMainForm> ui;
