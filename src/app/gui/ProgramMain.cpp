@@ -109,6 +109,7 @@ int ProgramMain(int argc, char **argv)
         splash.setPosition(8);
         splash.QWidget::hide();
         mainForm.show();
+        mainForm.activateWindow();
         status = app.exec();
     }
     CloseDataModules();

@@ -622,10 +622,8 @@ void TMainForm::SpinStep(bool stock, int delta)
 {
     if (!hasCurrentRow())
         return;
-    // A value typed in one of the edits counts first; a refused one stops the step.
-    for (bool which : {true, false})
-        if ((which ? ui->Ed_Stock : ui->Ed_Quantity)->isModified() && !takeEditText(which))
-            return;
+    if (!takePendingEdits())
+        return;
     ComputeLineBounds();
     DataSet &ds = m_dm.ItemsList;
     EditIfNeeded(ds);
@@ -634,8 +632,22 @@ void TMainForm::SpinStep(bool stock, int delta)
     ApplyLineBounds();
 }
 
+bool TMainForm::takePendingEdits()
+{
+    // A value typed in one of the edits counts first; a refused one stops the command.
+    for (bool stock : {true, false})
+        if ((stock ? ui->Ed_Stock : ui->Ed_Quantity)->isModified() && !takeEditText(stock))
+            return false;
+    return true;
+}
+
 bool TMainForm::takeEditText(bool stock)
 {
+    // The message box takes the focus from the edit: that leave must not check it again.
+    if (m_checkingEdit)
+        return false;
+    m_checkingEdit = true;
+    const struct Done { bool &flag; ~Done() { flag = false; } } done{m_checkingEdit};
     QLineEdit *edit = stock ? ui->Ed_Stock : ui->Ed_Quantity;
     bool ok = false;
     const int value = edit->text().trimmed().toInt(&ok, 10);
@@ -660,15 +672,20 @@ void TMainForm::Ed_QuantityExit()
 {
     if (!hasCurrentRow())
         return;
-    for (bool which : {true, false})
-        if ((which ? ui->Ed_Stock : ui->Ed_Quantity)->isModified() && !takeEditText(which))
-            return;
+    if (!takePendingEdits())
+        return;
     ComputeLineBounds();
     ApplyLineBounds();
 }
 
 void TMainForm::Btn_ValidClick()
 {
+    // A value still in one of the edits is bounded and posted first; a refused one stops here.
+    if (ui->Ed_Stock->isModified() || ui->Ed_Quantity->isModified()) {
+        Ed_QuantityExit();
+        if (ui->Ed_Stock->isModified() || ui->Ed_Quantity->isModified())
+            return;
+    }
     if (!m_prompter.confirm(QStringLiteral(
             "En validant cette liste, les sélections seront annulées et les stocks seront mis-à-jour ?")))
         return;
@@ -719,8 +736,12 @@ void TMainForm::refreshEdits()
     const bool row = hasCurrentRow();
     for (bool stock : {true, false}) {
         QLineEdit *edit = stock ? ui->Ed_Stock : ui->Ed_Quantity;
-        edit->setText(row ? m_dm.ItemsList.field(stock ? QStringLiteral("Stock") : QStringLiteral("Quantity")).asString()
-                          : QString());
+        const QString value = row ? m_dm.ItemsList.field(stock ? QStringLiteral("Stock") : QStringLiteral("Quantity")).asString()
+                                  : QString();
+        // Two characters are typed at most, but a stored value is shown whole: a stock of 120
+        // never reads 12.
+        edit->setMaxLength(qMax(2, int(value.size())));
+        edit->setText(value);
         edit->setModified(false);
     }
 }

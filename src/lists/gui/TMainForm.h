@@ -93,6 +93,7 @@ private:
     void showCurrentRow(int row);
     void refreshEdits();
     bool takeEditText(bool stock);
+    bool takePendingEdits();
     bool hasCurrentRow() const;
 
     std::unique_ptr<Ui::TMainForm> ui;
@@ -115,6 +116,7 @@ private:
     bool m_shownOnce = false;
     bool m_closed = false;
     bool m_syncing = false;
+    bool m_checkingEdit = false;
 };
 
 } // namespace vivrelo
