@@ -2,6 +2,7 @@
 
 #include "db/DataSetRoutines.h"
 #include "lists/DataModule.h"
+#include "printing/PrintedListData.h"
 
 namespace vivrelo {
 
@@ -40,19 +41,9 @@ int EnsureListFileRows(TDataModule1 &dm)
         f.open();
         Closing closing{f};
         if (IsDataSetEmpty(f)) {
-            const PrintLayoutDefaults d;
             f.insert();
             f.field(QStringLiteral("Id_File")).setValue(id);
-            f.field(QStringLiteral("PrinterTop")).setValue(d.printerTop);
-            f.field(QStringLiteral("PrinterLeft")).setValue(d.printerLeft);
-            f.field(QStringLiteral("PageWidth")).setValue(d.pageWidth);
-            f.field(QStringLiteral("PageHeight")).setValue(d.pageHeight);
-            f.field(QStringLiteral("TopLine")).setValue(d.topLine);
-            f.field(QStringLiteral("LeftItem")).setValue(d.leftItem);
-            f.field(QStringLiteral("LeftPrice")).setValue(d.leftPrice);
-            f.field(QStringLiteral("InterLines")).setValue(d.interLines);
-            f.field(QStringLiteral("FontName")).setValue(d.fontName);
-            f.field(QStringLiteral("FontSize")).setValue(d.fontSize);
+            WritePrintLayout(f, PrintLayout());
             f.post();
             ++created;
         }

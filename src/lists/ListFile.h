@@ -14,20 +14,6 @@ class TDataModule1;
 
 // The rows every list file carries besides its products, and the list read for display.
 
-// The print layout a new list file starts with (centimetres, point size).
-struct PrintLayoutDefaults {
-    double printerTop = 0.0;
-    double printerLeft = 0.0;
-    double pageWidth = 14.9;
-    double pageHeight = 21.0;
-    double topLine = 1.0;
-    double leftItem = 1.0;
-    double leftPrice = 11.0;
-    double interLines = 0.7;
-    QString fontName = QStringLiteral("Arial");
-    int fontSize = 20;
-};
-
 // Points the dataset's WHERE line at the list file ("WHERE Id_File=<id>").
 void PointAtListFile(DataSet &dataSet, int listFileId);
 

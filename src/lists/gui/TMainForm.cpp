@@ -13,6 +13,7 @@
 #include "lists/ListFile.h"
 #include "lists/TextRoutines.h"
 #include "lists/gui/ItemsListModel.h"
+#include "printing/gui/PrintShoppingList.h"
 #include "ui/DecorPanels.h"
 #include "ui/ShellGeometry.h"
 #include "ui/ShellPictures.h"
@@ -402,7 +403,7 @@ void TMainForm::connectCommands()
 
     connect(ui->Btn_Valid, &QAbstractButton::clicked, this, [this] { runCommand([this] { Btn_ValidClick(); }); });
     connect(ui->Btn_Report, &QAbstractButton::clicked, this, [this] {
-        m_reportMenu->popup(ui->Btn_Report->mapToGlobal(QPoint(ui->Btn_Report->width(), 0)));
+        m_reportMenu->popup(PopupReportPosition(ui->Btn_Report));
     });
     connect(ui->Btn_List, &QAbstractButton::clicked, this, [this] {
         if (!m_commands.catalogueEditor)
