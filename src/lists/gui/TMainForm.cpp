@@ -11,6 +11,7 @@
 #include "db/ObjectStore.h"
 #include "lists/DataModule.h"
 #include "lists/ListFile.h"
+#include "lists/SkinTextures.h"
 #include "lists/TextRoutines.h"
 #include "lists/gui/ItemsListModel.h"
 #include "printing/gui/PrintShoppingList.h"
@@ -509,19 +510,10 @@ void TMainForm::LoadPriceLabels()
 
 void TMainForm::LoadSkin()
 {
-    struct Skin { const char *file; const char *className; void (TabNoteBook::*set)(const QPixmap &); };
-    for (const Skin &s : {Skin{"Image/Skin/DefaultBackground.bmp", "BackgroundBmp", &TabNoteBook::setBackground},
-                          Skin{"Image/Skin/DefaultCover.bmp", "CoverBmp", &TabNoteBook::setCover}}) {
-        const QString path = App().programDir + QLatin1String(s.file);
-        // A default that cannot be read stops here, before the store is touched: an empty
-        // value written now would stand in the way of the file once it is back.
-        const QImage fallback(path);
-        if (fallback.isNull())
-            fail(QStringLiteral("L'image « %1 » est introuvable ou illisible.").arg(path));
-        QImage picture;
-        m_objects.ReadPicture(m_dm.CurrentListFileId, QLatin1String(s.className), QStringLiteral("Image"), picture, fallback);
-        (ui->TabNoteBook1->*s.set)(QPixmap::fromImage(picture));
-    }
+    // A default picture that cannot be read stops here, before the store is touched.
+    ui->TabNoteBook1->setBackground(
+        QPixmap::fromImage(ReadSkinTexture(m_objects, m_dm.CurrentListFileId, SkinTexture::Background)));
+    ui->TabNoteBook1->setCover(QPixmap::fromImage(ReadSkinTexture(m_objects, m_dm.CurrentListFileId, SkinTexture::Cover)));
     ui->TabNoteBook1->redraw();
     ui->TabNoteBook1->show();
 }
