@@ -346,6 +346,15 @@ void DataSet::addCalculatedField(const QString &name, FieldKind kind)
     m_calcDefs.push_back({name, kind});
 }
 
+int DataSet::calcIndex(const QString &name) const
+{
+    for (size_t k = 0; k < m_calcDefs.size(); ++k) {
+        if (m_calcDefs[k].name.compare(name, Qt::CaseInsensitive) == 0)
+            return int(k);
+    }
+    return -1;
+}
+
 void DataSet::setCalcHandler(CalcHandler handler)
 {
     m_calc = std::move(handler);
@@ -357,7 +366,7 @@ void DataSet::setCalculated(const QString &name, const QVariant &value)
     const int f = findField(name);
     if (f < 0 || !m_fields[size_t(f)].calculated)
         fail(QStringLiteral("Le champ calculé « %1 » n'existe pas.").arg(name));
-    const size_t c = size_t(f) - (m_fields.size() - m_calcDefs.size());
+    const size_t c = size_t(-1 - m_sourceColumn[size_t(f)]);
     if (c < m_calcValues.size())
         m_calcValues[c] = value;
 }
@@ -441,7 +450,7 @@ void DataSet::prepareAndRead()
     if (!m_declared.isEmpty()) {
         QStringList missing;
         for (const QString &name : m_declared) {
-            bool found = false;
+            bool found = calcIndex(name) >= 0;
             for (const ColumnMeta &m : store->columns)
                 found = found || m.name.compare(name, Qt::CaseInsensitive) == 0;
             if (!found)
@@ -581,11 +590,27 @@ void DataSet::prepareAndRead()
         m_fields.push_back(def);
         m_sourceColumn.push_back(c);
     };
+    std::vector<bool> calcPlaced(m_calcDefs.size(), false);
+    auto addCalculated = [&](size_t k) {
+        FieldDef def;
+        def.name = m_calcDefs[k].name;
+        def.kind = m_calcDefs[k].kind;
+        def.readOnly = true;
+        def.calculated = true;
+        m_fields.push_back(def);
+        m_sourceColumn.push_back(-1 - int(k));
+        calcPlaced[k] = true;
+    };
     if (m_declared.isEmpty()) {
         for (int c = 0; c < ncols; ++c)
             addField(c);
     } else {
         for (const QString &name : m_declared) {
+            const int k = calcIndex(name);
+            if (k >= 0) {
+                addCalculated(size_t(k));
+                continue;
+            }
             for (int c = 0; c < ncols; ++c) {
                 if (store->columns[size_t(c)].name.compare(name, Qt::CaseInsensitive) == 0) {
                     addField(c);
@@ -594,14 +619,9 @@ void DataSet::prepareAndRead()
             }
         }
     }
-    for (const CalcDef &calc : m_calcDefs) {
-        FieldDef def;
-        def.name = calc.name;
-        def.kind = calc.kind;
-        def.readOnly = true;
-        def.calculated = true;
-        m_fields.push_back(def);
-        m_sourceColumn.push_back(-1);
+    for (size_t k = 0; k < m_calcDefs.size(); ++k) {
+        if (!calcPlaced[k])
+            addCalculated(k);
     }
     m_calcValues.assign(m_calcDefs.size(), QVariant());
 
@@ -817,7 +837,7 @@ QVariant DataSet::valueAt(int fieldIndex) const
         // Calculated: computed once per row, from the row or the edit buffer.
         if (m_current < 0 && m_state != DataSetState::Insert)
             return {};
-        const size_t k = size_t(fieldIndex) - (m_fields.size() - m_calcDefs.size());
+        const size_t k = size_t(-1 - c);
         if (m_calcRow < 0 && !m_inCalc) {
             auto *self = const_cast<DataSet *>(this);
             std::fill(self->m_calcValues.begin(), self->m_calcValues.end(), QVariant());

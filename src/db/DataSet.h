@@ -142,7 +142,8 @@ public:
 
     // Persistent fields: when set (non-empty), open() fails with a clear message when one of
     // them is missing from the result, and only these fields (plus calculated ones) are exposed,
-    // in this order. Names compare without regard to case.
+    // in this order. Names compare without regard to case. A calculated field may be declared
+    // too, to give its place; calculated fields not declared follow the declared ones.
     void setDeclaredFields(const QStringList &names);
     QStringList declaredFields() const { return m_declared; }
     // Calculated read-only fields, computed by the handler for each row when first read.
@@ -220,6 +221,7 @@ private:
     void prepareAndRead();
     void readBack(int row, qint64 rowid);
     QVariant largeValue(int fieldIndex, int row) const;
+    int calcIndex(const QString &name) const;
 
     Connection *m_conn = nullptr;
     QStringList m_sql;

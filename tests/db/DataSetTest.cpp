@@ -239,12 +239,15 @@ TEST_F(DataSetTest, JoinsAndExpressionsAreReadOnlyAndCalculatedFieldsFollowTheRo
     DataSet list(&conn);
     list.setSql({QStringLiteral("SELECT Title, Mark, Stock + 1 AS Next FROM ITEMS"), QStringLiteral("ORDER BY TITLE")});
     list.addCalculatedField(QStringLiteral("TitleMark"));
+    list.setDeclaredFields({QStringLiteral("TitleMark"), QStringLiteral("Title"), QStringLiteral("Mark"),
+                            QStringLiteral("Next")});
     list.setCalcHandler([](DataSet &d) {
         const QString mark = d.field(QStringLiteral("Mark")).asString();
         const QString title = d.field(QStringLiteral("Title")).asString();
         d.setCalculated(QStringLiteral("TitleMark"), mark.isEmpty() ? title : title + " (" + mark + ")");
     });
     list.open();
+    EXPECT_EQ(list.fields()[0].name, QStringLiteral("TitleMark"));
     EXPECT_EQ(list.field(QStringLiteral("TitleMark")).asString(), QStringLiteral("Beurre"));
     list.last();
     EXPECT_EQ(list.field(QStringLiteral("TitleMark")).asString(), QStringLiteral("Lait (X)"));
