@@ -429,7 +429,7 @@ TEST_F(MainFormTest, PlacementTravelsThroughTheSettingsFile)
     EXPECT_EQ(AppSettings().width, 640);
 
     // A settings file that cannot be written is named in a message.
-    settingsPath = dirs.writeFile(QStringLiteral("blocker"), "x") + QStringLiteral("/vivrelo.ini");
+    settingsPath = dirs.writeFile(dirs.root() + QStringLiteral("blocker"), "x") + QStringLiteral("/vivrelo.ini");
     open().prompter().answerNext(Answer::Ok);
     window->close();
     ASSERT_FALSE(window->prompter().shown().empty());
