@@ -20,6 +20,7 @@
 #include "ui/ShellPictures.h"
 #include "ui/TAbout.h"
 #include "ui/TPopupMenuMod.h"
+#include "ui/VistaFonts.h"
 #include "ui/WindowChrome.h"
 
 #include <QCloseEvent>
@@ -155,6 +156,13 @@ TMainForm::TMainForm(TDataModule1 &dm, TDataModuleObject &objects, const QString
 {
     ui->setupUi(this);
     setWindowFlags(windowFlags() | Qt::Window | Qt::FramelessWindowHint);
+    if (App().vistaOrLater) {
+        ApplySegoeAdjustment(*this);
+        QFont f = font();
+        ApplySystemFont(f);
+        setFont(f);
+    }
+    QCoreApplication::setApplicationName(App().productName);
     // The page's elements go on the notebook's leaves.
     ui->Page1->setParent(ui->TabNoteBook1->page());
     ui->Page1->move(0, 0);
