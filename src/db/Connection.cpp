@@ -379,6 +379,30 @@ QVariant Connection::scalar(const QString &sql, const QVariantList &parameters)
     return {};
 }
 
+QVariant Connection::RowView::value(int column) const
+{
+    return sqlite::columnValue(m_stmt, column);
+}
+
+void Connection::forEachRow(const QString &sql, const QVariantList &parameters,
+                            const std::function<void(const RowView &)> &visit)
+{
+    requireOpen(*this);
+    sqlite::Statement statement;
+    if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, statement.out(), nullptr) != SQLITE_OK)
+        failWithEngineMessage();
+    if (!statement)
+        return;
+    for (int i = 0; i < parameters.size(); ++i)
+        sqlite::bindValue(statement.get(), i + 1, parameters[i]);
+    const RowView row(statement.get());
+    int rc;
+    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW)
+        visit(row);
+    if (rc != SQLITE_DONE)
+        failWithEngineMessage();
+}
+
 QStringList Connection::tableNames() const
 {
     requireOpen(*this);

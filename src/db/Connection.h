@@ -2,12 +2,15 @@
 
 #include <QByteArray>
 #include <QString>
+
+#include <functional>
 #include <QStringList>
 #include <QStringView>
 #include <QVariant>
 #include <QVariantList>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace vivrelo {
 
@@ -72,6 +75,20 @@ public:
     void exec(const QString &sql, const QVariantList &parameters);
     // The first column of the first row of a query, or an invalid QVariant when no row.
     QVariant scalar(const QString &sql, const QVariantList &parameters = {});
+
+    // A row of forEachRow: its columns read only when asked for.
+    class RowView
+    {
+    public:
+        explicit RowView(sqlite3_stmt *statement) : m_stmt(statement) {}
+        QVariant value(int column) const; // QVariant() for NULL, as DataSet fields give it
+    private:
+        sqlite3_stmt *m_stmt;
+    };
+    // Runs a query and hands each row to `visit` in turn, keeping none of them: a read that
+    // goes once through the rows, for results that are turned into something else at once.
+    void forEachRow(const QString &sql, const QVariantList &parameters,
+                    const std::function<void(const RowView &)> &visit);
 
     // Names of the user tables, in the order of the schema (no sqlite_ tables).
     QStringList tableNames() const;

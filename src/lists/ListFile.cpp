@@ -80,34 +80,23 @@ std::array<QString, 3> ReadPriceLabels(TDataModule1 &dm)
 
 std::vector<ListQueryRow> ReadListQuery(TDataModule1 &dm)
 {
-    DataSet &q = dm.Query;
-    q.close();
-    q.setSqlText(ListQuerySql);
-    q.open();
-    Closing closing{q};
+    // Read once through, keeping only the ticked rows: the list is rebuilt after every tick,
+    // so nothing of the other rows is stored. Columns: Id, Sel, Quantity, Title, Mark,
+    // Price01, Price02, Price03.
     std::vector<ListQueryRow> rows;
-    rows.reserve(size_t(q.recordCount()));
-    const int id = q.findField(QStringLiteral("Id"));
-    const int sel = q.findField(QStringLiteral("Sel"));
-    const int quantity = q.findField(QStringLiteral("Quantity"));
-    const int title = q.findField(QStringLiteral("Title"));
-    const int mark = q.findField(QStringLiteral("Mark"));
-    const int p1 = q.findField(QStringLiteral("Price01"));
-    const int n = q.recordCount();
-    for (int r = 0; r < n; ++r) {
-        // Unticked rows take no part in the list: their other columns are not read.
-        if (!q.rowValue(r, sel).toBool())
-            continue;
+    dm.ADOConnection1.forEachRow(ListQuerySql, {}, [&rows](const Connection::RowView &r) {
+        if (!r.value(1).toBool())
+            return;
         ListQueryRow row;
-        row.id = q.rowValue(r, id).toLongLong();
+        row.id = r.value(0).toLongLong();
         row.sel = true;
-        row.quantity = q.rowValue(r, quantity);
-        row.title = q.rowValue(r, title).toString();
-        row.mark = q.rowValue(r, mark).toString();
+        row.quantity = r.value(2);
+        row.title = r.value(3).toString();
+        row.mark = r.value(4).toString();
         for (int k = 0; k < 3; ++k)
-            row.prices[size_t(k)] = q.rowValue(r, p1 + k);
+            row.prices[size_t(k)] = r.value(5 + k);
         rows.push_back(std::move(row));
-    }
+    });
     return rows;
 }
 

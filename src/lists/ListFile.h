@@ -26,7 +26,8 @@ int EnsureListFileRows(TDataModule1 &dm);
 // an empty table gives empty labels.
 std::array<QString, 3> ReadPriceLabels(TDataModule1 &dm);
 
-// Runs the list query through Query and gives its rows as plain values, in title order.
+// Runs the list query on the shared connection and gives its ticked rows as plain values,
+// in title order.
 std::vector<ListQueryRow> ReadListQuery(TDataModule1 &dm);
 // The list query's text.
 extern const QString ListQuerySql;
