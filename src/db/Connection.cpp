@@ -344,33 +344,34 @@ void Connection::exec(const QString &sql)
     }
 }
 
+namespace {
+
+// A statement prepared on the connection with its positional parameters bound; an empty
+// statement (blank text or a comment) when the text holds none.
+sqlite::Statement PrepareBound(Connection &c, const QString &sql, const QVariantList &parameters)
+{
+    sqlite::Statement statement;
+    if (sqlite3_prepare_v2(c.handle(), sql.toUtf8().constData(), -1, statement.out(), nullptr) != SQLITE_OK)
+        c.failWithEngineMessage();
+    if (statement)
+        for (int i = 0; i < parameters.size(); ++i)
+            sqlite::bindValue(statement.get(), i + 1, parameters[i]);
+    return statement;
+}
+
+} // namespace
+
 void Connection::exec(const QString &sql, const QVariantList &parameters)
 {
-    requireOpen(*this);
-    sqlite::Statement statement;
-    if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, statement.out(), nullptr) != SQLITE_OK)
-        failWithEngineMessage();
-    if (!statement)
-        return;
-    for (int i = 0; i < parameters.size(); ++i)
-        sqlite::bindValue(statement.get(), i + 1, parameters[i]);
-    int rc;
-    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
-    }
-    if (rc != SQLITE_DONE)
-        failWithEngineMessage();
+    forEachRow(sql, parameters, [](const RowView &) {});
 }
 
 QVariant Connection::scalar(const QString &sql, const QVariantList &parameters)
 {
     requireOpen(*this);
-    sqlite::Statement statement;
-    if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, statement.out(), nullptr) != SQLITE_OK)
-        failWithEngineMessage();
+    const sqlite::Statement statement = PrepareBound(*this, sql, parameters);
     if (!statement)
         return {};
-    for (int i = 0; i < parameters.size(); ++i)
-        sqlite::bindValue(statement.get(), i + 1, parameters[i]);
     const int rc = sqlite3_step(statement.get());
     if (rc == SQLITE_ROW)
         return sqlite::columnValue(statement.get(), 0);
@@ -388,13 +389,9 @@ void Connection::forEachRow(const QString &sql, const QVariantList &parameters,
                             const std::function<void(const RowView &)> &visit)
 {
     requireOpen(*this);
-    sqlite::Statement statement;
-    if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, statement.out(), nullptr) != SQLITE_OK)
-        failWithEngineMessage();
+    const sqlite::Statement statement = PrepareBound(*this, sql, parameters);
     if (!statement)
         return;
-    for (int i = 0; i < parameters.size(); ++i)
-        sqlite::bindValue(statement.get(), i + 1, parameters[i]);
     const RowView row(statement.get());
     int rc;
     while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW)

@@ -896,23 +896,20 @@ void DataSet::setState(DataSetState state)
 
 void DataSet::insert()
 {
-    checkBrowseMode();
-    if (!m_hasRowid)
-        fail(QStringLiteral("Cet ensemble de données est en lecture seule : ajout impossible."));
-    m_insertAt = m_current < 0 ? 0 : m_current;
-    std::fill(m_buffer.begin(), m_buffer.end(), QVariant());
-    std::fill(m_changed.begin(), m_changed.end(), false);
-    setState(DataSetState::Insert);
-    if (m_newRecord)
-        m_newRecord(*this);
+    startInsert(false);
 }
 
 void DataSet::append()
 {
+    startInsert(true);
+}
+
+void DataSet::startInsert(bool atEnd)
+{
     checkBrowseMode();
     if (!m_hasRowid)
         fail(QStringLiteral("Cet ensemble de données est en lecture seule : ajout impossible."));
-    m_insertAt = recordCount();
+    m_insertAt = atEnd ? recordCount() : (m_current < 0 ? 0 : m_current);
     std::fill(m_buffer.begin(), m_buffer.end(), QVariant());
     std::fill(m_changed.begin(), m_changed.end(), false);
     setState(DataSetState::Insert);

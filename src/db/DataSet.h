@@ -215,6 +215,7 @@ private:
     void notify(Event event, const QString &field = {});
     void setState(DataSetState state);
     void checkBrowseMode();
+    void startInsert(bool atEnd);
     void requireActive() const;
     void requireRow() const;
     void setPosition(int index, bool bof, bool eof);
