@@ -37,6 +37,25 @@ inline QString CreateDatabase(const QString &path, const char *sql = SmallSchema
     return path;
 }
 
+// The rows of a query, each as its columns' texts joined by "|".
+inline QStringList Rows(Connection &c, const QString &sql)
+{
+    sqlite3_stmt *st = nullptr;
+    if (sqlite3_prepare_v2(c.handle(), sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK) {
+        ADD_FAILURE() << sql.toStdString() << ": " << sqlite3_errmsg(c.handle());
+        return {};
+    }
+    QStringList result;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        QStringList cols;
+        for (int i = 0; i < sqlite3_column_count(st); ++i)
+            cols << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, i)));
+        result << cols.join(QLatin1Char('|'));
+    }
+    sqlite3_finalize(st);
+    return result;
+}
+
 inline QByteArray ReadFile(const QString &path)
 {
     QFile f(path);

@@ -1,5 +1,6 @@
 #include "db/Connection.h"
 #include "db/FieldKind.h"
+#include "db/DbFixture.h"
 #include "support/TestDirs.h"
 
 #include <QFile>
@@ -11,25 +12,6 @@
 using namespace vivrelo;
 
 namespace {
-
-// The rows of a query, each as its columns' texts joined by "|".
-QStringList rows(Connection &c, const QString &sql)
-{
-    sqlite3_stmt *st = nullptr;
-    if (sqlite3_prepare_v2(c.handle(), sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK) {
-        ADD_FAILURE() << sql.toStdString() << ": " << sqlite3_errmsg(c.handle());
-        return {};
-    }
-    QStringList result;
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        QStringList cols;
-        for (int i = 0; i < sqlite3_column_count(st); ++i)
-            cols << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, i)));
-        result << cols.join(QLatin1Char('|'));
-    }
-    sqlite3_finalize(st);
-    return result;
-}
 
 class TemplateSchemaTest : public ::testing::Test
 {
@@ -45,7 +27,7 @@ protected:
     QString columnsOf(const QString &table)
     {
         QStringList out;
-        for (const QString &row : rows(db, QStringLiteral("PRAGMA table_info(%1)").arg(table))) {
+        for (const QString &row : test::Rows(db, QStringLiteral("PRAGMA table_info(%1)").arg(table))) {
             const QStringList f = row.split(QLatin1Char('|')); // cid|name|type|notnull|default|pk
             out << f[1] + QLatin1Char(' ') + FieldKindName(ClassifyColumn(f[2], f[5] == QLatin1String("1")));
         }
@@ -134,7 +116,7 @@ TEST_F(TemplateSchemaTest, NewProductIsUntickedWithQuantityZeroAndValuesKeepThei
 {
     db.exec(QStringLiteral("INSERT INTO ITEMS (Id_File, Title, Reference, Misc11, Price01, Stock) "
                            "VALUES (-1, '1e3', '00042', '0123', 2, '7')"));
-    EXPECT_EQ(rows(db, QStringLiteral("SELECT Sel, Quantity, typeof(Title), typeof(Reference), typeof(Misc11), "
+    EXPECT_EQ(test::Rows(db, QStringLiteral("SELECT Sel, Quantity, typeof(Title), typeof(Reference), typeof(Misc11), "
                                       "Reference, typeof(Price01), typeof(Stock) FROM ITEMS")),
         QStringList{QStringLiteral("0|0|text|text|text|00042|real|integer")});
 }
@@ -143,10 +125,10 @@ TEST_F(TemplateSchemaTest, ListQueriesReadOnlyTheIndexAndNoIndexComparesTextWith
 {
     for (const char *sql : {"SELECT Id, Sel, Quantity, Title, Mark, Price01, Price02, Price03 FROM ITEMS WHERE ID_FILE=-1 ORDER BY TITLE",
                             "SELECT Id, Sel, Quantity, Stock FROM ITEMS WHERE ID_FILE=-1 ORDER BY TITLE"})
-        EXPECT_TRUE(rows(db, QStringLiteral("EXPLAIN QUERY PLAN ") + QLatin1String(sql)).join(QLatin1Char(' '))
+        EXPECT_TRUE(test::Rows(db, QStringLiteral("EXPLAIN QUERY PLAN ") + QLatin1String(sql)).join(QLatin1Char(' '))
                         .contains(QStringLiteral("COVERING INDEX")))
             << sql;
-    for (const QString &index : rows(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type='index' AND sql IS NOT NULL")))
-        for (const QString &key : rows(db, QStringLiteral("PRAGMA index_xinfo(%1)").arg(index))) // seqno|cid|name|desc|coll|key
+    for (const QString &index : test::Rows(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type='index' AND sql IS NOT NULL")))
+        for (const QString &key : test::Rows(db, QStringLiteral("PRAGMA index_xinfo(%1)").arg(index))) // seqno|cid|name|desc|coll|key
             EXPECT_NE(key.split(QLatin1Char('|'))[4].toUpper(), QStringLiteral("NOCASE")) << index.toStdString();
 }
