@@ -1,6 +1,7 @@
 // vivrelo-cli import-jet, run as the user would run it.
 #include "db/Connection.h"
 #include "support/AccessFiles.h"
+#include "support/CliProcess.h"
 #include "support/TestDirs.h"
 
 #include <QDir>
@@ -43,16 +44,8 @@ struct ImportJetCli : ::testing::Test {
 
     CliRun run(const QStringList &args)
     {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), dirs.homeDir());
-        env.insert(QStringLiteral("VIVRELO_PROGRAM_DIR"), dirs.programDir());
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dirs.root());
-        p.setProcessEnvironment(env);
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start(QStringLiteral(VIVRELO_CLI_PATH), QStringList(QStringLiteral("import-jet")) + args);
-        EXPECT_TRUE(p.waitForFinished(120000));
-        return {p.exitCode(), QString::fromUtf8(p.readAll())};
+        const test::CliOutcome r = test::RunCli(dirs, dirs.root(), QStringList(QStringLiteral("import-jet")) + args, true);
+        return {r.status, r.out};
     }
     QStringList folder(const QString &name) const
     {

@@ -1,5 +1,6 @@
 #include "app/SingleInstance.h"
 #include "db/Connection.h"
+#include "support/CliProcess.h"
 #include "support/TestDirs.h"
 
 #include <QDate>
@@ -23,17 +24,10 @@ protected:
     }
     int run(const QStringList &args)
     {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), dirs.homeDir());
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
-        env.insert(QStringLiteral("VIVRELO_PROGRAM_DIR"), dirs.programDir());
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(VIVRELO_CLI_PATH), args);
-        EXPECT_TRUE(p.waitForFinished(120000));
-        output = QString::fromUtf8(p.readAllStandardOutput());
-        errors = QString::fromUtf8(p.readAllStandardError());
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        const test::CliOutcome r = test::RunCli(dirs, runtime, args);
+        output = r.out;
+        errors = r.err;
+        return r.status;
     }
     QString dataDir() const { return dirs.defaultDataDir(); }
     QString database() const { return dataDir() + QStringLiteral("Data/Access/VIVRELO.MDB"); }

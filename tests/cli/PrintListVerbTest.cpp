@@ -1,6 +1,7 @@
 #include "app/SingleInstance.h"
 #include "db/Connection.h"
 #include "printing/PopplerTools.h"
+#include "support/CliProcess.h"
 #include "support/TestDirs.h"
 
 #include <QDir>
@@ -27,19 +28,9 @@ protected:
     }
     int run(const QStringList &args)
     {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), dirs.homeDir());
-        env.insert(QStringLiteral("VIVRELO_PROGRAM_DIR"), dirs.programDir());
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
-        env.remove(QStringLiteral("QT_QPA_PLATFORM")); // the companion chooses offscreen itself
-        p.setProcessEnvironment(env);
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start(QStringLiteral(VIVRELO_CLI_PATH), QStringList{QStringLiteral("print-list")} + args);
-        if (!p.waitForFinished(120000))
-            return -1;
-        output = QString::fromUtf8(p.readAll());
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        const test::CliOutcome r = test::RunCli(dirs, runtimeDir, QStringList{QStringLiteral("print-list")} + args, true);
+        output = r.out;
+        return r.status;
     }
     QStringList columnOne() { return {QStringLiteral("--column"), QStringLiteral("1"), QStringLiteral("--pdf"), pdf}; }
 

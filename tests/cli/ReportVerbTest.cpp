@@ -1,4 +1,5 @@
 #include "db/Connection.h"
+#include "support/CliProcess.h"
 #include "support/TestDirs.h"
 
 #include "../printing/PopplerTools.h"
@@ -25,16 +26,9 @@ protected:
     }
     int run(const QStringList &args)
     {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), dirs.homeDir());
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
-        env.insert(QStringLiteral("VIVRELO_PROGRAM_DIR"), dirs.programDir());
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(VIVRELO_CLI_PATH), QStringList{QStringLiteral("report")} + args);
-        EXPECT_TRUE(p.waitForFinished(120000));
-        output = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        const test::CliOutcome r = test::RunCli(dirs, runtime, QStringList{QStringLiteral("report")} + args);
+        output = r.out + r.err;
+        return r.status;
     }
     QString database() const { return dirs.defaultDataDir() + QStringLiteral("Data/Access/VIVRELO.MDB"); }
 

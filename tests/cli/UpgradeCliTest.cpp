@@ -1,4 +1,5 @@
 #include "../db/DbFixture.h"
+#include "support/CliProcess.h"
 #include "support/TestDirs.h"
 
 #include <QDir>
@@ -12,26 +13,10 @@ using namespace vivrelo::test;
 
 namespace {
 
-struct Result {
-    int status = -1;
-    QString out;
-};
-
 // Runs the built companion as the user of the temporary home.
-Result RunCli(const TestDirs &dirs, const QStringList &args)
+CliOutcome RunCli(const TestDirs &dirs, const QStringList &args)
 {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), dirs.homeDir());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dirs.homeDir() + QStringLiteral(".config"));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dirs.root());
-    env.insert(QStringLiteral("VIVRELO_PROGRAM_DIR"), dirs.programDir());
-    env.remove(QStringLiteral("XDG_DOCUMENTS_DIR"));
-    p.setProcessEnvironment(env);
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(QStringLiteral(VIVRELO_CLI_PATH), args);
-    EXPECT_TRUE(p.waitForFinished(60000));
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAll())};
+    return vivrelo::test::RunCli(dirs, dirs.root(), args, true);
 }
 
 QString Version(const QString &db)
@@ -47,7 +32,7 @@ TEST(UpgradeCli, UpgradesTheUsersDatabaseAndFailsWhenAScriptStopsEarly)
     const QString dataDir = dirs.defaultDataDir();
     const QString db = dataDir + QStringLiteral("Data/Access/VIVRELO.MDB");
 
-    Result r = RunCli(dirs, {QStringLiteral("upgrade")}); // first run: the template is installed
+    CliOutcome r = RunCli(dirs, {QStringLiteral("upgrade")}); // first run: the template is installed
     ASSERT_EQ(r.status, 0) << r.out.toStdString();
     EXPECT_EQ(Version(db), QStringLiteral("1.83"));
 

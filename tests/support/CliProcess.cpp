@@ -1,0 +1,31 @@
+#include "support/CliProcess.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
+namespace vivrelo::test {
+
+CliOutcome RunCli(const TestDirs &dirs, const QString &runtimeDir, const QStringList &args, bool mergeChannels)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), dirs.homeDir());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dirs.homeDir() + QStringLiteral(".config"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
+    env.insert(QStringLiteral("VIVRELO_PROGRAM_DIR"), dirs.programDir());
+    env.remove(QStringLiteral("XDG_DOCUMENTS_DIR"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM")); // the companion chooses offscreen itself
+    p.setProcessEnvironment(env);
+    if (mergeChannels)
+        p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QStringLiteral(VIVRELO_CLI_PATH), args);
+    CliOutcome outcome;
+    if (!p.waitForFinished(120000))
+        return outcome;
+    outcome.out = QString::fromUtf8(p.readAllStandardOutput());
+    outcome.err = QString::fromUtf8(p.readAllStandardError());
+    outcome.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return outcome;
+}
+
+} // namespace vivrelo::test
