@@ -3,8 +3,8 @@
 // gcab -c -z and cabextract on the same files in the same run. Peak memory is the process's resident high-water mark, reset before
 // each run (children: their own high-water mark).
 
-#include "app/Progress.h"
-#include "app/Prompter.h"
+#include "base/Progress.h"
+#include "base/Prompter.h"
 #include "db/Connection.h"
 #include "maintenance/Cabinet.h"
 #include "maintenance/Maintenance.h"

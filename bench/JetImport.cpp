@@ -1,8 +1,8 @@
 // Converting Access databases into ours: a genuine Access 2003 file read and converted, and a
 // generated catalogue of 10,000 products converted from plain tables.
 
-#include "app/AppValues.h"
-#include "app/Progress.h"
+#include "base/AppValues.h"
+#include "base/Progress.h"
 #include "db/JetImport.h"
 #include "db/JetReader.h"
 

@@ -2,7 +2,7 @@
 // module, then the display lines, totals and markers) on catalogues of 1,000, 10,000 and
 // 100,000 products with a tenth ticked, against a bare engine scan of the same query; and the
 // main window's start on 10,000 products against a bare window. Runs offscreen.
-#include "app/AppValues.h"
+#include "base/AppValues.h"
 #include "app/Settings.h"
 #include "db/Connection.h"
 #include "db/ObjectStore.h"

@@ -4,9 +4,9 @@
 // copy of the prepared database (not timed). Run with --benchmark_min_time=1x: one pass is
 // several seconds.
 
-#include "app/AppValues.h"
-#include "app/Progress.h"
-#include "app/Prompter.h"
+#include "base/AppValues.h"
+#include "base/Progress.h"
+#include "base/Prompter.h"
 #include "db/Connection.h"
 #include "db/ConnectionConfig.h"
 #include "db/Upgrade.h"

@@ -1,8 +1,8 @@
 #include "app/DataDirectory.h"
 
-#include "app/AppValues.h"
-#include "app/Error.h"
-#include "app/IniFile.h"
+#include "base/AppValues.h"
+#include "base/Error.h"
+#include "base/IniFile.h"
 
 #include <QFileInfo>
 
@@ -85,11 +85,6 @@ QString DatabaseFilePath(const DatabaseLocation &location)
     return IncludeBackslash(NativePath(location.databaseDir)) + NativePath(location.oleDbFileName);
 }
 
-QString DevelopmentMarkerPath()
-{
-    return App().programDir + AppBaseName() + QStringLiteral(".dpr");
-}
-
 void SetupDataDirectory(const std::function<bool(const QString &)> &isRemovable)
 {
     const QString programDir = App().programDir;
@@ -117,20 +112,6 @@ void SetupDataDirectory(const std::function<bool(const QString &)> &isRemovable)
     for (const char *sub : {"Export", "Html", "Backup", "Data", "Data/Access", "Data/Images", "Data/Files"})
         CreateFolder(dataDir + QString::fromLatin1(sub));
     App().dataDir = dataDir;
-}
-
-bool FetchDataFile(const QString &name)
-{
-    const QString relative = NativePath(name);
-    const QString target = App().dataDir + relative;
-    if (FileExists(target))
-        return true;
-    const QString programDir = App().programDir;
-    for (const QString &folder : {programDir, programDir + QStringLiteral("Ressources/DB/"), programDir + QStringLiteral("Maj/")}) {
-        if (FileExists(folder + relative))
-            return CopyFileNoReplace(folder + relative, target);
-    }
-    return false;
 }
 
 bool InstallDatabase(const QString &settingsFileName, const DatabaseLocation &location, Prompter &prompter,

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "app/Paths.h"
-#include "app/Progress.h"
-#include "app/Prompter.h"
+#include "base/DataFiles.h"
+#include "base/Paths.h"
+#include "base/Progress.h"
+#include "base/Prompter.h"
 
 #include <QString>
 
@@ -27,19 +28,12 @@ QString DatabaseFilePath(const DatabaseLocation &location);
 // "Access\VIVRELO.MDB" for both names.
 DatabaseLocation DefaultDatabaseLocation(const QString &dataDir);
 
-// The marker of a development copy: program directory + the executable's name + ".dpr".
-QString DevelopmentMarkerPath();
-
 // Chooses the data directory (directories.ini, development marker, removable medium, else
 // the documents folder), creates it with its warning file and its subfolders, and stores it
 // in App().dataDir. Throws Error naming the folder when a folder cannot be created.
 // `isRemovable` tells whether a folder lies on a removable medium.
 void SetupDataDirectory(const std::function<bool(const QString &)> &isRemovable = IsOnRemovableMedium);
 
-// Copies `name` (relative, stored text) into the data directory when it is missing there,
-// from the program directory, then its "Ressources/DB/", then its "Maj/". Never replaces a
-// file. True when the data directory holds the file afterwards.
-bool FetchDataFile(const QString &name);
 
 // The first-run installation: when the database file is missing, copies the template
 // database (or an older installation's database kept beside the program) with its pictures

@@ -1,9 +1,9 @@
-#include "lists/DataStart.h"
+#include "app/DataStart.h"
 
-#include "app/AppValues.h"
+#include "base/AppValues.h"
 #include "app/DataDirectory.h"
-#include "app/Paths.h"
-#include "app/Error.h"
+#include "base/Paths.h"
+#include "base/Error.h"
 #include "db/ConnectionConfig.h"
 #include "db/JetImport.h"
 #include "db/Upgrade.h"

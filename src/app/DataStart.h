@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/Startup.h"
-#include "app/Progress.h"
+#include "base/Progress.h"
 #include "db/ObjectStore.h"
 #include "lists/DataModule.h"
 #include "printing/ReportModule.h"

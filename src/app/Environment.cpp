@@ -1,8 +1,8 @@
 #include "app/Environment.h"
 
-#include "app/AppValues.h"
-#include "app/LangText.h"
-#include "app/Paths.h"
+#include "base/AppValues.h"
+#include "base/LangText.h"
+#include "base/Paths.h"
 
 #include <QDesktopServices>
 #include <QFile>

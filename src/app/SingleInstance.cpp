@@ -1,7 +1,7 @@
 #include "app/SingleInstance.h"
 
-#include "app/AppValues.h"
-#include "app/Paths.h"
+#include "base/AppValues.h"
+#include "base/Paths.h"
 
 #include <QFile>
 

@@ -1,8 +1,8 @@
 #include "app/Startup.h"
 
-#include "app/AppValues.h"
+#include "base/AppValues.h"
 #include "app/Environment.h"
-#include "app/Error.h"
+#include "base/Error.h"
 #include "app/Settings.h"
 
 namespace vivrelo {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/DataDirectory.h"
-#include "app/Progress.h"
-#include "app/Prompter.h"
+#include "base/Progress.h"
+#include "base/Prompter.h"
 #include "app/SingleInstance.h"
 
 #include <QString>

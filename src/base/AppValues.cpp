@@ -1,6 +1,6 @@
-#include "app/AppValues.h"
+#include "base/AppValues.h"
 
-#include "app/Paths.h"
+#include "base/Paths.h"
 
 namespace vivrelo {
 

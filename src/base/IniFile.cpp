@@ -1,6 +1,6 @@
-#include "app/IniFile.h"
+#include "base/IniFile.h"
 
-#include "app/Paths.h"
+#include "base/Paths.h"
 
 #include <QFile>
 

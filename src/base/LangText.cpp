@@ -1,4 +1,4 @@
-#include "app/LangText.h"
+#include "base/LangText.h"
 
 namespace vivrelo {
 

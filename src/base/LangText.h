@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppValues.h"
+#include "base/AppValues.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 // The command-line companion: core operations without windows, for scripts and scheduled
 // jobs. It uses the program's data directory, configuration and single-instance lock,
 // prints French messages and exits non-zero on any failure.
-#include "app/Error.h"
+#include "base/Error.h"
 #include "cli/MaintenanceVerbs.h"
 #include "cli/ReportVerb.h"
 #include "cli/Terminal.h"

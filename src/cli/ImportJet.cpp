@@ -1,14 +1,14 @@
 // import-jet: an Access database of an older installation becomes the user's database.
-#include "app/AppValues.h"
+#include "base/AppValues.h"
 #include "app/DataDirectory.h"
-#include "app/Error.h"
-#include "app/Paths.h"
+#include "base/Error.h"
+#include "base/Paths.h"
 #include "cli/Session.h"
 #include "cli/Terminal.h"
 #include "cli/Verbs.h"
 #include "db/DataSetRoutines.h"
 #include "db/JetImport.h"
-#include "lists/DataStart.h"
+#include "app/DataStart.h"
 
 #include <QDir>
 #include <QFile>

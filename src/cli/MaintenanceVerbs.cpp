@@ -1,13 +1,13 @@
 #include "cli/MaintenanceVerbs.h"
 
-#include "app/AppValues.h"
-#include "app/Error.h"
+#include "base/AppValues.h"
+#include "base/Error.h"
 #include "cli/Session.h"
 #include "cli/Terminal.h"
 #include "cli/Verbs.h"
 #include "db/ConnectionConfig.h"
 #include "db/DataSetRoutines.h"
-#include "lists/DataStart.h"
+#include "app/DataStart.h"
 #include "maintenance/DataModuleHost.h"
 #include "maintenance/History.h"
 

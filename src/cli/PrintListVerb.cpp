@@ -3,7 +3,7 @@
 #include "cli/Session.h"
 #include "cli/Terminal.h"
 #include "cli/Verbs.h"
-#include "lists/DataStart.h"
+#include "app/DataStart.h"
 #include "printing/PrintedListData.h"
 
 #include <QDir>

@@ -1,10 +1,10 @@
 #include "cli/ReportVerb.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "cli/Session.h"
 #include "cli/Terminal.h"
 #include "cli/Verbs.h"
-#include "lists/DataStart.h"
+#include "app/DataStart.h"
 #include "printing/PainterSurface.h"
 #include "printing/ReportModule.h"
 

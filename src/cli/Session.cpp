@@ -1,6 +1,6 @@
 #include "cli/Session.h"
 
-#include "app/Paths.h"
+#include "base/Paths.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Progress.h"
-#include "app/Prompter.h"
+#include "base/Progress.h"
+#include "base/Prompter.h"
 
 #include <QTextStream>
 

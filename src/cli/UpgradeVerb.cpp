@@ -5,7 +5,7 @@
 #include "cli/Verbs.h"
 #include "db/ConnectionConfig.h"
 #include "db/Upgrade.h"
-#include "lists/DataStart.h"
+#include "app/DataStart.h"
 
 namespace vivrelo::cli {
 

@@ -1,7 +1,7 @@
 #include "db/AddDSN.h"
 
-#include "app/IniFile.h"
-#include "app/Paths.h"
+#include "base/IniFile.h"
+#include "base/Paths.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "db/Connection.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "db/SqliteValues.h"
 
 #include <QFile>

@@ -1,10 +1,10 @@
 #include "db/ConnectionConfig.h"
 
-#include "app/AppValues.h"
-#include "app/Error.h"
-#include "app/IniFile.h"
-#include "app/Paths.h"
-#include "app/Prompter.h"
+#include "base/AppValues.h"
+#include "base/Error.h"
+#include "base/IniFile.h"
+#include "base/Paths.h"
+#include "base/Prompter.h"
 #include "db/AddDSN.h"
 #include "db/Connection.h"
 

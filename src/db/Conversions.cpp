@@ -1,7 +1,7 @@
 #include "db/Conversions.h"
 
-#include "app/Error.h"
-#include "app/Paths.h"
+#include "base/Error.h"
+#include "base/Paths.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSetRoutines.h"

@@ -1,6 +1,6 @@
 #include "db/DataSet.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "db/Connection.h"
 #include "db/SqlText.h"
 #include "db/SqliteValues.h"

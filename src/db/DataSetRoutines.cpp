@@ -1,6 +1,6 @@
 #include "db/DataSetRoutines.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/SqliteValues.h"

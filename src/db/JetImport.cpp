@@ -1,9 +1,9 @@
 #include "db/JetImport.h"
 
-#include "app/AppValues.h"
-#include "app/Error.h"
-#include "app/Paths.h"
-#include "app/Progress.h"
+#include "base/AppValues.h"
+#include "base/Error.h"
+#include "base/Paths.h"
+#include "base/Progress.h"
 #include "db/Connection.h"
 #include "db/SqliteValues.h"
 

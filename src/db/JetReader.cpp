@@ -1,7 +1,7 @@
 #include "db/JetReader.h"
 
-#include "app/Error.h"
-#include "app/Progress.h"
+#include "base/Error.h"
+#include "base/Progress.h"
 #include "db/Connection.h"
 
 #include <QDataStream>

@@ -1,6 +1,6 @@
 #include "db/ObjectStore.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "db/DataSetRoutines.h"
 
 #include <QBuffer>

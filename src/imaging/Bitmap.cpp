@@ -1,6 +1,6 @@
 #include "imaging/Bitmap.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 
 #include <array>
 #include <bit>

@@ -1,7 +1,7 @@
 #include "imaging/Jpeg.h"
 
-#include "app/Error.h"
-#include "app/Paths.h"
+#include "base/Error.h"
+#include "base/Paths.h"
 
 #include <algorithm>
 #include <csetjmp>

@@ -1,7 +1,7 @@
 #include "lists/SkinTextures.h"
 
-#include "app/AppValues.h"
-#include "app/Error.h"
+#include "base/AppValues.h"
+#include "base/Error.h"
 #include "db/ObjectStore.h"
 #include "imaging/Bmp.h"
 

@@ -1,7 +1,7 @@
 #include "maintenance/Cabinet.h"
 
-#include "app/Error.h"
-#include "app/Progress.h"
+#include "base/Error.h"
+#include "base/Progress.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "maintenance/DataModuleHost.h"
 
-#include "app/Progress.h"
-#include "app/Prompter.h"
+#include "base/Progress.h"
+#include "base/Prompter.h"
 #include "db/ConnectionConfig.h"
 #include "db/DataSetRoutines.h"
 #include "db/Upgrade.h"

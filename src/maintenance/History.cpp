@@ -1,6 +1,6 @@
 #include "maintenance/History.h"
 
-#include "app/AppValues.h"
+#include "base/AppValues.h"
 #include "db/DataSet.h"
 #include "db/DataSetRoutines.h"
 

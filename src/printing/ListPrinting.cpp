@@ -1,6 +1,6 @@
 #include "printing/ListPrinting.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "lists/TextRoutines.h"
 #include "printing/PainterSurface.h"
 

@@ -1,6 +1,6 @@
 #include "printing/PrintLayout.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "lists/TextRoutines.h"
 
 #include <QRegularExpression>

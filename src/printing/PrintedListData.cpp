@@ -1,6 +1,6 @@
 #include "printing/PrintedListData.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "db/DataSet.h"
 #include "db/DataSetRoutines.h"
 #include "lists/DataModule.h"

@@ -1,7 +1,7 @@
 #include "report/ReportEngine.h"
 
-#include "app/AppValues.h"
-#include "app/Error.h"
+#include "base/AppValues.h"
+#include "base/Error.h"
 #include "lists/TextRoutines.h"
 #include "printing/PainterSurface.h"
 

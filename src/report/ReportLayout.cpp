@@ -1,7 +1,7 @@
 #include "report/ReportLayout.h"
 
-#include "app/Error.h"
-#include "app/Paths.h"
+#include "base/Error.h"
+#include "base/Paths.h"
 
 #include <QFile>
 #include <QFileInfo>

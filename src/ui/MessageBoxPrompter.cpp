@@ -1,6 +1,6 @@
 #include "ui/MessageBoxPrompter.h"
 
-#include "app/AppValues.h"
+#include "base/AppValues.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

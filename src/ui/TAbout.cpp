@@ -1,6 +1,6 @@
 #include "ui/TAbout.h"
 
-#include "app/AppValues.h"
+#include "base/AppValues.h"
 #include "ui/DecorPanels.h"
 #include "ui/ShellPictures.h"
 #include "ui/WindowChrome.h"

@@ -1,7 +1,7 @@
 #include "ui/TEnterProperties.h"
 
-#include "app/AppValues.h"
-#include "app/Error.h"
+#include "base/AppValues.h"
+#include "base/Error.h"
 #include "db/DataSet.h"
 #include "db/DataSetRoutines.h"
 #include "lists/DataModule.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Progress.h"
+#include "base/Progress.h"
 
 #include <QWidget>
 

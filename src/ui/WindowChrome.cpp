@@ -1,6 +1,6 @@
 #include "ui/WindowChrome.h"
 
-#include "app/AppValues.h"
+#include "base/AppValues.h"
 #include "ui/DecorPanels.h"
 #include "ui/ShellGeometry.h"
 

@@ -1,8 +1,8 @@
 // The start meeting an Access database: at the database's place or in an older installation.
-#include "app/AppValues.h"
+#include "base/AppValues.h"
 #include "app/Startup.h"
 #include "db/Connection.h"
-#include "lists/DataStart.h"
+#include "app/DataStart.h"
 
 #include "support/AccessFiles.h"
 #include "support/TestDirs.h"

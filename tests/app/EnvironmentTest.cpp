@@ -1,6 +1,6 @@
-#include "app/AppValues.h"
+#include "base/AppValues.h"
 #include "app/Environment.h"
-#include "app/LangText.h"
+#include "base/LangText.h"
 
 #include "support/TestDirs.h"
 

@@ -1,6 +1,6 @@
 #include "DbFixture.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "db/DataSet.h"
 #include "db/FieldKind.h"
 

@@ -1,7 +1,7 @@
 #include "db/JetImport.h"
 
-#include "app/Error.h"
-#include "app/Progress.h"
+#include "base/Error.h"
+#include "base/Progress.h"
 #include "db/Connection.h"
 #include "support/TestDirs.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/AppValues.h"
-#include "app/Error.h"
-#include "app/Progress.h"
-#include "app/Prompter.h"
+#include "base/AppValues.h"
+#include "base/Error.h"
+#include "base/Progress.h"
+#include "base/Prompter.h"
 #include "db/Connection.h"
 #include "db/ConnectionConfig.h"
 #include "db/DataSetRoutines.h"

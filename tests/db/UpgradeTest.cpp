@@ -1,7 +1,7 @@
 #include "UpgradeFixture.h"
 
 #include "app/DataDirectory.h"
-#include "app/Error.h"
+#include "base/Error.h"
 #include "db/DataSet.h"
 #include "db/FieldKind.h"
 

@@ -1,6 +1,6 @@
 #include "imaging/Bmp.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 
 #include <gtest/gtest.h>
 

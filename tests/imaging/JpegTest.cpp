@@ -1,6 +1,6 @@
 #include "imaging/Jpeg.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "support/TestDirs.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "imaging/PictureFitting.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "imaging/Bmp.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/Error.h"
+#include "base/Error.h"
 #include "db/DataSetRoutines.h"
 #include "lists/CatalogueEditing.h"
 #include "support/TestDatabase.h"

@@ -1,7 +1,7 @@
 #include "maintenance/Maintenance.h"
 
-#include "app/Progress.h"
-#include "app/Prompter.h"
+#include "base/Progress.h"
+#include "base/Prompter.h"
 #include "db/ConnectionConfig.h"
 #include "lists/DataModule.h"
 #include "maintenance/Cabinet.h"

@@ -1,7 +1,7 @@
 #include "printing/ListPrinting.h"
 #include "printing/RecordingSurface.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "printing/ReportModule.h"
 
-#include "app/AppValues.h"
-#include "app/Error.h"
-#include "app/Prompter.h"
+#include "base/AppValues.h"
+#include "base/Error.h"
+#include "base/Prompter.h"
 #include "db/ConnectionConfig.h"
 #include "lists/DataModule.h"
 #include "support/TestDirs.h"

@@ -1,6 +1,6 @@
 #include "report/ReportEngine.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "printing/RecordingSurface.h"
 
 #include <QBuffer>

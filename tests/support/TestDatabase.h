@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Prompter.h"
+#include "base/Prompter.h"
 #include "db/ConnectionConfig.h"
 #include "db/ObjectStore.h"
 #include "lists/DataModule.h"

@@ -1,6 +1,6 @@
 #include "support/TestDirs.h"
 
-#include "app/AppValues.h"
+#include "base/AppValues.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -3,7 +3,7 @@
 #include "ui/TAbout.h"
 #include "ui/TSplash.h"
 
-#include "app/AppValues.h"
+#include "base/AppValues.h"
 #include "support/TestDirs.h"
 #include "ui/UiTestSupport.h"
 

@@ -1,7 +1,7 @@
 #include "ui/TNewGauge.h"
 #include "ui/TWait.h"
 
-#include "app/AppValues.h"
+#include "base/AppValues.h"
 #include "support/TestDirs.h"
 #include "ui/ShellGeometry.h"
 #include "ui/UiTestSupport.h"

@@ -1,6 +1,6 @@
 #include "ui/TEnterProperties.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "lists/ListFile.h"
 #include "lists/SkinTextures.h"
 #include "support/TestDatabase.h"

@@ -1,6 +1,6 @@
 #include "ui/WindowChrome.h"
 
-#include "app/AppValues.h"
+#include "base/AppValues.h"
 #include "support/TestDirs.h"
 #include "ui/ShellGeometry.h"
 #include "ui/UiTestSupport.h"

@@ -1,6 +1,6 @@
 #include "app/gui/TMdacMsg.h"
 
-#include "app/AppValues.h"
+#include "base/AppValues.h"
 #include "app/Environment.h"
 #include "app/Settings.h"
 #include "ui/DialogBody.h"

@@ -1,7 +1,7 @@
 #include "lists/gui/DataSetGrid.h"
 
-#include "app/Error.h"
-#include "app/Prompter.h"
+#include "base/Error.h"
+#include "base/Prompter.h"
 #include "db/DataSetRoutines.h"
 #include "lists/CatalogueEditing.h"
 #include "lists/DataModule.h"

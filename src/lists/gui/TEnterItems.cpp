@@ -1,8 +1,8 @@
 #include "lists/gui/TEnterItems.h"
 
 #include "app/Environment.h"
-#include "app/Error.h"
-#include "app/LangText.h"
+#include "base/Error.h"
+#include "base/LangText.h"
 #include "db/DataSetRoutines.h"
 #include "lists/CatalogueEditing.h"
 #include "lists/DataModule.h"

@@ -1,7 +1,7 @@
 #include "maintenance/gui/MaintenanceCommands.h"
 
-#include "app/AppValues.h"
-#include "app/Prompter.h"
+#include "base/AppValues.h"
+#include "base/Prompter.h"
 #include "db/ConnectionConfig.h"
 #include "db/DataSetRoutines.h"
 #include "lists/DataModule.h"

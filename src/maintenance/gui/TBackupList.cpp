@@ -1,8 +1,8 @@
 #include "maintenance/gui/TBackupList.h"
 
-#include "app/Error.h"
-#include "app/LangText.h"
-#include "app/Prompter.h"
+#include "base/Error.h"
+#include "base/LangText.h"
+#include "base/Prompter.h"
 #include "db/DataSetRoutines.h"
 #include "lists/DataModule.h"
 #include "maintenance/History.h"

@@ -1,7 +1,7 @@
 #include "printing/gui/PrintShoppingList.h"
 
-#include "app/AppValues.h"
-#include "app/Error.h"
+#include "base/AppValues.h"
+#include "base/Error.h"
 #include "lists/DataModule.h"
 #include "printing/ListPrinting.h"
 #include "printing/PrintedListData.h"

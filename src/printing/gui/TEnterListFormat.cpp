@@ -1,6 +1,6 @@
 #include "printing/gui/TEnterListFormat.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "printing/gui/PrintingChrome.h"
 #include "ui/TStrList.h"
 

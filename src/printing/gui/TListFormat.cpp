@@ -1,6 +1,6 @@
 #include "printing/gui/TListFormat.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "db/DataSetRoutines.h"
 #include "lists/DataModule.h"
 #include "printing/ListPrinting.h"

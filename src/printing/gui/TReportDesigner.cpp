@@ -1,6 +1,6 @@
 #include "printing/gui/TReportDesigner.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "ui/ShellPictures.h"
 #include "ui/WindowChrome.h"
 

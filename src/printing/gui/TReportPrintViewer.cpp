@@ -1,6 +1,6 @@
 #include "printing/gui/TReportPrintViewer.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "lists/DataModule.h"
 #include "printing/gui/PrinterSurface.h"
 #include "printing/gui/ReportPreview.h"

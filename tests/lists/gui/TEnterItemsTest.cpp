@@ -1,7 +1,7 @@
 #include "lists/gui/TEnterItems.h"
 
 #include "app/Environment.h"
-#include "app/LangText.h"
+#include "base/LangText.h"
 #include "lists/gui/DataSetGrid.h"
 #include "lists/TextRoutines.h"
 #include "support/TestDatabase.h"

@@ -1,6 +1,6 @@
-#include "app/AppValues.h"
+#include "base/AppValues.h"
 #include "app/Environment.h"
-#include "app/Error.h"
+#include "base/Error.h"
 #include "app/Settings.h"
 #include "db/ConnectionConfig.h"
 #include "db/DataSetRoutines.h"

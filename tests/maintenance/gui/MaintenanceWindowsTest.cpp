@@ -1,8 +1,8 @@
 #include "maintenance/gui/MaintenanceCommands.h"
 #include "maintenance/gui/TBackupList.h"
 
-#include "app/AppValues.h"
-#include "app/Prompter.h"
+#include "base/AppValues.h"
+#include "base/Prompter.h"
 #include "db/ConnectionConfig.h"
 #include "db/DataSetRoutines.h"
 #include "lists/DataModule.h"

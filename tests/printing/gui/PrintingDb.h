@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/AppValues.h"
-#include "app/Prompter.h"
+#include "base/AppValues.h"
+#include "base/Prompter.h"
 #include "db/ConnectionConfig.h"
 #include "lists/DataModule.h"
 #include "support/TestDirs.h"

@@ -4,7 +4,7 @@
 //     ShellSample.cpp ../../../build/src/libvivrelo_gui.a ../../../build/src/libvivrelo_core.a \
 //     $(pkg-config --cflags --libs Qt6Widgets) -o /tmp/shell-sample
 //   xvfb-run -a -s "-screen 0 1280x1024x24" /tmp/shell-sample /tmp/shots
-#include "app/AppValues.h"
+#include "base/AppValues.h"
 #include "ui/DecorClock.h"
 #include "ui/DecorNotebook.h"
 #include "ui/DecorPanels.h"
