@@ -1,7 +1,7 @@
 // Backup archive speed and memory: a 100 MB database and 1,000 JPEG-like pictures of 50 KB,
 // written and read back by the archive layer and by the whole backup and restore, against
-// gcab -c -z and cabextract on the same files in the same run. Peak memory is the process's resident high-water mark, reset before
-// each run (children: their own high-water mark).
+// gcab -c -z and cabextract on the same files in the same run. Peak memory is the process's resident high-water mark,
+// reset before each run (children: their own high-water mark).
 
 #include "base/Progress.h"
 #include "base/Prompter.h"
@@ -12,16 +12,16 @@
 #include <QByteArray>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -43,7 +43,7 @@ struct Corpus {
     MaintenancePlaces places() const
     {
         return {dir() + QStringLiteral("data/"), dir() + QStringLiteral("data/Data/"),
-                dir() + QStringLiteral("data/Data/Access/VIVRELO.MDB")};
+            dir() + QStringLiteral("data/Data/Access/VIVRELO.MDB")};
     }
     QString files() const { return places().databaseDir + QStringLiteral("Images/"); }
     QString ours() const { return dir() + QStringLiteral("ours.cab"); }
@@ -63,13 +63,15 @@ struct Corpus {
         Connection c;
         c.open(db);
         for (int batch = 0; QFileInfo(db).size() < DatabaseBytes; ++batch)
-            c.exec(QStringLiteral("BEGIN;\n"
-                                  "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000)\n"
-                                  "INSERT INTO ITEMS (Id_File, Title, Mark, Reference, Comment1, Misc01, Stock, Price01)\n"
-                                  "SELECT -1, 'Produit ' || i, 'Marque ' || (i % 300), 'REF-%1-' || i,\n"
-                                  "hex(randomblob(120)), 'Rayon ' || (i % 40) || ' allée ' || (i % 12),\n"
-                                  "i % 9, (i % 1000) / 10.0 FROM n;\n"
-                                  "COMMIT;").arg(batch));
+            c.exec(
+                QStringLiteral("BEGIN;\n"
+                               "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000)\n"
+                               "INSERT INTO ITEMS (Id_File, Title, Mark, Reference, Comment1, Misc01, Stock, Price01)\n"
+                               "SELECT -1, 'Produit ' || i, 'Marque ' || (i % 300), 'REF-%1-' || i,\n"
+                               "hex(randomblob(120)), 'Rayon ' || (i % 40) || ' allée ' || (i % 12),\n"
+                               "i % 9, (i % 1000) / 10.0 FROM n;\n"
+                               "COMMIT;")
+                    .arg(batch));
         c.close();
         entries.push_back({QStringLiteral("VIVRELO.MDB"), db});
         totalBytes = QFileInfo(db).size();
@@ -152,7 +154,7 @@ long runTool(const QString &program, const QStringList &args, const QString &wor
         _exit(127);
     }
     int status = 0;
-    struct rusage usage {};
+    struct rusage usage { };
     if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         std::fprintf(stderr, "%s failed\n", qPrintable(program));
     return usage.ru_maxrss;
@@ -222,7 +224,8 @@ void BM_ExtractCabextract(benchmark::State &state)
         QDir().mkpath(target);
         QElapsedTimer t;
         t.start();
-        const long peak = runTool(QStringLiteral("cabextract"), {QStringLiteral("-q"), QStringLiteral("-d"), target, c.ours()}, c.dir());
+        const long peak = runTool(
+            QStringLiteral("cabextract"), {QStringLiteral("-q"), QStringLiteral("-d"), target, c.ours()}, c.dir());
         report(state, "extract cabextract", t.nsecsElapsed() / 1e9, peak);
     }
 }
@@ -257,7 +260,8 @@ void BM_BackupDatabase(benchmark::State &state)
 
 void BM_RestoreDatabase(benchmark::State &state)
 {
-    timeOperation(state, "restore", [](MaintenanceContext &ctx, const QString &archive) { RestoreDatabase(ctx, archive); });
+    timeOperation(
+        state, "restore", [](MaintenanceContext &ctx, const QString &archive) { RestoreDatabase(ctx, archive); });
 }
 
 BENCHMARK(BM_WriteOurs)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -32,13 +32,12 @@ CREATE TABLE ITEMS (Id INTEGER PRIMARY KEY AUTOINCREMENT, Id_File SMALLINT, Sel 
   Img1 BLOB, Img2 BLOB, Img3 BLOB, Img4 BLOB, ImgMini1 BLOB, ImgMini2 BLOB, ImgMini3 BLOB, ImgMini4 BLOB);
 )";
 
-const char *Words[] = {"Lait", "Beurre", "Éponge", "Café", "Crème", "Pâtes", "Riz", "Thé", "Sucre",
-                       "Farine", "Œufs", "Jambon", "Pommes", "Poires", "Épinards", "Yaourt", "Pain",
-                       "Savon", "Dentifrice", "Gâteaux", "moutarde", "huile", "vinaigre", "sel"};
+const char *Words[] = {"Lait", "Beurre", "Éponge", "Café", "Crème", "Pâtes", "Riz", "Thé", "Sucre", "Farine", "Œufs",
+    "Jambon", "Pommes", "Poires", "Épinards", "Yaourt", "Pain", "Savon", "Dentifrice", "Gâteaux", "moutarde", "huile",
+    "vinaigre", "sel"};
 const char *Marks[] = {"", "Bonne Maman", "Lustucru", "Président", "Carrefour", "Élle & Vire"};
 
-struct Catalogue
-{
+struct Catalogue {
     QTemporaryDir dir;
     QString path;
 };
@@ -58,15 +57,15 @@ Catalogue &catalogue(int products)
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     sqlite3_stmt *st = nullptr;
     sqlite3_prepare_v2(db,
-                       "INSERT INTO ITEMS (Id_File, Sel, Quantity, Title, Mark, Reference, Stock_Min, "
-                       "Stock_Max, Stock, Price01, Price02, Price03, Comment1, Custom00144243, Misc01, "
-                       "Misc11, Img1) VALUES (-1,?,?,?,?,?,1,5,?,?,?,?,'','',?,?,?)",
-                       -1, &st, nullptr);
+        "INSERT INTO ITEMS (Id_File, Sel, Quantity, Title, Mark, Reference, Stock_Min, "
+        "Stock_Max, Stock, Price01, Price02, Price03, Comment1, Custom00144243, Misc01, "
+        "Misc11, Img1) VALUES (-1,?,?,?,?,?,1,5,?,?,?,?,'','',?,?,?)",
+        -1, &st, nullptr);
     QRandomGenerator rng(products);
     QByteArray picture(50 * 1024, '\0');
     for (int i = 0; i < products; ++i) {
-        const QByteArray title = QByteArray(Words[rng.bounded(24)]) + ' ' + Words[rng.bounded(24)] + ' '
-            + QByteArray::number(i);
+        const QByteArray title =
+            QByteArray(Words[rng.bounded(24)]) + ' ' + Words[rng.bounded(24)] + ' ' + QByteArray::number(i);
         const bool sel = rng.bounded(20) == 0;
         sqlite3_bind_int(st, 1, sel ? 1 : 0);
         sqlite3_bind_int(st, 2, sel ? int(rng.bounded(1, 6)) : 0);
@@ -142,8 +141,8 @@ void BM_Bare(benchmark::State &state)
         sqlite3_stmt *st = nullptr;
         sqlite3_prepare_v2(db, Queries[state.range(1)], -1, &st, nullptr);
         while (sqlite3_step(st) == SQLITE_ROW) {
-            const QString title = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 4)),
-                                                    sqlite3_column_bytes(st, 4));
+            const QString title = QString::fromUtf8(
+                reinterpret_cast<const char *>(sqlite3_column_text(st, 4)), sqlite3_column_bytes(st, 4));
             total += (sqlite3_column_int(st, 2) != 0) + sqlite3_column_int(st, 3) + title.size();
         }
         sqlite3_finalize(st);

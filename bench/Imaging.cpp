@@ -68,8 +68,14 @@ void resample(benchmark::State &state, int width, int height)
         benchmark::Counter(iterations * width * height / 1e6, benchmark::Counter::kIsRate);
 }
 
-void BM_ResampleTo600x400(benchmark::State &state) { resample(state, 600, 400); }
-void BM_ResampleSameSize(benchmark::State &state) { resample(state, kWidth, kHeight); }
+void BM_ResampleTo600x400(benchmark::State &state)
+{
+    resample(state, 600, 400);
+}
+void BM_ResampleSameSize(benchmark::State &state)
+{
+    resample(state, kWidth, kHeight);
+}
 
 void BM_SaveBitmapAsJpeg(benchmark::State &state)
 {
@@ -101,7 +107,10 @@ void cjpeg(benchmark::State &state, const QStringList &options)
         benchmark::Counter(double(state.iterations()) * kWidth * kHeight / 1e6, benchmark::Counter::kIsRate);
 }
 
-void BM_CjpegQuality100(benchmark::State &state) { cjpeg(state, {QStringLiteral("-quality"), QStringLiteral("100")}); }
+void BM_CjpegQuality100(benchmark::State &state)
+{
+    cjpeg(state, {QStringLiteral("-quality"), QStringLiteral("100")});
+}
 // cjpeg subsamples the colour by default; this run matches the 4:4:4 we write at 100.
 void BM_CjpegQuality100Sample1x1(benchmark::State &state)
 {

@@ -1,9 +1,9 @@
 // Converting Access databases into ours: a genuine Access 2003 file read and converted, and a
 // generated catalogue of 10,000 products converted from plain tables.
 
+#include "db/JetImport.h"
 #include "base/AppValues.h"
 #include "base/Progress.h"
-#include "db/JetImport.h"
 #include "db/JetReader.h"
 
 #include <QFile>
@@ -56,9 +56,9 @@ JetTable catalogue(int products)
     const QByteArray thumbnail(3000, '\x5a');
     for (int i = 0; i < products; ++i) {
         t.rows.push_back({i + 1, -1, QStringLiteral("REF%1").arg(i), QStringLiteral("Produit n°%1").arg(i),
-                          QStringLiteral("Marque %1").arg(i % 40), 1, 10, i % 7, 1.0 + i * 0.01, 2.5, 3.25,
-                          thumbnail, QStringLiteral("rayon %1").arg(i % 12),
-                          QStringLiteral("Une note un peu longue sur le produit %1.").arg(i), i % 5 == 0, i % 3});
+            QStringLiteral("Marque %1").arg(i % 40), 1, 10, i % 7, 1.0 + i * 0.01, 2.5, 3.25, thumbnail,
+            QStringLiteral("rayon %1").arg(i % 12), QStringLiteral("Une note un peu longue sur le produit %1.").arg(i),
+            i % 5 == 0, i % 3});
     }
     return t;
 }

@@ -39,11 +39,13 @@ QString catalogue(bool withIndex)
     db.exec(QStringLiteral("BEGIN"));
     const QByteArray picture(50000, 'p');
     for (int i = 0; i < 10000; ++i)
-        db.exec(QStringLiteral("INSERT INTO ITEMS (Id_File, Sel, Quantity, Title, Mark, Reference, Stock_Min, Stock_Max, "
-                               "Stock, Price01, Price02, Price03, Misc01, Misc11, Img1) "
-                               "VALUES (-1, ?, ?, ?, ?, ?, 1, 1, 1, 1.5, 2.5, 3.5, 'divers', 'un long commentaire', ?)"),
-            {i % 7 == 0, i % 3, QStringLiteral("Produit %1").arg((i * 7919) % 10007), QStringLiteral("Marque %1").arg(i % 50),
-             QStringLiteral("REF%1").arg(i), i % 10 == 0 ? QVariant(picture) : QVariant()});
+        db.exec(
+            QStringLiteral("INSERT INTO ITEMS (Id_File, Sel, Quantity, Title, Mark, Reference, Stock_Min, Stock_Max, "
+                           "Stock, Price01, Price02, Price03, Misc01, Misc11, Img1) "
+                           "VALUES (-1, ?, ?, ?, ?, ?, 1, 1, 1, 1.5, 2.5, 3.5, 'divers', 'un long commentaire', ?)"),
+            {i % 7 == 0, i % 3, QStringLiteral("Produit %1").arg((i * 7919) % 10007),
+                QStringLiteral("Marque %1").arg(i % 50), QStringLiteral("REF%1").arg(i),
+                i % 10 == 0 ? QVariant(picture) : QVariant()});
     db.exec(QStringLiteral("COMMIT"));
     return path;
 }
@@ -63,7 +65,9 @@ void ListQuery(benchmark::State &state)
         benchmark::DoNotOptimize(sum);
     }
     state.SetLabel(std::string(state.range(0) ? "covering index, " : "no index, ")
-        + (state.range(1) == 0 ? "list view" : state.range(1) == 1 ? "validation" : "catalogue grid"));
+        + (state.range(1) == 0        ? "list view"
+                : state.range(1) == 1 ? "validation"
+                                      : "catalogue grid"));
 }
 
 } // namespace

@@ -2,8 +2,8 @@
 // module, then the display lines, totals and markers) on catalogues of 1,000, 10,000 and
 // 100,000 products with a tenth ticked, against a bare engine scan of the same query; and the
 // main window's start on 10,000 products against a bare window. Runs offscreen.
-#include "base/AppValues.h"
 #include "app/Settings.h"
+#include "base/AppValues.h"
 #include "db/Connection.h"
 #include "db/ObjectStore.h"
 #include "lists/DataModule.h"
@@ -49,12 +49,12 @@ QString Catalogue(int products)
         db.exec(QStringLiteral("INSERT INTO ITEMS (Id_File, Sel, Quantity, Title, Mark, Stock_Min, Stock_Max, Stock, "
                                "Price01, Price02, Price03) VALUES (-1, ?, ?, ?, ?, 1, 0, 1, 1.25, 2.5, ?)"),
             {i % 10 == 0, 1 + i % 3, QStringLiteral("Produit %1").arg((i * 7919) % 100003),
-             QStringLiteral("Marque %1").arg(i % 50), i % 4 ? QVariant(3.75) : QVariant()});
+                QStringLiteral("Marque %1").arg(i % 50), i % 4 ? QVariant(3.75) : QVariant()});
     db.exec(QStringLiteral("COMMIT"));
     return path;
 }
 
-std::map<int, double> g_bare;  // seconds per scan, by catalogue size
+std::map<int, double> g_bare; // seconds per scan, by catalogue size
 std::map<int, double> g_build;
 double g_bareWindow = 0;
 double g_mainWindow = 0;
@@ -93,7 +93,8 @@ void BareScan(benchmark::State &state)
             chars += sqlite3_column_int64(st, 0) + sqlite3_column_bytes(st, 3) + sqlite3_column_bytes(st, 4);
             benchmark::DoNotOptimize(sqlite3_column_text(st, 3));
             benchmark::DoNotOptimize(sqlite3_column_text(st, 4));
-            const double prices = sqlite3_column_double(st, 5) + sqlite3_column_double(st, 6) + sqlite3_column_double(st, 7);
+            const double prices =
+                sqlite3_column_double(st, 5) + sqlite3_column_double(st, 6) + sqlite3_column_double(st, 7);
             if (sel)
                 sum += q * prices;
         }

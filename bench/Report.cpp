@@ -47,9 +47,8 @@ struct Catalogue {
         for (int i = 0; i < 10000; ++i)
             connection.exec(QStringLiteral("INSERT INTO ITEMS (Id_File, Reference, Title, Mark, Stock_Min, Stock_Max, "
                                            "Stock, Price01, Price02, Price03) VALUES (-1, ?, ?, ?, 1, 9, ?, ?, ?, ?)"),
-                            {QStringLiteral("REF-%1").arg(i), QStringLiteral("Produit numéro %1").arg(i),
-                             QStringLiteral("Marque %1").arg(i % 97), i % 10, 0.5 + i % 300, 1.25 + i % 70,
-                             2.0 + i % 1000});
+                {QStringLiteral("REF-%1").arg(i), QStringLiteral("Produit numéro %1").arg(i),
+                    QStringLiteral("Marque %1").arg(i % 97), i % 10, 0.5 + i % 300, 1.25 + i % 70, 2.0 + i % 1000});
         connection.exec(QStringLiteral("COMMIT"));
         QFile rpt(kReports + QStringLiteral("ItemsList.rpt"));
         rpt.open(QIODevice::ReadOnly);

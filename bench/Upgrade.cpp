@@ -4,12 +4,12 @@
 // copy of the prepared database (not timed). Run with --benchmark_min_time=1x: one pass is
 // several seconds.
 
+#include "db/Upgrade.h"
 #include "base/AppValues.h"
 #include "base/Progress.h"
 #include "base/Prompter.h"
 #include "db/Connection.h"
 #include "db/ConnectionConfig.h"
-#include "db/Upgrade.h"
 #include "imaging/Bmp.h"
 
 #include <QDir>
@@ -33,9 +33,18 @@ QTemporaryDir &workDir()
     return dir;
 }
 
-QString preparedPath() { return workDir().path() + QStringLiteral("/prepared.db"); }
-QString dataDir() { return workDir().path() + QStringLiteral("/data/"); }
-QString databasePath() { return dataDir() + QStringLiteral("Data/Access/VIVRELO.MDB"); }
+QString preparedPath()
+{
+    return workDir().path() + QStringLiteral("/prepared.db");
+}
+QString dataDir()
+{
+    return workDir().path() + QStringLiteral("/data/");
+}
+QString databasePath()
+{
+    return dataDir() + QStringLiteral("Data/Access/VIVRELO.MDB");
+}
 
 void exec(sqlite3 *db, const char *sql)
 {
@@ -59,17 +68,19 @@ void prepare()
     QFile::setPermissions(preparedPath(), QFile::ReadOwner | QFile::WriteOwner);
     sqlite3 *db = nullptr;
     sqlite3_open(preparedPath().toUtf8().constData(), &db);
-    exec(db, "DROP INDEX ITEMS_List; ALTER TABLE ITEMS DROP COLUMN Quantity; DROP TABLE BACKUP;"
-             "DROP TABLE OBJECT_CLASS; DROP TABLE OBJECT_ATTRIBUTE; DROP TABLE OBJECT_VAL_OLE;"
-             "UPDATE OBJECT_VAL_STR SET VALUE = '1.50'; BEGIN");
+    exec(db,
+        "DROP INDEX ITEMS_List; ALTER TABLE ITEMS DROP COLUMN Quantity; DROP TABLE BACKUP;"
+        "DROP TABLE OBJECT_CLASS; DROP TABLE OBJECT_ATTRIBUTE; DROP TABLE OBJECT_VAL_OLE;"
+        "UPDATE OBJECT_VAL_STR SET VALUE = '1.50'; BEGIN");
     Bitmap picture = MakeBitmap(640, 480, 24);
     for (int y = 0; y < 480; ++y)
         for (int x = 0; x < 640 * 3; ++x)
             picture.row(y)[x] = std::uint8_t((x + y) & 0xFF);
     const QByteArray bmp = SaveBmp(picture);
     sqlite3_stmt *insert = nullptr;
-    sqlite3_prepare_v2(db, "INSERT INTO ITEMS (Id_File, Sel, Title, Mark, Stock, Price01, Img1) VALUES (-1, ?, ?, 'M', 1, 2.5, ?)",
-                       -1, &insert, nullptr);
+    sqlite3_prepare_v2(db,
+        "INSERT INTO ITEMS (Id_File, Sel, Title, Mark, Stock, Price01, Img1) VALUES (-1, ?, ?, 'M', 1, 2.5, ?)", -1,
+        &insert, nullptr);
     for (int i = 0; i < kProducts; ++i) {
         const QByteArray title = QByteArray("Produit ") + QByteArray::number(i);
         sqlite3_bind_int(insert, 1, i % 7 == 0);
@@ -131,11 +142,12 @@ void BM_ResizeThousandPictures(benchmark::State &state)
         state.ResumeTiming();
         RunUpgradeScript(connection, dataDir(), QStringLiteral("Resize.txt"), false, prompter, nullptr, noProgress());
     }
-    const qint64 bytes = connection.scalar(QStringLiteral("SELECT length(Img1) FROM ITEMS WHERE Img1 IS NOT NULL LIMIT 1")).toLongLong();
+    const qint64 bytes =
+        connection.scalar(QStringLiteral("SELECT length(Img1) FROM ITEMS WHERE Img1 IS NOT NULL LIMIT 1")).toLongLong();
     if (bytes != 200 * 150 * 3 + 54)
         state.SkipWithError("the pictures were not resized");
-    state.counters["pictures/s"] = benchmark::Counter(double(kPictures) * double(state.iterations()),
-                                                      benchmark::Counter::kIsRate);
+    state.counters["pictures/s"] =
+        benchmark::Counter(double(kPictures) * double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 } // namespace

@@ -97,9 +97,8 @@ void SetupDataDirectory(const std::function<bool(const QString &)> &isRemovable)
         dataDir = programDir;
     } else {
         // AppDataDir is a plain prefix: "D:\Data" without its separator gives "D:\DataTalvane Vivrelo\".
-        const QString prefix = appDataDir.isEmpty()
-            ? MyDocumentsDir() + QStringLiteral("Orbelin Software Development/")
-            : NativePath(appDataDir);
+        const QString prefix = appDataDir.isEmpty() ? MyDocumentsDir() + QStringLiteral("Orbelin Software Development/")
+                                                    : NativePath(appDataDir);
         dataDir = prefix + FoldAccents(App().productName) + QLatin1Char('/');
         // The parent is the folder that really holds the data directory, so that its warning
         // file lands inside it whatever the prefix ends with.
@@ -114,8 +113,8 @@ void SetupDataDirectory(const std::function<bool(const QString &)> &isRemovable)
     App().dataDir = dataDir;
 }
 
-bool InstallDatabase(const QString &settingsFileName, const DatabaseLocation &location, Prompter &prompter,
-    ProgressSink &wait)
+bool InstallDatabase(
+    const QString &settingsFileName, const DatabaseLocation &location, Prompter &prompter, ProgressSink &wait)
 {
     bool ok = true;
     const QString dbDir = IncludeBackslash(NativePath(location.databaseDir));
@@ -129,7 +128,8 @@ bool InstallDatabase(const QString &settingsFileName, const DatabaseLocation &lo
         const QString programDir = App().programDir;
         const QString oldData = programDir + QStringLiteral("Data/");
         const bool transfer = FileExists(oldData + active)
-            && (FileExists(programDir + QStringLiteral("dsn.ini")) || FileExists(programDir + QStringLiteral("db.ini")));
+            && (FileExists(programDir + QStringLiteral("dsn.ini"))
+                || FileExists(programDir + QStringLiteral("db.ini")));
         const QString source = transfer ? oldData : programDir + QStringLiteral("Ressources/DB/Data/");
 
         if (FileExists(source + active)) {
@@ -151,14 +151,14 @@ bool InstallDatabase(const QString &settingsFileName, const DatabaseLocation &lo
 
             wait.setMessage(QStringLiteral("Copie des images"));
             wait.setPosition(2);
-            bool othersCopied = CopyFiles(source + QStringLiteral("Images/"), dbDir + QStringLiteral("Images/"),
-                QStringLiteral("*.jpg"));
+            bool othersCopied = CopyFiles(
+                source + QStringLiteral("Images/"), dbDir + QStringLiteral("Images/"), QStringLiteral("*.jpg"));
             wait.pump();
 
             wait.setMessage(QStringLiteral("Copie des fichiers"));
             wait.setPosition(3);
-            othersCopied = CopyFiles(source + QStringLiteral("Files/"), dbDir + QStringLiteral("Files/"),
-                               QStringLiteral("*.f"))
+            othersCopied =
+                CopyFiles(source + QStringLiteral("Files/"), dbDir + QStringLiteral("Files/"), QStringLiteral("*.f"))
                 && othersCopied;
             wait.pump();
             wait.hide();
@@ -176,7 +176,8 @@ bool InstallDatabase(const QString &settingsFileName, const DatabaseLocation &lo
                                                  "dans le répertoire :\r%1\rLes originaux restent dans :\r%2")
                                       .arg(dbDir, source));
                 if (transfer)
-                    prompter.warn(QStringLiteral("IMPORTANT !!\r\rLa base de données a été transférée dans le réperoire :\r")
+                    prompter.warn(
+                        QStringLiteral("IMPORTANT !!\r\rLa base de données a été transférée dans le réperoire :\r")
                         + dbDir + QStringLiteral("\r\rNE SUPPRIMEZ PAS CE REPERTOIRE"));
             }
         } else {

@@ -34,12 +34,11 @@ DatabaseLocation DefaultDatabaseLocation(const QString &dataDir);
 // `isRemovable` tells whether a folder lies on a removable medium.
 void SetupDataDirectory(const std::function<bool(const QString &)> &isRemovable = IsOnRemovableMedium);
 
-
 // The first-run installation: when the database file is missing, copies the template
 // database (or an older installation's database kept beside the program) with its pictures
 // and files, reporting the steps to `wait`; then fetches "SortList.def" and the settings
 // file. False when the start cannot go on; the message has been shown.
-bool InstallDatabase(const QString &settingsFileName, const DatabaseLocation &location, Prompter &prompter,
-    ProgressSink &wait);
+bool InstallDatabase(
+    const QString &settingsFileName, const DatabaseLocation &location, Prompter &prompter, ProgressSink &wait);
 
 } // namespace vivrelo

@@ -1,9 +1,9 @@
 #include "app/DataStart.h"
 
-#include "base/AppValues.h"
 #include "app/DataDirectory.h"
-#include "base/Paths.h"
+#include "base/AppValues.h"
 #include "base/Error.h"
+#include "base/Paths.h"
 #include "db/ConnectionConfig.h"
 #include "db/JetImport.h"
 #include "db/Upgrade.h"
@@ -53,8 +53,8 @@ StartupHooks StandardStartupHooks(ProgressSink &conversion, ProgressSink *status
 {
     StartupHooks hooks;
     hooks.readConnectionConfig = [](const QString &dataDir) {
-        const ConnectionConfig &config = ReadConnectionConfig(dataDir, dataDir, {},
-            [](const QString &name) { FetchDataFile(name); });
+        const ConnectionConfig &config =
+            ReadConnectionConfig(dataDir, dataDir, {}, [](const QString &name) { FetchDataFile(name); });
         DatabaseLocation location;
         location.databaseDir = config.databaseDir;
         location.activeFileName = NativePath(config.activeFileName);

@@ -51,10 +51,11 @@ bool CheckWriteRights(const QString &name, const QString &testFile, Prompter &pr
     QFile::remove(testFile);
     if (!ok) {
         const QString folder = testFile.left(testFile.lastIndexOf(QLatin1Char('/')) + 1);
-        prompter.error(UpperAsciiLetters(name) + QStringLiteral(" : EXECUTION IMPOSSIBLE\r\r"
-                                                                "Pour utiliser ce logiciel vous devez :\r\r"
-                                                                "  - Soit avoir un compte administrateur\r"
-                                                                "  - Soit avoir des droits en écriture sur le répertoire : ")
+        prompter.error(UpperAsciiLetters(name)
+            + QStringLiteral(" : EXECUTION IMPOSSIBLE\r\r"
+                             "Pour utiliser ce logiciel vous devez :\r\r"
+                             "  - Soit avoir un compte administrateur\r"
+                             "  - Soit avoir des droits en écriture sur le répertoire : ")
             + folder + QStringLiteral("\r\r"));
     }
     return ok;

@@ -50,7 +50,10 @@ struct Reader {
 
 struct Writer {
     void operator()(IniFile &ini, const QString &sec, const QString &key, bool v) const { ini.writeBool(sec, key, v); }
-    void operator()(IniFile &ini, const QString &sec, const QString &key, int v) const { ini.writeInteger(sec, key, v); }
+    void operator()(IniFile &ini, const QString &sec, const QString &key, int v) const
+    {
+        ini.writeInteger(sec, key, v);
+    }
     void operator()(IniFile &ini, const QString &sec, const QString &key, const QString &v) const
     {
         ini.setValue(sec, key, v);

@@ -15,9 +15,9 @@ struct Settings {
     bool showCalendar = false;
     int left = -1;
     int top = -1;
-    int width = -1;  // negative: no saved layout
+    int width = -1; // negative: no saved layout
     int height = -1;
-    QString state;   // "wsNormal", "wsMinimized" or "wsMaximized"
+    QString state; // "wsNormal", "wsMinimized" or "wsMaximized"
     bool style = false;
     QString twainSource;
     bool showTwainUI = false;

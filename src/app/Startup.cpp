@@ -1,9 +1,9 @@
 #include "app/Startup.h"
 
-#include "base/AppValues.h"
 #include "app/Environment.h"
-#include "base/Error.h"
 #include "app/Settings.h"
+#include "base/AppValues.h"
+#include "base/Error.h"
 
 namespace vivrelo {
 
@@ -31,8 +31,9 @@ StartupState StartEnvironment(const StartupConfig &config, Prompter &prompter, P
         prompter.inform(AlreadyRunningMessage());
         return state;
     case SingleInstance::State::Failed:
-        prompter.error(QStringLiteral("Impossible de vérifier qu'une seule copie du logiciel est en exécution :\r%1\r%2")
-                           .arg(state.instance->lockFilePath(), state.instance->failure()));
+        prompter.error(
+            QStringLiteral("Impossible de vérifier qu'une seule copie du logiciel est en exécution :\r%1\r%2")
+                .arg(state.instance->lockFilePath(), state.instance->failure()));
         return state;
     }
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/DataDirectory.h"
+#include "app/SingleInstance.h"
 #include "base/Progress.h"
 #include "base/Prompter.h"
-#include "app/SingleInstance.h"
 
 #include <QString>
 
@@ -26,15 +26,15 @@ struct StartupHooks {
 };
 
 struct StartupConfig {
-    QString programDir;        // the current directory at start
-    QString settingsFileName;  // empty: SettingsFileName()
-    QString lockDir;           // empty: the user's runtime folder
+    QString programDir; // the current directory at start
+    QString settingsFileName; // empty: SettingsFileName()
+    QString lockDir; // empty: the user's runtime folder
     std::function<bool(const QString &)> isRemovable; // empty: IsOnRemovableMedium
     StartupHooks hooks;
 };
 
 struct StartupState {
-    bool stop = true;                         // the process must end now
+    bool stop = true; // the process must end now
     std::unique_ptr<SingleInstance> instance; // keep alive for the life of the process
     DatabaseLocation database;
     QString settingsPath;

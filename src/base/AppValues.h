@@ -18,10 +18,10 @@ struct AppValues {
     QString productName = QStringLiteral("Talvane Vivrelo");
     QString productVersion = QStringLiteral("1.83");
     QString upgradeScriptName = QStringLiteral("BD_183.maj");
-    QString programDir;   // the process's current directory at start
-    QString dataDir;      // the program directory until the data directory is chosen
-    QString reportsDir;   // programDir + "Reports/"
-    QString helpFile;     // programDir + "doc.html"
+    QString programDir; // the process's current directory at start
+    QString dataDir; // the program directory until the data directory is chosen
+    QString reportsDir; // programDir + "Reports/"
+    QString helpFile; // programDir + "doc.html"
     bool vistaOrLater = false; // describes Windows 6 and later: always false here
     bool ready = true;
     bool standardFrame = false;

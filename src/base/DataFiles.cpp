@@ -17,7 +17,8 @@ bool FetchDataFile(const QString &name)
     if (FileExists(target))
         return true;
     const QString programDir = App().programDir;
-    for (const QString &folder : {programDir, programDir + QStringLiteral("Ressources/DB/"), programDir + QStringLiteral("Maj/")}) {
+    for (const QString &folder :
+        {programDir, programDir + QStringLiteral("Ressources/DB/"), programDir + QStringLiteral("Maj/")}) {
         if (FileExists(folder + relative))
             return CopyFileNoReplace(folder + relative, target);
     }

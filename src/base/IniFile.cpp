@@ -108,7 +108,8 @@ void IniFile::setValue(const QString &section, const QString &key, const QString
     // Append after the last line of the section, creating the section when it is missing.
     int last = -1;
     for (size_t j = 0; j < m_lines.size(); ++j)
-        if (sameName(m_lines[j].section, section) && (m_lines[j].key.size() || m_lines[j].text.trimmed().startsWith(QLatin1Char('['))))
+        if (sameName(m_lines[j].section, section)
+            && (m_lines[j].key.size() || m_lines[j].text.trimmed().startsWith(QLatin1Char('['))))
             last = int(j);
     Line line{key + QLatin1Char('=') + value, section, key, value};
     if (last < 0) {

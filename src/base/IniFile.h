@@ -39,9 +39,9 @@ public:
 
 private:
     struct Line {
-        QString text;     // the line as it stands in the file
-        QString section;  // section the line belongs to
-        QString key;      // empty for headers, comments and blank lines
+        QString text; // the line as it stands in the file
+        QString section; // section the line belongs to
+        QString key; // empty for headers, comments and blank lines
         QString value;
     };
     int findKey(const QString &section, const QString &key) const;

@@ -11,8 +11,8 @@ QString GetLangText(const QString &, const QString &, const QString &defaultText
 
 QString GetLangText(const LangTextRef &text)
 {
-    return GetLangText(QString::fromLatin1(text.section), QString::fromLatin1(text.key),
-        QString::fromUtf16(text.defaultText));
+    return GetLangText(
+        QString::fromLatin1(text.section), QString::fromLatin1(text.key), QString::fromUtf16(text.defaultText));
 }
 
 } // namespace vivrelo

@@ -25,8 +25,8 @@ inline constexpr LangTextRef UpgradePreparing{"Lib_Bd_Maj", "String3", u"Mise à
 inline constexpr LangTextRef UpgradeTesting{"Lib_Bd_Maj", "String4", u"Test de la mise à jour ..."};
 inline constexpr LangTextRef UpgradeChanging{"Lib_Bd_Maj", "String5", u"Mise à jour de la base de données ..."};
 inline constexpr LangTextRef UpgradeCompacting{"Lib_Bd_Maj", "String6", u"Compactage de la base de données"};
-inline constexpr LangTextRef PurgeHistoryQuestion{"BackupList", "Message1",
-    u"Désirez-vous purger l'historique des sauvegardes ?"};
+inline constexpr LangTextRef PurgeHistoryQuestion{
+    "BackupList", "Message1", u"Désirez-vous purger l'historique des sauvegardes ?"};
 inline constexpr LangTextRef ReportEmpty{"Lib_Prt", "Message1", u"Il n'y a pas d'enregistrements dans cette liste."};
 inline constexpr LangTextRef MaximizeHint{"Common", "MaximizeWindows", u"Agrandir"};
 inline constexpr LangTextRef RestoreHint{"Common", "MinimizeWindows", u"Réduire"};

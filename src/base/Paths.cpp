@@ -110,8 +110,8 @@ qint64 FileSizeOf(const QString &pathOrMask)
     if (info.exists())
         return info.isDir() ? 0 : info.size();
     const QDir dir = info.dir();
-    const QFileInfoList found = dir.entryInfoList({info.fileName()},
-        QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
+    const QFileInfoList found =
+        dir.entryInfoList({info.fileName()}, QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
     return found.isEmpty() ? 0 : found.first().size();
 }
 
@@ -201,8 +201,16 @@ bool WriteFileAtomically(const QString &path, const QByteArray &bytes)
 
 QString FoldAccents(const QString &text)
 {
-    static const struct { const char16_t *from; char16_t to; } folds[] = {
-        {u"éèêë", u'e'}, {u"àâä", u'a'}, {u"ùûü", u'u'}, {u"ôö", u'o'}, {u"îï", u'i'}, {u"ç", u'c'},
+    static const struct {
+        const char16_t *from;
+        char16_t to;
+    } folds[] = {
+        {u"éèêë", u'e'},
+        {u"àâä", u'a'},
+        {u"ùûü", u'u'},
+        {u"ôö", u'o'},
+        {u"îï", u'i'},
+        {u"ç", u'c'},
     };
     QString result = text;
     for (const auto &f : folds)

@@ -28,7 +28,7 @@ QString ProgramFilesDir();
 // True when the folder lies on a removable medium.
 bool IsOnRemovableMedium(const QString &path);
 
-bool FileExists(const QString &path);       // a plain file (not a folder)
+bool FileExists(const QString &path); // a plain file (not a folder)
 bool DirectoryExists(const QString &path);
 // Creates one level of folder; true when the folder exists afterwards.
 bool CreateDirectoryLevel(const QString &path);

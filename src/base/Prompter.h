@@ -39,7 +39,9 @@ public:
         QString text;
         MessageButtons buttons;
     };
-    explicit ScriptedPrompter(Answer confirmations = Answer::Yes) : m_confirmations(confirmations) {}
+    explicit ScriptedPrompter(Answer confirmations = Answer::Yes)
+        : m_confirmations(confirmations)
+    { }
     Answer ask(MessageKind kind, const QString &text, MessageButtons buttons) override
     {
         m_asked.push_back({kind, text, buttons});

@@ -25,8 +25,8 @@ QString Options::value(const QString &name, const QString &def) const
     return def;
 }
 
-bool ParseOptions(const QStringList &args, const QStringList &withValue, const QStringList &bareFlags,
-                  Options &options, QString &error)
+bool ParseOptions(const QStringList &args, const QStringList &withValue, const QStringList &bareFlags, Options &options,
+    QString &error)
 {
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args.at(i);
@@ -58,7 +58,7 @@ const std::vector<Verb> &AllVerbs()
         {"history", "history            historique des sauvegardes", HistoryVerb},
         {"report", "report --pdf FICHIER [--order COLONNE]   liste des produits en PDF", ReportVerb, true},
         {"print-list", "print-list --column N --pdf FICHIER   la liste courante en PDF (prix de la colonne N, 1 à 3)",
-         PrintListVerb, true},
+            PrintListVerb, true},
         {"import-jet", "import-jet FICHIER [--replace]   convertit une base Access en base du programme", RunImportJet},
     };
     return verbs;

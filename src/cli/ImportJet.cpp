@@ -1,6 +1,7 @@
 // import-jet: an Access database of an older installation becomes the user's database.
-#include "base/AppValues.h"
 #include "app/DataDirectory.h"
+#include "app/DataStart.h"
+#include "base/AppValues.h"
 #include "base/Error.h"
 #include "base/Paths.h"
 #include "cli/Session.h"
@@ -8,7 +9,6 @@
 #include "cli/Verbs.h"
 #include "db/DataSetRoutines.h"
 #include "db/JetImport.h"
-#include "app/DataStart.h"
 
 #include <QDir>
 #include <QFile>
@@ -60,7 +60,8 @@ QString backUpCurrentDatabase(const QString &database)
         || QFileInfo(copy).size() != QFileInfo(database).size() || !flushed(copy)) {
         QFile::remove(copy);
         fail(QStringLiteral("La base de données actuelle n'a pas pu être copiée dans « %1 » : rien n'a été importé "
-                            "ni modifié.").arg(shown(folder)));
+                            "ni modifié.")
+                 .arg(shown(folder)));
     }
     return copy;
 }
@@ -88,8 +89,8 @@ int RunImportJet(const QStringList &args)
         return 1;
 
     const QString target = DatabaseFilePath(state.database);
-    const bool inPlace = FileExists(target)
-        && QFileInfo(source).canonicalFilePath() == QFileInfo(target).canonicalFilePath();
+    const bool inPlace =
+        FileExists(target) && QFileInfo(source).canonicalFilePath() == QFileInfo(target).canonicalFilePath();
     // A database identical to the template holds nothing of the user's (the start installs
     // one on a first run): it is replaced without being asked for.
     const bool userDatabase = FileExists(target) && !inPlace && !sameBytes(target, TemplateDatabasePath());
@@ -97,7 +98,8 @@ int RunImportJet(const QStringList &args)
         err() << "Erreur : "
               << TerminalText(QStringLiteral("La base de données « %1 » existe déjà : rien n'a été importé.\r"
                                              "Ajoutez --replace pour la remplacer (elle sera d'abord copiée dans "
-                                             "le dossier Backup).").arg(shown(target)))
+                                             "le dossier Backup).")
+                                  .arg(shown(target)))
               << Qt::endl;
         return 1;
     }

@@ -1,5 +1,6 @@
 #include "cli/MaintenanceVerbs.h"
 
+#include "app/DataStart.h"
 #include "base/AppValues.h"
 #include "base/Error.h"
 #include "cli/Session.h"
@@ -7,12 +8,10 @@
 #include "cli/Verbs.h"
 #include "db/ConnectionConfig.h"
 #include "db/DataSetRoutines.h"
-#include "app/DataStart.h"
 #include "maintenance/DataModuleHost.h"
 #include "maintenance/History.h"
 
 #include <QFileInfo>
-
 
 namespace vivrelo::cli {
 
@@ -52,7 +51,8 @@ struct Session {
     TerminalProgress progress;
     StartupState state;
 
-    explicit Session(Answer confirmations) : prompter(confirmations)
+    explicit Session(Answer confirmations)
+        : prompter(confirmations)
     {
         state = StartSession(prompter, progress, StandardStartupHooks());
         if (!state.stop && !RunningDataModules().main) {
@@ -72,7 +72,9 @@ struct Operation {
     DataModuleHost host;
     MaintenanceContext ctx;
     explicit Operation(Session &s)
-        : host(s.dataModule()), ctx{host, s.prompter, s.progress, s.places()} {}
+        : host(s.dataModule())
+        , ctx{host, s.prompter, s.progress, s.places()}
+    { }
 };
 
 QString Absolute(const QString &path)
@@ -103,8 +105,8 @@ int RunVerb(const QStringList &args, const NamesWanted &wanted, Answer confirmat
 int BackupVerb(const QStringList &args)
 {
     return RunVerb(args, {1}, Answer::No, [](Session &session, const QStringList &names) {
-        const QString archive = names.isEmpty() ? DefaultBackupPath(session.places(), CurrentDateTime().date())
-                                                : Absolute(names.first());
+        const QString archive =
+            names.isEmpty() ? DefaultBackupPath(session.places(), CurrentDateTime().date()) : Absolute(names.first());
         Operation op(session);
         if (!BackupCommand(op.ctx, archive))
             return false;

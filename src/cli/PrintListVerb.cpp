@@ -1,9 +1,9 @@
 // print-list: the shopping list of the user's database put into a PDF file, with the same
 // drawing as the printed list of the program.
+#include "app/DataStart.h"
 #include "cli/Session.h"
 #include "cli/Terminal.h"
 #include "cli/Verbs.h"
-#include "app/DataStart.h"
 #include "printing/PrintedListData.h"
 
 #include <QDir>

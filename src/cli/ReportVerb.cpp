@@ -1,10 +1,10 @@
 #include "cli/ReportVerb.h"
 
+#include "app/DataStart.h"
 #include "base/Error.h"
 #include "cli/Session.h"
 #include "cli/Terminal.h"
 #include "cli/Verbs.h"
-#include "app/DataStart.h"
 #include "printing/PainterSurface.h"
 #include "printing/ReportModule.h"
 
@@ -42,20 +42,21 @@ int ReportVerb(const QStringList &args)
 
     int pages = 0;
     bool written = false;
-    RunItemsListReport(module, options.value(QStringLiteral("--order"), QStringLiteral("Title")), prompter,
-                       [&](ReportRun &run) {
-                           PdfSurface surface(target, run.prepared.title);
-                           if (!surface.isActive())
-                               fail(QStringLiteral("Le fichier PDF « %1 » ne peut pas être créé.").arg(target));
-                           written = RenderReport(run.prepared, surface);
-                           if (!written)
-                               fail(QStringLiteral("Le fichier PDF « %1 » n'a pas pu être écrit : %2")
-                                        .arg(target, surface.errorString()));
-                           pages = run.prepared.pageCount();
-                       });
+    RunItemsListReport(
+        module, options.value(QStringLiteral("--order"), QStringLiteral("Title")), prompter, [&](ReportRun &run) {
+            PdfSurface surface(target, run.prepared.title);
+            if (!surface.isActive())
+                fail(QStringLiteral("Le fichier PDF « %1 » ne peut pas être créé.").arg(target));
+            written = RenderReport(run.prepared, surface);
+            if (!written)
+                fail(QStringLiteral("Le fichier PDF « %1 » n'a pas pu être écrit : %2")
+                         .arg(target, surface.errorString()));
+            pages = run.prepared.pageCount();
+        });
     if (!written)
         return 1; // the empty catalogue has been told
-    out() << TerminalText(QStringLiteral("Rapport enregistré : %1 (%2 page(s))").arg(QDir::toNativeSeparators(target)).arg(pages))
+    out() << TerminalText(
+        QStringLiteral("Rapport enregistré : %1 (%2 page(s))").arg(QDir::toNativeSeparators(target)).arg(pages))
           << Qt::endl;
     return 0;
 }

@@ -53,7 +53,13 @@ void TerminalProgress::line(const QString &text)
     err() << text << Qt::endl;
 }
 
-void TerminalProgress::setTask(const QString &text) { line(text); }
-void TerminalProgress::setMessage(const QString &text) { line(text); }
+void TerminalProgress::setTask(const QString &text)
+{
+    line(text);
+}
+void TerminalProgress::setMessage(const QString &text)
+{
+    line(text);
+}
 
 } // namespace vivrelo::cli

@@ -13,7 +13,9 @@ namespace vivrelo::cli {
 class TerminalPrompter : public Prompter
 {
 public:
-    explicit TerminalPrompter(Answer confirmations) : m_confirmations(confirmations) {}
+    explicit TerminalPrompter(Answer confirmations)
+        : m_confirmations(confirmations)
+    { }
     Answer ask(MessageKind kind, const QString &text, MessageButtons buttons) override;
     int errorCount() const { return m_errors; }
 

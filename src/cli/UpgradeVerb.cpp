@@ -1,11 +1,11 @@
 // vivrelo-cli upgrade: the schema step of the program's start, without windows.
 #include "app/DataDirectory.h"
+#include "app/DataStart.h"
 #include "cli/Session.h"
 #include "cli/Terminal.h"
 #include "cli/Verbs.h"
 #include "db/ConnectionConfig.h"
 #include "db/Upgrade.h"
-#include "app/DataStart.h"
 
 namespace vivrelo::cli {
 
@@ -41,8 +41,10 @@ int RunUpgrade(const QStringList &args)
     } closer;
     if (state.stop || !upgraded)
         return 1;
-    out() << "Base de données à jour : version " << GetBDVersion(RunningDataModules().main->ADOConnection1,
-        QStringLiteral("OBJECT_VAL_STR"), QStringLiteral("VALUE")) << Qt::endl;
+    out() << "Base de données à jour : version "
+          << GetBDVersion(
+                 RunningDataModules().main->ADOConnection1, QStringLiteral("OBJECT_VAL_STR"), QStringLiteral("VALUE"))
+          << Qt::endl;
     return 0;
 }
 

@@ -31,14 +31,14 @@ int RunImportJet(const QStringList &args);
 // Options shared by the verbs: "--name VALUE" pairs and bare flags.
 struct Options {
     QStringList positional;
-    QStringList flags;              // "--replace", "--backup", ...
+    QStringList flags; // "--replace", "--backup", ...
     QList<QPair<QString, QString>> values;
     bool has(const QString &flag) const { return flags.contains(flag); }
     QString value(const QString &name, const QString &def = {}) const;
 };
 // Splits the arguments; the names in `withValue` take the next argument as their value.
 // An unknown option is an error (returns false with a French message in `error`).
-bool ParseOptions(const QStringList &args, const QStringList &withValue, const QStringList &bareFlags,
-                  Options &options, QString &error);
+bool ParseOptions(const QStringList &args, const QStringList &withValue, const QStringList &bareFlags, Options &options,
+    QString &error);
 
 } // namespace vivrelo::cli

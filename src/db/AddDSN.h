@@ -10,7 +10,7 @@ class TAddDSN
 {
 public:
     QString DSN_Name;
-    QString DSN_Path;   // full path of the database file
+    QString DSN_Path; // full path of the database file
     QString DSN_Driver = QStringLiteral("Microsoft Access Driver (*.mdb)");
 
     // Adds the data source, or updates the one of that name. False without calling the

@@ -66,8 +66,7 @@ QString DataSourceFromConnectionString(const QString &text)
         if (part.left(eq).simplified().compare(u"Data Source", Qt::CaseInsensitive) != 0)
             continue;
         QString value = part.mid(eq + 1).trimmed();
-        if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'')
-            && value.back() == value.front())
+        if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front())
             value = value.mid(1, value.size() - 2);
         return value;
     }
@@ -82,8 +81,7 @@ namespace {
 // Primary and secondary weights of one text: the primary sequence holds case-folded base
 // letters (accents removed, ligatures expanded), the secondary sequence the accent of each
 // primary unit (0 for none).
-struct Weights
-{
+struct Weights {
     std::vector<char32_t> primary;
     std::vector<char32_t> secondary;
 };
@@ -96,11 +94,13 @@ void appendWeights(Weights &w, char32_t code)
         return;
     }
     switch (code) {
-    case U'œ': case U'Œ':
+    case U'œ':
+    case U'Œ':
         w.primary.insert(w.primary.end(), {U'o', U'e'});
         w.secondary.insert(w.secondary.end(), {0, 1});
         return;
-    case U'æ': case U'Æ':
+    case U'æ':
+    case U'Æ':
         w.primary.insert(w.primary.end(), {U'a', U'e'});
         w.secondary.insert(w.secondary.end(), {0, 1});
         return;
@@ -208,8 +208,7 @@ namespace {
 
 int noCaseCollation(void *, int lengthA, const void *a, int lengthB, const void *b)
 {
-    return CompareNoCaseUtf8(static_cast<const char *>(a), lengthA, static_cast<const char *>(b),
-                             lengthB);
+    return CompareNoCaseUtf8(static_cast<const char *>(a), lengthA, static_cast<const char *>(b), lengthB);
 }
 
 } // namespace
@@ -234,23 +233,20 @@ void Connection::open(const QString &path)
     close();
     switch (DetectDatabaseFile(path)) {
     case DatabaseFileKind::Missing:
-        fail(QStringLiteral("Le fichier de base de données « %1 » est introuvable ou illisible.")
-                 .arg(path));
+        fail(QStringLiteral("Le fichier de base de données « %1 » est introuvable ou illisible.").arg(path));
     case DatabaseFileKind::Jet:
         fail(QStringLiteral("Le fichier « %1 » est une base de données Access/Jet : il doit être "
                             "converti au format de ce programme avant de pouvoir être ouvert.")
                  .arg(path));
     case DatabaseFileKind::Other:
-        fail(QStringLiteral("Le fichier « %1 » n'est pas une base de données de ce programme.")
-                 .arg(path));
+        fail(QStringLiteral("Le fichier « %1 » n'est pas une base de données de ce programme.").arg(path));
     case DatabaseFileKind::SQLite:
         break;
     }
     sqlite3 *db = nullptr;
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
-        const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db))
-                                   : QString::fromUtf8(sqlite3_errstr(rc));
+        const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close(db);
         fail(QStringLiteral("Impossible d'ouvrir la base de données « %1 » :\r%2").arg(path, message));
     }
@@ -271,8 +267,7 @@ void Connection::open(const QString &path)
         exec(QStringLiteral("SELECT count(*) FROM sqlite_master; PRAGMA journal_mode=DELETE;"));
     } catch (const Error &e) {
         close();
-        fail(QStringLiteral("Impossible d'ouvrir la base de données « %1 » :\r%2")
-                 .arg(path, e.message()));
+        fail(QStringLiteral("Impossible d'ouvrir la base de données « %1 » :\r%2").arg(path, e.message()));
     }
 }
 
@@ -280,8 +275,7 @@ void Connection::openConnectionString(const QString &text)
 {
     const QString path = DataSourceFromConnectionString(text);
     if (path.isEmpty())
-        fail(QStringLiteral("La chaîne de connexion ne désigne aucun fichier (Data Source) :\r%1")
-                 .arg(text));
+        fail(QStringLiteral("La chaîne de connexion ne désigne aucun fichier (Data Source) :\r%1").arg(text));
     open(path);
 }
 
@@ -307,8 +301,8 @@ QString Connection::path() const
 
 void Connection::failWithEngineMessage(const QString &context) const
 {
-    const QString message = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db))
-                                 : QStringLiteral("la base de données n'est pas ouverte");
+    const QString message =
+        m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("la base de données n'est pas ouverte");
     fail(context.isEmpty() ? message : context + QStringLiteral("\r") + message);
 }
 
@@ -337,8 +331,7 @@ void Connection::exec(const QString &sql)
         if (!statement)
             continue; // blank or comment
         int rc;
-        while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
-        }
+        while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) { }
         if (rc != SQLITE_DONE)
             failWithEngineMessage();
     }
@@ -385,8 +378,8 @@ QVariant Connection::RowView::value(int column) const
     return sqlite::columnValue(m_stmt, column);
 }
 
-void Connection::forEachRow(const QString &sql, const QVariantList &parameters,
-                            const std::function<void(const RowView &)> &visit)
+void Connection::forEachRow(
+    const QString &sql, const QVariantList &parameters, const std::function<void(const RowView &)> &visit)
 {
     requireOpen(*this);
     const sqlite::Statement statement = PrepareBound(*this, sql, parameters);
@@ -405,9 +398,9 @@ QStringList Connection::tableNames() const
     requireOpen(*this);
     sqlite::Statement statement;
     if (sqlite3_prepare_v2(m_db,
-                           "SELECT name FROM sqlite_master WHERE type='table' "
-                           "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY rowid",
-                           -1, statement.out(), nullptr)
+            "SELECT name FROM sqlite_master WHERE type='table' "
+            "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY rowid",
+            -1, statement.out(), nullptr)
         != SQLITE_OK)
         failWithEngineMessage();
     QStringList names;

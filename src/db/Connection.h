@@ -3,11 +3,11 @@
 #include <QByteArray>
 #include <QString>
 
-#include <functional>
 #include <QStringList>
 #include <QStringView>
 #include <QVariant>
 #include <QVariantList>
+#include <functional>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -16,10 +16,10 @@ namespace vivrelo {
 
 // What the first bytes of a file say it is.
 enum class DatabaseFileKind {
-    SQLite,   // "SQLite format 3\0": a database of this program
-    Jet,      // an Access/Jet file ("Standard Jet DB" / "Standard ACE DB")
-    Other,    // anything else, also a file shorter than 16 bytes
-    Missing,  // no such file, or it cannot be read
+    SQLite, // "SQLite format 3\0": a database of this program
+    Jet, // an Access/Jet file ("Standard Jet DB" / "Standard ACE DB")
+    Other, // anything else, also a file shorter than 16 bytes
+    Missing, // no such file, or it cannot be read
 };
 
 // Reads the first 16 bytes of the file (never writes to it).
@@ -80,15 +80,17 @@ public:
     class RowView
     {
     public:
-        explicit RowView(sqlite3_stmt *statement) : m_stmt(statement) {}
+        explicit RowView(sqlite3_stmt *statement)
+            : m_stmt(statement)
+        { }
         QVariant value(int column) const; // QVariant() for NULL, as DataSet fields give it
     private:
         sqlite3_stmt *m_stmt;
     };
     // Runs a query and hands each row to `visit` in turn, keeping none of them: a read that
     // goes once through the rows, for results that are turned into something else at once.
-    void forEachRow(const QString &sql, const QVariantList &parameters,
-                    const std::function<void(const RowView &)> &visit);
+    void forEachRow(
+        const QString &sql, const QVariantList &parameters, const std::function<void(const RowView &)> &visit);
 
     // Names of the user tables, in the order of the schema (no sqlite_ tables).
     QStringList tableNames() const;

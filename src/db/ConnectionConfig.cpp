@@ -10,14 +10,14 @@
 
 namespace vivrelo {
 
-const QString OdbcConnectionTemplate = QStringLiteral(
-    "Provider=MSDASQL.1;Data Source=%DATASOURCE%;Persist Security Info=True;Mode=ReadWrite");
-const QString OledbConnectionTemplate = QStringLiteral(
-    "Provider=%PROVIDER%;Data Source=%DATASOURCE%;Mode=ReadWrite;Jet OLEDB:Engine Type=5;"
-    "Jet OLEDB:Database Locking Mode=1;Jet OLEDB:Global Partial Bulk Ops=2;"
-    "Jet OLEDB:Global Bulk Transactions=1;Jet OLEDB:Create System Database=False;"
-    "Jet OLEDB:Encrypt Database=False;Jet OLEDB:Don't Copy Locale on Compact=False;"
-    "Jet OLEDB:Compact Without Replica Repair=False;Jet OLEDB:SFP=False");
+const QString OdbcConnectionTemplate =
+    QStringLiteral("Provider=MSDASQL.1;Data Source=%DATASOURCE%;Persist Security Info=True;Mode=ReadWrite");
+const QString OledbConnectionTemplate =
+    QStringLiteral("Provider=%PROVIDER%;Data Source=%DATASOURCE%;Mode=ReadWrite;Jet OLEDB:Engine Type=5;"
+                   "Jet OLEDB:Database Locking Mode=1;Jet OLEDB:Global Partial Bulk Ops=2;"
+                   "Jet OLEDB:Global Bulk Transactions=1;Jet OLEDB:Create System Database=False;"
+                   "Jet OLEDB:Encrypt Database=False;Jet OLEDB:Don't Copy Locale on Compact=False;"
+                   "Jet OLEDB:Compact Without Replica Repair=False;Jet OLEDB:SFP=False");
 const QString DesignTimeConnectionString = QStringLiteral("Provider=MSDASQL.1");
 
 namespace {
@@ -41,7 +41,8 @@ QString connectionStringValue(const QString &text, const QString &key)
 // A value as it can stand in a connection string: quoted when it holds a separator.
 QString quotedValue(const QString &value)
 {
-    if (!value.contains(QLatin1Char(';')) && !value.startsWith(QLatin1Char('"')) && !value.startsWith(QLatin1Char('\'')))
+    if (!value.contains(QLatin1Char(';')) && !value.startsWith(QLatin1Char('"'))
+        && !value.startsWith(QLatin1Char('\'')))
         return value;
     return QLatin1Char('"') + value + QLatin1Char('"');
 }
@@ -79,9 +80,11 @@ const ConnectionConfig &ReadConnectionConfig(const QString &dataDir, const QStri
     c.provider = stored.readString(DataBaseSection, QStringLiteral("Provider"), QStringLiteral("OLEDB"));
     c.databasePath = stored.readString(DataBaseSection, QStringLiteral("Path"), defaults.databasePath);
     c.dataSourceName = stored.readString(OdbcSection, QStringLiteral("Name"), defaults.dataSourceName);
-    c.odbcDriver = stored.readString(OdbcSection, QStringLiteral("Driver"), QStringLiteral("Microsoft Access Driver (*.mdb)"));
+    c.odbcDriver =
+        stored.readString(OdbcSection, QStringLiteral("Driver"), QStringLiteral("Microsoft Access Driver (*.mdb)"));
     c.odbcFileName = stored.readString(OdbcSection, QStringLiteral("Path"), defaultFile);
-    c.oledbProvider = stored.readString(OledbSection, QStringLiteral("Provider"), QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
+    c.oledbProvider =
+        stored.readString(OledbSection, QStringLiteral("Provider"), QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
     c.oledbFileName = stored.readString(OledbSection, QStringLiteral("FileName"), defaultFile);
 
     if (!FileExists(path)) {
@@ -131,7 +134,8 @@ QString ConnectionStringFor(const ConnectionConfig &config)
     if (config.provider == QLatin1String("ODBC"))
         return FillConnectionTemplate(OdbcConnectionTemplate, QString(), config.dataSourceName);
     if (config.provider == QLatin1String("OLEDB"))
-        return FillConnectionTemplate(OledbConnectionTemplate, config.oledbProvider, quotedValue(config.databaseFile()));
+        return FillConnectionTemplate(
+            OledbConnectionTemplate, config.oledbProvider, quotedValue(config.databaseFile()));
     return DesignTimeConnectionString;
 }
 

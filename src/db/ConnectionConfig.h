@@ -13,13 +13,13 @@ class Prompter;
 // The seven stored values keep their bytes ("Data\", "Access\VIVRELO.MDB"); the derived
 // directory is a native path ending with "/".
 struct ConnectionConfig {
-    QString provider = QStringLiteral("OLEDB");             // [DataBase] Provider: "OLEDB" or "ODBC", exact case
-    QString databasePath = QStringLiteral("Data\\");        // [DataBase] Path
-    QString dataSourceName = QStringLiteral("TALVANE_VIVRELO");              // [ODBC] Name
-    QString odbcDriver = QStringLiteral("Microsoft Access Driver (*.mdb)");  // [ODBC] Driver
-    QString odbcFileName = QStringLiteral("Access\\VIVRELO.MDB");            // [ODBC] Path
-    QString oledbProvider = QStringLiteral("Microsoft.Jet.OLEDB.4.0");       // [OLEDB] Provider
-    QString oledbFileName = QStringLiteral("Access\\VIVRELO.MDB");           // [OLEDB] FileName
+    QString provider = QStringLiteral("OLEDB"); // [DataBase] Provider: "OLEDB" or "ODBC", exact case
+    QString databasePath = QStringLiteral("Data\\"); // [DataBase] Path
+    QString dataSourceName = QStringLiteral("TALVANE_VIVRELO"); // [ODBC] Name
+    QString odbcDriver = QStringLiteral("Microsoft Access Driver (*.mdb)"); // [ODBC] Driver
+    QString odbcFileName = QStringLiteral("Access\\VIVRELO.MDB"); // [ODBC] Path
+    QString oledbProvider = QStringLiteral("Microsoft.Jet.OLEDB.4.0"); // [OLEDB] Provider
+    QString oledbFileName = QStringLiteral("Access\\VIVRELO.MDB"); // [OLEDB] FileName
 
     // Base directory + "Data/" when databasePath is exactly "Data\", else databasePath itself;
     // native, with a final separator.
@@ -52,8 +52,7 @@ struct ConnectionDefaults {
 // values read as their defaults. On the ODBC route the data source is set up (see TAddDSN);
 // its outcome shows only when the connection opens.
 const ConnectionConfig &ReadConnectionConfig(const QString &dataDir, const QString &baseDir,
-    const ConnectionDefaults &defaults = {},
-    const std::function<void(const QString &)> &fetchDataFile = {});
+    const ConnectionDefaults &defaults = {}, const std::function<void(const QString &)> &fetchDataFile = {});
 
 // The two connection string templates and the string a connection starts with.
 extern const QString OdbcConnectionTemplate;

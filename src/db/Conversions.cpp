@@ -37,7 +37,7 @@ void log(const ConversionContext &context, const QString &text)
 
 // The stored-script tables of one kind: statistics or queries.
 struct ScriptTables {
-    QString folder;    // under the program directory
+    QString folder; // under the program directory
     QString treeFile;
     QString extension; // of a leaf's script file
     QString treeTable;
@@ -119,7 +119,8 @@ void convertScripts(ConversionContext &c, const QString &line, const ScriptTable
                 c.query.open();
                 c.query.append();
                 c.query.field(QStringLiteral("Id_Tree")).setValue(id);
-                c.query.field(QStringLiteral("Query")).setValue(text.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+                c.query.field(QStringLiteral("Query"))
+                    .setValue(text.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
                 c.query.post();
                 c.query.close();
             }
@@ -211,7 +212,8 @@ int boxSide(const QString &text)
 class RowBatch
 {
 public:
-    explicit RowBatch(Connection &connection) : m_conn(connection)
+    explicit RowBatch(Connection &connection)
+        : m_conn(connection)
     {
         m_conn.exec(QStringLiteral("BEGIN IMMEDIATE"));
         m_open = true;
@@ -221,8 +223,7 @@ public:
         if (m_open) {
             try {
                 m_conn.exec(QStringLiteral("ROLLBACK"));
-            } catch (const Error &) {
-            }
+            } catch (const Error &) { }
         }
     }
     void commit()
@@ -260,7 +261,8 @@ void runPictureCommand(ConversionContext &c, const QString &line, const PictureC
     DataSet &q = c.query;
     try {
         if (imagesFolder && !CreateDirectoryLevel(c.databaseDir + QStringLiteral("Images")))
-            fail(QStringLiteral("Impossible de créer le répertoire :\r%1").arg(c.databaseDir + QStringLiteral("Images")));
+            fail(QStringLiteral("Impossible de créer le répertoire :\r%1")
+                     .arg(c.databaseDir + QStringLiteral("Images")));
         if (args.size() > 2 && (args[2].contains(u'/') || args[2].contains(u'\\')))
             fail(QStringLiteral("Le préfixe « %1 » ne doit pas contenir de séparateur de dossier.").arg(args[2]));
         q.close();
@@ -297,7 +299,8 @@ void runPictureCommand(ConversionContext &c, const QString &line, const PictureC
 void extractImageToJpeg(ConversionContext &c, const QString &line)
 {
     const bool keepPictures = line.contains(QStringLiteral("ExtractImageToJpegCopy"));
-    runPictureCommand(c, line,
+    runPictureCommand(
+        c, line,
         {QStringLiteral("OPTIMISATION:Extraction des images au format jpeg de la table "),
             QStringLiteral("Pas d'images dans la base"), 3},
         true,
@@ -317,7 +320,8 @@ void extractImageToJpeg(ConversionContext &c, const QString &line)
 
 void extractJpegImage(ConversionContext &c, const QString &line)
 {
-    runPictureCommand(c, line,
+    runPictureCommand(
+        c, line,
         {QStringLiteral("OPTIMISATION:Extraction des images jpeg de la table "),
             QStringLiteral("Pas d'images dans la base"), 3},
         true,
@@ -335,7 +339,8 @@ void extractJpegImage(ConversionContext &c, const QString &line)
 void resizeBitmapInDataBase(ConversionContext &c, const QString &line)
 {
     const bool whiteRect = line.contains(QStringLiteral("ResizeBitmapDataBaseInWhiteRect"));
-    runPictureCommand(c, line,
+    runPictureCommand(
+        c, line,
         {QStringLiteral("OPTIMISATION:Redimensionne les images Bitmap de la table "),
             QStringLiteral("Pas d'images dans la table"), 4},
         false,
@@ -354,7 +359,8 @@ void resizeBitmapInDataBase(ConversionContext &c, const QString &line)
 
 void convertBitmapToJpegInDataBase(ConversionContext &c, const QString &line)
 {
-    runPictureCommand(c, line,
+    runPictureCommand(
+        c, line,
         {QStringLiteral("OPTIMISATION:Conversion des images Bitmap en Jpeg de la table "),
             QStringLiteral("Pas d'images dans la table"), 2},
         false,
@@ -389,7 +395,8 @@ QStringList QuotedArguments(const QString &line, int count)
         const bool last = i == count - 1;
         const qsizetype end = rest.indexOf(last ? u')' : u',');
         if (end < 1)
-            fail(QStringLiteral("Ligne de commande illisible : %1 arguments entre apostrophes sont attendus.").arg(count));
+            fail(QStringLiteral("Ligne de commande illisible : %1 arguments entre apostrophes sont attendus.")
+                     .arg(count));
         args << rest.left(end - 1);
         rest = rest.mid(end + 2);
     }

@@ -15,11 +15,11 @@ class ProgressSink;
 
 // What a conversion works with while a script runs.
 struct ConversionContext {
-    DataSet &query;          // the script's query, on the connection being upgraded
-    QString logPath;         // the upgrade log
-    QString programDir;      // tree files "Stat/StatTree.def" and "Query/QueryTree.def"
-    QString databaseDir;     // JPEG files go to databaseDir + "Images/"
-    ProgressSink &progress;  // pumped while pictures are converted
+    DataSet &query; // the script's query, on the connection being upgraded
+    QString logPath; // the upgrade log
+    QString programDir; // tree files "Stat/StatTree.def" and "Query/QueryTree.def"
+    QString databaseDir; // JPEG files go to databaseDir + "Images/"
+    ProgressSink &progress; // pumped while pictures are converted
 };
 
 // The command words of the conversions, in the order a script line is searched for them.

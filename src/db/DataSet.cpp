@@ -15,35 +15,35 @@
 namespace vivrelo {
 
 // One stored value of a row. Texts and byte strings live in the store's arena.
-struct DataSet::Cell
-{
+struct DataSet::Cell {
     enum Type : quint8 { Null, Int, Float, Text, Bytes, NotLoaded };
     union {
         qint64 i;
         double d;
-        struct { quint32 offset; quint32 length; } s;
+        struct {
+            quint32 offset;
+            quint32 length;
+        } s;
     };
     Type type = Null;
 };
 
 namespace {
 
-struct ColumnMeta
-{
+struct ColumnMeta {
     QString name;
     QString table;
     QString origin;
     QString declaredType;
     FieldKind kind = FieldKind::Unknown;
-    bool writable = false;  // a plain column of the dataset's table
-    bool lazy = false;      // left out of the read, fetched by rowid
+    bool writable = false; // a plain column of the dataset's table
+    bool lazy = false; // left out of the read, fetched by rowid
 };
 
 } // namespace
 
 // The rows of an open dataset: a flat array of cells, one rowid per row.
-struct DataSet::Store
-{
+struct DataSet::Store {
     std::vector<ColumnMeta> columns;
     std::vector<Cell> cells;
     std::vector<qint64> rowids;
@@ -52,10 +52,7 @@ struct DataSet::Store
     int rows() const { return int(rowids.size()); }
     int width() const { return int(columns.size()); }
     Cell &at(int row, int column) { return cells[size_t(row) * size_t(width()) + size_t(column)]; }
-    const Cell &at(int row, int column) const
-    {
-        return cells[size_t(row) * size_t(width()) + size_t(column)];
-    }
+    const Cell &at(int row, int column) const { return cells[size_t(row) * size_t(width()) + size_t(column)]; }
 
     Cell cellFrom(sqlite3_stmt *st, int column)
     {
@@ -95,11 +92,16 @@ struct DataSet::Store
     QVariant value(const Cell &cell) const
     {
         switch (cell.type) {
-        case Cell::Int: return QVariant(cell.i);
-        case Cell::Float: return QVariant(cell.d);
-        case Cell::Text: return QVariant(QString::fromUtf8(arena.data() + cell.s.offset, cell.s.length));
-        case Cell::Bytes: return QVariant(QByteArray(arena.data() + cell.s.offset, cell.s.length));
-        default: return QVariant();
+        case Cell::Int:
+            return QVariant(cell.i);
+        case Cell::Float:
+            return QVariant(cell.d);
+        case Cell::Text:
+            return QVariant(QString::fromUtf8(arena.data() + cell.s.offset, cell.s.length));
+        case Cell::Bytes:
+            return QVariant(QByteArray(arena.data() + cell.s.offset, cell.s.length));
+        default:
+            return QVariant();
         }
     }
 };
@@ -115,7 +117,7 @@ QDateTime parseDateTime(const QString &text)
 {
     const QString t = text.trimmed();
     for (const char *format : {"yyyy-MM-dd hh:mm:ss", "yyyy-MM-ddThh:mm:ss", "yyyy-MM-dd hh:mm",
-                               "yyyy-MM-dd hh:mm:ss.zzz", "yyyy-MM-ddThh:mm:ss.zzz"}) {
+             "yyyy-MM-dd hh:mm:ss.zzz", "yyyy-MM-ddThh:mm:ss.zzz"}) {
         const QDateTime dt = QDateTime::fromString(t, QLatin1StringView(format));
         if (dt.isValid())
             return dt;
@@ -127,9 +129,17 @@ QDateTime parseDateTime(const QString &text)
 bool isNumberType(const QVariant &v)
 {
     switch (v.typeId()) {
-    case QMetaType::Bool: case QMetaType::Int: case QMetaType::UInt: case QMetaType::Long:
-    case QMetaType::ULong: case QMetaType::LongLong: case QMetaType::ULongLong:
-    case QMetaType::Short: case QMetaType::UShort: case QMetaType::Double: case QMetaType::Float:
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Double:
+    case QMetaType::Float:
         return true;
     default:
         return false;
@@ -161,8 +171,7 @@ bool sameValue(const QVariant &stored, const QVariant &wanted)
     if (wanted.typeId() == QMetaType::QDateTime)
         return stored.toString() == wanted.toDateTime().toString(QLatin1StringView(sqlite::DateTimeFormat));
     if (wanted.typeId() == QMetaType::QDate)
-        return stored.toString()
-            == wanted.toDate().startOfDay().toString(QLatin1StringView(sqlite::DateTimeFormat));
+        return stored.toString() == wanted.toDate().startOfDay().toString(QLatin1StringView(sqlite::DateTimeFormat));
     if (stored.typeId() == QMetaType::QByteArray || wanted.typeId() == QMetaType::QByteArray)
         return stored.toByteArray() == wanted.toByteArray();
     return stored.toString() == wanted.toString();
@@ -301,7 +310,9 @@ void Field::setValue(const QVariant &value) const
 // ---------------------------------------------------------------------------------------------
 // DataSet
 
-DataSet::DataSet(Connection *connection) : m_conn(connection) {}
+DataSet::DataSet(Connection *connection)
+    : m_conn(connection)
+{ }
 
 DataSet::~DataSet() = default;
 
@@ -431,8 +442,7 @@ void DataSet::prepareAndRead()
             int notNull = 0, primaryKey = 0, autoIncrement = 0;
             const QByteArray dbName = sqliteText(sqlite3_column_database_name(probe.get(), c)).toUtf8();
             if (sqlite3_table_column_metadata(db, dbName.constData(), meta.table.toUtf8().constData(),
-                                              meta.origin.toUtf8().constData(), &declared, &collation,
-                                              &notNull, &primaryKey, &autoIncrement)
+                    meta.origin.toUtf8().constData(), &declared, &collation, &notNull, &primaryKey, &autoIncrement)
                 == SQLITE_OK) {
                 meta.declaredType = sqliteText(declared);
                 integerKey = primaryKey && meta.declaredType.trimmed().compare(u"INTEGER", Qt::CaseInsensitive) == 0;
@@ -494,8 +504,7 @@ void DataSet::prepareAndRead()
             ColumnMeta &m = store->columns[size_t(c)];
             const QString &item = shape.items[itemOf[size_t(c)]];
             const bool plain = itemOf[size_t(c)] == starItem || sqltext::IsColumnReference(item);
-            m.writable = plain && !m.origin.isEmpty()
-                && m.table.compare(shape.table, Qt::CaseInsensitive) == 0;
+            m.writable = plain && !m.origin.isEmpty() && m.table.compare(shape.table, Qt::CaseInsensitive) == 0;
             m.lazy = m.writable && IsLargeKind(m.kind) && !item.contains(u'?');
         }
     }
@@ -524,16 +533,14 @@ void DataSet::prepareAndRead()
                 for (int c = 0; c < ncols && column < 0; ++c)
                     if (itemOf[size_t(c)] == i)
                         column = c;
-                items << (column >= 0 && store->columns[size_t(column)].lazy ? QStringLiteral("NULL")
-                                                                             : shape.items[i]);
+                items << (column >= 0 && store->columns[size_t(column)].lazy ? QStringLiteral("NULL") : shape.items[i]);
             }
         }
         items << shape.reference + QStringLiteral(".rowid");
-        const QString rewritten = text.left(shape.listStart) + items.join(QStringLiteral(", ")) + u' '
-            + text.mid(shape.listEnd);
+        const QString rewritten =
+            text.left(shape.listStart) + items.join(QStringLiteral(", ")) + u' ' + text.mid(shape.listEnd);
         const QByteArray rewrittenUtf8 = rewritten.toUtf8();
-        if (sqlite3_prepare_v2(db, rewrittenUtf8.constData(), int(rewrittenUtf8.size()), reader.out(),
-                               nullptr)
+        if (sqlite3_prepare_v2(db, rewrittenUtf8.constData(), int(rewrittenUtf8.size()), reader.out(), nullptr)
                 == SQLITE_OK
             && reader && sqlite3_column_count(reader.get()) == ncols + 1) {
             withRowid = true;
@@ -750,9 +757,7 @@ void DataSet::moveTo(int index)
 {
     checkBrowseMode();
     if (index < 0 || index >= recordCount())
-        fail(QStringLiteral("Ligne %1 hors de l'ensemble de données (%2 lignes).")
-                 .arg(index)
-                 .arg(recordCount()));
+        fail(QStringLiteral("Ligne %1 hors de l'ensemble de données (%2 lignes).").arg(index).arg(recordCount()));
     setPosition(index, false, false);
 }
 
@@ -792,9 +797,8 @@ QVariant DataSet::largeValue(int fieldIndex, int row) const
     if (!m_conn->isOpen())
         fail(QStringLiteral("Lecture impossible : la base de données n'est pas ouverte."));
     const ColumnMeta &meta = m_store->columns[size_t(c)];
-    const QByteArray sql = (QStringLiteral("SELECT ") + sqltext::QuoteIdentifier(meta.origin)
-                            + QStringLiteral(" FROM ") + sqltext::QuoteIdentifier(m_table)
-                            + QStringLiteral(" WHERE rowid=?"))
+    const QByteArray sql = (QStringLiteral("SELECT ") + sqltext::QuoteIdentifier(meta.origin) + QStringLiteral(" FROM ")
+        + sqltext::QuoteIdentifier(m_table) + QStringLiteral(" WHERE rowid=?"))
                                .toUtf8();
     sqlite::Statement st;
     if (sqlite3_prepare_v2(m_conn->handle(), sql.constData(), int(sql.size()), st.out(), nullptr) != SQLITE_OK)
@@ -873,8 +877,7 @@ void DataSet::setFieldValue(int fieldIndex, const QVariant &value)
 {
     const FieldDef &def = m_fields.at(size_t(fieldIndex));
     if (m_state != DataSetState::Edit && m_state != DataSetState::Insert)
-        fail(QStringLiteral("Le champ « %1 » ne peut être modifié qu'en édition ou en insertion.")
-                 .arg(def.name));
+        fail(QStringLiteral("Le champ « %1 » ne peut être modifié qu'en édition ou en insertion.").arg(def.name));
     if (def.readOnly)
         fail(QStringLiteral("Le champ « %1 » est en lecture seule.").arg(def.name));
     m_buffer[size_t(fieldIndex)] = value;
@@ -960,9 +963,8 @@ void DataSet::readBack(int row, qint64 rowid)
     m_store->rowids[size_t(row)] = rowid;
     if (columns.isEmpty())
         return;
-    const QByteArray sql = (QStringLiteral("SELECT ") + columns.join(QStringLiteral(", "))
-                            + QStringLiteral(" FROM ") + sqltext::QuoteIdentifier(m_table)
-                            + QStringLiteral(" WHERE rowid=?"))
+    const QByteArray sql = (QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) + QStringLiteral(" FROM ")
+        + sqltext::QuoteIdentifier(m_table) + QStringLiteral(" WHERE rowid=?"))
                                .toUtf8();
     sqlite::Statement st;
     if (sqlite3_prepare_v2(m_conn->handle(), sql.constData(), int(sql.size()), st.out(), nullptr) != SQLITE_OK)
@@ -999,9 +1001,9 @@ void DataSet::post()
             for (const QString &n : names)
                 sets << n + QStringLiteral("=?");
             values << QVariant(rowid);
-            m_conn->exec(QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ")
-                             + sets.join(QStringLiteral(", ")) + QStringLiteral(" WHERE rowid=?"),
-                         values);
+            m_conn->exec(QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + sets.join(QStringLiteral(", "))
+                    + QStringLiteral(" WHERE rowid=?"),
+                values);
             if (m_conn->changes() == 0)
                 fail(QStringLiteral("La ligne modifiée n'existe plus dans la base de données : "
                                     "les modifications n'ont pas été enregistrées."));
@@ -1030,8 +1032,7 @@ void DataSet::post()
     const int row = std::clamp(m_insertAt, 0, recordCount());
     const int width = m_store->width();
     std::vector<Cell> cells(static_cast<size_t>(width));
-    m_store->cells.insert(m_store->cells.begin() + ptrdiff_t(size_t(row) * size_t(width)), cells.begin(),
-                          cells.end());
+    m_store->cells.insert(m_store->cells.begin() + ptrdiff_t(size_t(row) * size_t(width)), cells.begin(), cells.end());
     m_store->rowids.insert(m_store->rowids.begin() + row, rowid);
     readBack(row, rowid);
     std::fill(m_changed.begin(), m_changed.end(), false);
@@ -1054,9 +1055,8 @@ void DataSet::deleteCurrent()
     if (!m_hasRowid)
         fail(QStringLiteral("Cet ensemble de données est en lecture seule : suppression impossible."));
     const qint64 rowid = m_store->rowids[size_t(m_current)];
-    m_conn->exec(QStringLiteral("DELETE FROM ") + sqltext::QuoteIdentifier(m_table)
-                     + QStringLiteral(" WHERE rowid=?"),
-                 {QVariant(rowid)});
+    m_conn->exec(QStringLiteral("DELETE FROM ") + sqltext::QuoteIdentifier(m_table) + QStringLiteral(" WHERE rowid=?"),
+        {QVariant(rowid)});
     const int row = m_current;
     const int width = m_store->width();
     const auto begin = m_store->cells.begin() + ptrdiff_t(size_t(row) * size_t(width));

@@ -33,26 +33,24 @@ enum class DataSetState { Inactive, Browse, Edit, Insert };
 
 // Display properties that the data module sets and the windows read. They belong to the field
 // name and survive close and open.
-struct FieldDisplay
-{
-    QString label;          // column caption; empty: the field name
-    int width = 0;          // display width in characters; 0: not set
-    bool visible = true;    // a grid shows the field
-    QString format;         // display format ("#######0.00 €"), empty when none
-    QString editFormat;     // edit format ("#######0.00"), empty when none
+struct FieldDisplay {
+    QString label; // column caption; empty: the field name
+    int width = 0; // display width in characters; 0: not set
+    bool visible = true; // a grid shows the field
+    QString format; // display format ("#######0.00 €"), empty when none
+    QString editFormat; // edit format ("#######0.00"), empty when none
 };
 
 // One field of an open dataset.
-struct FieldDef
-{
-    QString name;          // result column name (the alias when there is one)
-    QString table;         // origin table, empty for an expression
-    QString column;        // origin column, empty for an expression
-    QString declaredType;  // declared type of the origin column ("TEXT(128) COLLATE NOCASE")
+struct FieldDef {
+    QString name; // result column name (the alias when there is one)
+    QString table; // origin table, empty for an expression
+    QString column; // origin column, empty for an expression
+    QString declaredType; // declared type of the origin column ("TEXT(128) COLLATE NOCASE")
     FieldKind kind = FieldKind::Unknown;
     bool readOnly = false; // expression, joined table, calculated field or a query without rowid
     bool calculated = false;
-    bool large = false;    // memo or blob of the dataset's table: fetched on demand
+    bool large = false; // memo or blob of the dataset's table: fetched on demand
 };
 
 // Access to one field of the current row (or of the edit buffer in Edit/Insert). A light
@@ -60,24 +58,27 @@ struct FieldDef
 class Field
 {
 public:
-    Field(DataSet *dataSet, int index) : m_ds(dataSet), m_index(index) {}
+    Field(DataSet *dataSet, int index)
+        : m_ds(dataSet)
+        , m_index(index)
+    { }
 
     const FieldDef &def() const;
     QString name() const;
     FieldKind kind() const;
     FieldDisplay &display() const;
 
-    QVariant value() const;   // QVariant() for NULL
+    QVariant value() const; // QVariant() for NULL
     bool isNull() const;
     // Text of the value: numbers in C locale without exponent for integers, doubles with up
     // to 15 significant digits, booleans "True"/"False", dates as stored, bytes as Latin-1;
     // NULL gives "".
     QString asString() const;
-    qint64 asInteger() const;  // NULL, non-numeric text: 0; doubles are rounded
-    double asDouble() const;   // NULL, non-numeric text: 0.0
-    bool asBool() const;       // see the storage conventions above; NULL: false
+    qint64 asInteger() const; // NULL, non-numeric text: 0; doubles are rounded
+    double asDouble() const; // NULL, non-numeric text: 0.0
+    bool asBool() const; // see the storage conventions above; NULL: false
     QDateTime asDateTime() const; // invalid for NULL or unreadable text
-    QByteArray asBytes() const;   // texts as UTF-8
+    QByteArray asBytes() const; // texts as UTF-8
 
     // Only in Edit or Insert state (else throws Error); a read-only field throws too.
     void setValue(const QVariant &value) const;
@@ -110,14 +111,19 @@ class DataSet
 {
 public:
     enum class Event {
-        Opened, Closed,
-        Scrolled,       // the current row changed
-        FieldChanged,   // a field of the edit buffer was set (name in field)
+        Opened,
+        Closed,
+        Scrolled, // the current row changed
+        FieldChanged, // a field of the edit buffer was set (name in field)
         StateChanged,
-        Posted, Deleted,
-        Refreshed,      // redraw everything: sent by the last enableControls() after suppressed events
+        Posted,
+        Deleted,
+        Refreshed, // redraw everything: sent by the last enableControls() after suppressed events
     };
-    struct Notification { Event event; QString field; };
+    struct Notification {
+        Event event;
+        QString field;
+    };
     using Listener = std::function<void(const Notification &)>;
     // Computes the calculated fields of the current row with setCalculated().
     using CalcHandler = std::function<void(DataSet &)>;
@@ -135,8 +141,8 @@ public:
     // SQL text, one clause per line. Changing it closes the dataset.
     QStringList sql() const { return m_sql; }
     void setSql(const QStringList &lines);
-    void setSqlText(const QString &text);     // split at line breaks
-    QString sqlText() const;                  // lines joined by "\n"
+    void setSqlText(const QString &text); // split at line breaks
+    QString sqlText() const; // lines joined by "\n"
     // Positional parameters ("?") bound at open and execSql.
     void setParameters(const QVariantList &parameters);
 
@@ -172,7 +178,7 @@ public:
     bool bof() const { return m_bof; }
     bool eof() const { return m_eof; }
     int recordCount() const;
-    int currentIndex() const;   // -1 when there is no row
+    int currentIndex() const; // -1 when there is no row
     // The value of a field in any row, without moving: what a grid draws. The current row
     // gives what field(fieldIndex).value() gives (edit buffer and calculated fields included);
     // other rows give their stored values, and their calculated fields are empty.
@@ -188,12 +194,12 @@ public:
 
     // Editing. edit() on an empty dataset throws. post() and cancel() outside Edit/Insert do
     // nothing.
-    void insert();   // a new row before the current one
-    void append();   // a new row after the last one
+    void insert(); // a new row before the current one
+    void append(); // a new row after the last one
     void edit();
     void post();
     void cancel();
-    void deleteCurrent();  // the current row becomes the next one (the previous at the end)
+    void deleteCurrent(); // the current row becomes the next one (the previous at the end)
     // Moves to the first row whose field equals value (exact match; numbers compare as
     // numbers). Returns false and stays put when none.
     bool locate(const QString &fieldName, const QVariant &value);
@@ -228,19 +234,22 @@ private:
     QStringList m_sql;
     QVariantList m_params;
     QStringList m_declared;
-    struct CalcDef { QString name; FieldKind kind; };
+    struct CalcDef {
+        QString name;
+        FieldKind kind;
+    };
     std::vector<CalcDef> m_calcDefs;
     CalcHandler m_calc;
     NewRecordHandler m_newRecord;
-    QHash<QString, FieldDisplay> m_display;   // by lower-case name
+    QHash<QString, FieldDisplay> m_display; // by lower-case name
 
     DataSetState m_state = DataSetState::Inactive;
     std::vector<FieldDef> m_fields;
-    std::vector<int> m_sourceColumn;  // field -> column of the stored row (-1: calculated)
+    std::vector<int> m_sourceColumn; // field -> column of the stored row (-1: calculated)
     std::unique_ptr<Store> m_store;
-    QString m_table;                  // the dataset's table, empty when read-only
+    QString m_table; // the dataset's table, empty when read-only
     bool m_hasRowid = false;
-    int m_lastRowCount = 0;       // size of the last read, reserved by the next one
+    int m_lastRowCount = 0; // size of the last read, reserved by the next one
     size_t m_lastArenaSize = 0;
     int m_current = -1;
     bool m_bof = true;
@@ -262,7 +271,10 @@ private:
     mutable QVariant m_largeValue;
     mutable quint64 m_largeGeneration = 0;
 
-    struct Subscriber { int token; Listener listener; };
+    struct Subscriber {
+        int token;
+        Listener listener;
+    };
     std::vector<Subscriber> m_listeners;
     int m_nextToken = 1;
     int m_disabled = 0;

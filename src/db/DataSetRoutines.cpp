@@ -99,8 +99,7 @@ int FindOrderByLine(const QStringList &sql)
 namespace {
 
 // A read-only handle on a database file, closed on every path.
-struct ReadOnlyDatabase
-{
+struct ReadOnlyDatabase {
     sqlite3 *db = nullptr;
     ~ReadOnlyDatabase() { sqlite3_close_v2(db); }
 };
@@ -114,8 +113,7 @@ QString checkResult(sqlite3 *db)
 {
     sqlite3_stmt *st = nullptr;
     QString result;
-    if (sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &st, nullptr) == SQLITE_OK
-        && sqlite3_step(st) == SQLITE_ROW)
+    if (sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
         result = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
     else
         result = QString::fromUtf8(sqlite3_errmsg(db));
@@ -131,8 +129,9 @@ void CompactDatabaseFile(const QString &source, const QString &destination)
     case DatabaseFileKind::Missing:
         failCompaction(source, QStringLiteral("le fichier est introuvable ou illisible."));
     case DatabaseFileKind::Jet:
-        failCompaction(source, QStringLiteral("c'est une base de données Access/Jet, qui doit être "
-                                              "convertie au format de ce programme."));
+        failCompaction(source,
+            QStringLiteral("c'est une base de données Access/Jet, qui doit être "
+                           "convertie au format de ce programme."));
     case DatabaseFileKind::Other:
         failCompaction(source, QStringLiteral("ce n'est pas une base de données de ce programme."));
     case DatabaseFileKind::SQLite:
@@ -140,18 +139,16 @@ void CompactDatabaseFile(const QString &source, const QString &destination)
     }
     const QFileInfo sourceInfo(source);
     const QFileInfo destinationInfo(destination);
-    if (destinationInfo.exists()
-        && sourceInfo.canonicalFilePath() == destinationInfo.canonicalFilePath())
+    if (destinationInfo.exists() && sourceInfo.canonicalFilePath() == destinationInfo.canonicalFilePath())
         failCompaction(source, QStringLiteral("la copie compactée doit être écrite dans un autre fichier."));
     if (destinationInfo.exists() && !destinationInfo.isFile())
         failCompaction(source, QStringLiteral("« %1 » n'est pas un fichier.").arg(destination));
 
-    const QString work = destinationInfo.absoluteDir().filePath(destinationInfo.fileName()
-                                                                + QStringLiteral(".compactage"));
+    const QString work =
+        destinationInfo.absoluteDir().filePath(destinationInfo.fileName() + QStringLiteral(".compactage"));
     QFile::remove(work);
     if (QFileInfo::exists(work))
-        failCompaction(source, QStringLiteral("le fichier de travail « %1 » ne peut pas être remplacé.")
-                                   .arg(work));
+        failCompaction(source, QStringLiteral("le fichier de travail « %1 » ne peut pas être remplacé.").arg(work));
 
     auto removeWork = [&work] { QFile::remove(work); };
     {

@@ -49,17 +49,28 @@ FieldKind ClassifyColumn(const QString &declaredType, bool isIntegerPrimaryKey)
 QString FieldKindName(FieldKind kind)
 {
     switch (kind) {
-    case FieldKind::AutoInc: return QStringLiteral("ftAutoInc");
-    case FieldKind::Smallint: return QStringLiteral("ftSmallint");
-    case FieldKind::Integer: return QStringLiteral("ftInteger");
-    case FieldKind::Float: return QStringLiteral("ftFloat");
-    case FieldKind::Boolean: return QStringLiteral("ftBoolean");
-    case FieldKind::DateTime: return QStringLiteral("ftDateTime");
-    case FieldKind::WideString: return QStringLiteral("ftWideString");
-    case FieldKind::WideMemo: return QStringLiteral("ftWideMemo");
-    case FieldKind::Blob: return QStringLiteral("ftBlob");
-    case FieldKind::BCD: return QStringLiteral("ftBCD");
-    case FieldKind::Unknown: break;
+    case FieldKind::AutoInc:
+        return QStringLiteral("ftAutoInc");
+    case FieldKind::Smallint:
+        return QStringLiteral("ftSmallint");
+    case FieldKind::Integer:
+        return QStringLiteral("ftInteger");
+    case FieldKind::Float:
+        return QStringLiteral("ftFloat");
+    case FieldKind::Boolean:
+        return QStringLiteral("ftBoolean");
+    case FieldKind::DateTime:
+        return QStringLiteral("ftDateTime");
+    case FieldKind::WideString:
+        return QStringLiteral("ftWideString");
+    case FieldKind::WideMemo:
+        return QStringLiteral("ftWideMemo");
+    case FieldKind::Blob:
+        return QStringLiteral("ftBlob");
+    case FieldKind::BCD:
+        return QStringLiteral("ftBCD");
+    case FieldKind::Unknown:
+        break;
     }
     return QStringLiteral("ftUnknown");
 }
@@ -67,18 +78,42 @@ QString FieldKindName(FieldKind kind)
 bool IsKnownFieldKindName(const QString &name)
 {
     static const QStringList names = {
-        QStringLiteral("ftUnknown"), QStringLiteral("ftString"), QStringLiteral("ftSmallint"),
-        QStringLiteral("ftInteger"), QStringLiteral("ftWord"), QStringLiteral("ftBoolean"),
-        QStringLiteral("ftFloat"), QStringLiteral("ftCurrency"), QStringLiteral("ftBCD"),
-        QStringLiteral("ftDate"), QStringLiteral("ftTime"), QStringLiteral("ftDateTime"),
-        QStringLiteral("ftBytes"), QStringLiteral("ftVarBytes"), QStringLiteral("ftAutoInc"),
-        QStringLiteral("ftBlob"), QStringLiteral("ftMemo"), QStringLiteral("ftGraphic"),
-        QStringLiteral("ftFmtMemo"), QStringLiteral("ftParadoxOle"), QStringLiteral("ftDBaseOle"),
-        QStringLiteral("ftTypedBinary"), QStringLiteral("ftCursor"), QStringLiteral("ftFixedChar"),
-        QStringLiteral("ftWideString"), QStringLiteral("ftLargeInt"), QStringLiteral("ftADT"),
-        QStringLiteral("ftArray"), QStringLiteral("ftReference"), QStringLiteral("ftDataSet"),
-        QStringLiteral("ftOraBlob"), QStringLiteral("ftOraClob"), QStringLiteral("ftVariant"),
-        QStringLiteral("ftInterface"), QStringLiteral("ftIDispatch"), QStringLiteral("ftGuid"),
+        QStringLiteral("ftUnknown"),
+        QStringLiteral("ftString"),
+        QStringLiteral("ftSmallint"),
+        QStringLiteral("ftInteger"),
+        QStringLiteral("ftWord"),
+        QStringLiteral("ftBoolean"),
+        QStringLiteral("ftFloat"),
+        QStringLiteral("ftCurrency"),
+        QStringLiteral("ftBCD"),
+        QStringLiteral("ftDate"),
+        QStringLiteral("ftTime"),
+        QStringLiteral("ftDateTime"),
+        QStringLiteral("ftBytes"),
+        QStringLiteral("ftVarBytes"),
+        QStringLiteral("ftAutoInc"),
+        QStringLiteral("ftBlob"),
+        QStringLiteral("ftMemo"),
+        QStringLiteral("ftGraphic"),
+        QStringLiteral("ftFmtMemo"),
+        QStringLiteral("ftParadoxOle"),
+        QStringLiteral("ftDBaseOle"),
+        QStringLiteral("ftTypedBinary"),
+        QStringLiteral("ftCursor"),
+        QStringLiteral("ftFixedChar"),
+        QStringLiteral("ftWideString"),
+        QStringLiteral("ftLargeInt"),
+        QStringLiteral("ftADT"),
+        QStringLiteral("ftArray"),
+        QStringLiteral("ftReference"),
+        QStringLiteral("ftDataSet"),
+        QStringLiteral("ftOraBlob"),
+        QStringLiteral("ftOraClob"),
+        QStringLiteral("ftVariant"),
+        QStringLiteral("ftInterface"),
+        QStringLiteral("ftIDispatch"),
+        QStringLiteral("ftGuid"),
         QStringLiteral("ftWideMemo"),
     };
     return names.contains(name);

@@ -7,17 +7,17 @@ namespace vivrelo {
 // Kind of a column as the data-access layer presents it. The names (FieldKindName) are the
 // ones upgrade scripts compare with.
 enum class FieldKind {
-    Unknown,     // "ftUnknown"
-    AutoInc,     // "ftAutoInc": counter, the INTEGER PRIMARY KEY of its table
-    Smallint,    // "ftSmallint": short
-    Integer,     // "ftInteger": long
-    Float,       // "ftFloat": double
-    Boolean,     // "ftBoolean": yes/no
-    DateTime,    // "ftDateTime": date
-    WideString,  // "ftWideString": text(n)
-    WideMemo,    // "ftWideMemo": memo
-    Blob,        // "ftBlob": blob / OLE object
-    BCD,         // "ftBCD": currency
+    Unknown, // "ftUnknown"
+    AutoInc, // "ftAutoInc": counter, the INTEGER PRIMARY KEY of its table
+    Smallint, // "ftSmallint": short
+    Integer, // "ftInteger": long
+    Float, // "ftFloat": double
+    Boolean, // "ftBoolean": yes/no
+    DateTime, // "ftDateTime": date
+    WideString, // "ftWideString": text(n)
+    WideMemo, // "ftWideMemo": memo
+    Blob, // "ftBlob": blob / OLE object
+    BCD, // "ftBCD": currency
 };
 
 // Classifies a column from its declared type (as written in CREATE TABLE, any case, with or

@@ -64,8 +64,7 @@ const JetTable &requireItems(const std::vector<JetTable> &tables, const QString 
 QStringList columnsOf(Connection &db, const QString &table)
 {
     const QString joined =
-        db.scalar(QStringLiteral("SELECT group_concat(name, char(9)) FROM pragma_table_info(?)"), {table})
-            .toString();
+        db.scalar(QStringLiteral("SELECT group_concat(name, char(9)) FROM pragma_table_info(?)"), {table}).toString();
     return joined.isEmpty() ? QStringList() : joined.split(QLatin1Char('\t'));
 }
 
@@ -208,22 +207,32 @@ QString TemplateDatabasePath()
 QString DeclaredTypeFor(const JetColumn &column)
 {
     switch (column.type) {
-    case JetType::Counter: return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
-    case JetType::Short: return QStringLiteral("SMALLINT");
-    case JetType::Long: return QStringLiteral("INTEGER");
-    case JetType::Double: return QStringLiteral("DOUBLE");
-    case JetType::Currency: return QStringLiteral("CURRENCY");
-    case JetType::YesNo: return QStringLiteral("YESNO");
-    case JetType::Date: return QStringLiteral("DATETIME");
-    case JetType::Text: return QStringLiteral("TEXT(%1) COLLATE NOCASE").arg(column.size > 0 ? column.size : 255);
-    case JetType::Memo: return QStringLiteral("LONGTEXT COLLATE NOCASE");
-    case JetType::Blob: return QStringLiteral("BLOB");
+    case JetType::Counter:
+        return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
+    case JetType::Short:
+        return QStringLiteral("SMALLINT");
+    case JetType::Long:
+        return QStringLiteral("INTEGER");
+    case JetType::Double:
+        return QStringLiteral("DOUBLE");
+    case JetType::Currency:
+        return QStringLiteral("CURRENCY");
+    case JetType::YesNo:
+        return QStringLiteral("YESNO");
+    case JetType::Date:
+        return QStringLiteral("DATETIME");
+    case JetType::Text:
+        return QStringLiteral("TEXT(%1) COLLATE NOCASE").arg(column.size > 0 ? column.size : 255);
+    case JetType::Memo:
+        return QStringLiteral("LONGTEXT COLLATE NOCASE");
+    case JetType::Blob:
+        return QStringLiteral("BLOB");
     }
     return QStringLiteral("BLOB");
 }
 
-void ConvertJetTables(const std::vector<JetTable> &tables, const QString &templatePath,
-                      const QString &targetPath, ProgressSink &progress)
+void ConvertJetTables(
+    const std::vector<JetTable> &tables, const QString &templatePath, const QString &targetPath, ProgressSink &progress)
 {
     const JetTable &items = requireItems(tables, QStringLiteral("La base Access"));
     if (!FileExists(templatePath))
@@ -269,7 +278,8 @@ void ConvertJetTables(const std::vector<JetTable> &tables, const QString &templa
         // A source without the version table has no version: the template's row would claim
         // the current schema for tables that may be older.
         if (!findTable(tables, kObjectValStr) && !findName(ours, kObjectValStr).isEmpty())
-            db.exec(QStringLiteral("DELETE FROM OBJECT_VAL_STR WHERE ID_CLASS=-99 AND ID_ATTRIBUTE=-99 AND USERID=-99"));
+            db.exec(
+                QStringLiteral("DELETE FROM OBJECT_VAL_STR WHERE ID_CLASS=-99 AND ID_ATTRIBUTE=-99 AND USERID=-99"));
         db.exec(QStringLiteral("COMMIT"));
         db.close();
     }
@@ -282,9 +292,8 @@ void ConvertJetTables(const std::vector<JetTable> &tables, const QString &templa
     work.placed = true;
 }
 
-JetImportResult ImportJetDatabase(const QString &jetPath, const QString &targetPath,
-                                  bool replaceExisting, ProgressSink &progress,
-                                  const JetTablesReader &read)
+JetImportResult ImportJetDatabase(const QString &jetPath, const QString &targetPath, bool replaceExisting,
+    ProgressSink &progress, const JetTablesReader &read)
 {
     switch (DetectDatabaseFormat(jetPath)) {
     case DatabaseFormat::Missing:
@@ -301,7 +310,8 @@ JetImportResult ImportJetDatabase(const QString &jetPath, const QString &targetP
     const QFileInfo source(jetPath), target(targetPath);
     const bool inPlace = target.exists() && source.canonicalFilePath() == target.canonicalFilePath();
     if (target.exists() && !inPlace && !replaceExisting)
-        fail(QStringLiteral("La base de données « %1 » existe déjà : elle n'a pas été remplacée.").arg(shown(targetPath)));
+        fail(QStringLiteral("La base de données « %1 » existe déjà : elle n'a pas été remplacée.")
+                 .arg(shown(targetPath)));
     // A rollback journal beside the database belongs to it: the engine would apply it to the
     // converted file taking its name.
     if (target.exists() && !inPlace && FileSizeOf(targetPath + QStringLiteral("-journal")) > 0)
@@ -321,8 +331,9 @@ JetImportResult ImportJetDatabase(const QString &jetPath, const QString &targetP
     // It must be on the disk before the converted database may take the original's place.
     if (!CopyFileNoReplace(jetPath, kept) || QFileInfo(kept).size() != source.size() || !syncToDisk(kept)) {
         QFile::remove(kept);
-        fail(QStringLiteral("La copie de la base Access « %1 » n'a pas pu être écrite : la conversion n'a pas été faite.\r"
-                            "Rien n'a été modifié.")
+        fail(QStringLiteral(
+            "La copie de la base Access « %1 » n'a pas pu être écrite : la conversion n'a pas été faite.\r"
+            "Rien n'a été modifié.")
                  .arg(shown(kept)));
     }
     try {
@@ -360,8 +371,8 @@ EnsuredDatabase EnsureOurDatabase(const QString &path, ProgressSink &progress)
     }
     try {
         // The tables are read once: the import takes them as they are.
-        result.import = ImportJetDatabase(path, path, false, progress,
-                                          [&tables](const QString &, ProgressSink &) { return std::move(tables); });
+        result.import = ImportJetDatabase(
+            path, path, false, progress, [&tables](const QString &, ProgressSink &) { return std::move(tables); });
     } catch (const Error &e) {
         fail(QStringLiteral("La base de données Access « %1 » n'a pas pu être convertie :\r%2\r"
                             "Le fichier d'origine est resté tel quel.")

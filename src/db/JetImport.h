@@ -30,14 +30,14 @@ QString DeclaredTypeFor(const JetColumn &column);
 // targetPath only once complete, reopened and checked; targetPath is never touched before.
 // Throws Error (French) when the tables are not a database of this program (no ITEMS
 // table), when the template is missing or when the target's folder cannot be written.
-void ConvertJetTables(const std::vector<JetTable> &tables, const QString &templatePath,
-                      const QString &targetPath, ProgressSink &progress = noProgress());
+void ConvertJetTables(const std::vector<JetTable> &tables, const QString &templatePath, const QString &targetPath,
+    ProgressSink &progress = noProgress());
 
 struct JetImportResult {
-    QString database;      // the converted database (targetPath)
-    QString keptOriginal;  // the copy of the Access file kept beside it
-    int tables = 0;        // tables converted
-    int items = 0;         // rows of ITEMS
+    QString database; // the converted database (targetPath)
+    QString keptOriginal; // the copy of the Access file kept beside it
+    int tables = 0; // tables converted
+    int items = 0; // rows of ITEMS
 };
 
 // The whole conversion of an Access database into ours: detect, read, convert, check.
@@ -50,15 +50,14 @@ struct JetImportResult {
 // Error carries the reason in French.
 // The reading step is ReadJetDatabase unless another source of tables is given.
 using JetTablesReader = std::function<std::vector<JetTable>(const QString &path, ProgressSink &progress)>;
-JetImportResult ImportJetDatabase(const QString &jetPath, const QString &targetPath,
-                                  bool replaceExisting = false, ProgressSink &progress = noProgress(),
-                                  const JetTablesReader &read = {});
+JetImportResult ImportJetDatabase(const QString &jetPath, const QString &targetPath, bool replaceExisting = false,
+    ProgressSink &progress = noProgress(), const JetTablesReader &read = {});
 
 // What EnsureOurDatabase found at the path and did.
 struct EnsuredDatabase {
     DatabaseFormat found = DatabaseFormat::Missing;
-    bool converted = false;  // an Access file was converted where it lay
-    JetImportResult import;  // when converted: the kept Access file, tables and products
+    bool converted = false; // an Access file was converted where it lay
+    JetImportResult import; // when converted: the kept Access file, tables and products
 };
 
 // Makes sure the file at `path` is not an Access database before it is opened or put in

@@ -35,7 +35,7 @@ namespace vivrelo {
 namespace {
 
 constexpr int kJetVersionOffset = 0x14; // 0: Jet 3 (2 KiB pages); 1 and above: 4 KiB pages
-constexpr int kLongValueHeader = 12;    // length and flags, then page and row of the data
+constexpr int kLongValueHeader = 12; // length and flags, then page and row of the data
 // A long value's data is copied into the column's buffer one page row at a time.
 constexpr size_t kChunkBufferSize = 64 * 1024;
 
@@ -61,22 +61,31 @@ struct TableFreer {
 JetType typeOf(const MdbColumn *col)
 {
     switch (col->col_type) {
-    case MDB_BOOL: return JetType::YesNo;
+    case MDB_BOOL:
+        return JetType::YesNo;
     case MDB_BYTE:
-    case MDB_INT: return JetType::Short;
+    case MDB_INT:
+        return JetType::Short;
     case MDB_LONGINT:
-    case MDB_COMPLEX: return col->is_long_auto ? JetType::Counter : JetType::Long;
-    case MDB_MONEY: return JetType::Currency;
+    case MDB_COMPLEX:
+        return col->is_long_auto ? JetType::Counter : JetType::Long;
+    case MDB_MONEY:
+        return JetType::Currency;
     case MDB_FLOAT:
     case MDB_DOUBLE:
-    case MDB_NUMERIC: return JetType::Double;
-    case MDB_DATETIME: return JetType::Date;
-    case MDB_MEMO: return JetType::Memo;
+    case MDB_NUMERIC:
+        return JetType::Double;
+    case MDB_DATETIME:
+        return JetType::Date;
+    case MDB_MEMO:
+        return JetType::Memo;
     case MDB_OLE:
-    case MDB_BINARY: return JetType::Blob;
+    case MDB_BINARY:
+        return JetType::Blob;
     case MDB_TEXT:
     case MDB_REPID:
-    default: return JetType::Text;
+    default:
+        return JetType::Text;
     }
 }
 
@@ -124,9 +133,11 @@ class TableReader
 {
 public:
     TableReader(const QString &path, MdbHandle *mdb, MdbTableDef *table)
-        : m_path(path), m_mdb(mdb), m_table(table), m_chunk(kChunkBufferSize)
-    {
-    }
+        : m_path(path)
+        , m_mdb(mdb)
+        , m_table(table)
+        , m_chunk(kChunkBufferSize)
+    { }
 
     JetTable read()
     {
@@ -158,10 +169,11 @@ public:
         // The table definition counts its rows; a data page lost to truncation or damage is
         // skipped silently by the page walk, so fewer rows than counted means a lost part.
         if (out.rows.size() < m_table->num_rows)
-            failDamaged(m_path, QStringLiteral("la table « %1 » compte %2 ligne(s), %3 seulement ont pu être lues")
-                                    .arg(out.name)
-                                    .arg(m_table->num_rows)
-                                    .arg(out.rows.size()));
+            failDamaged(m_path,
+                QStringLiteral("la table « %1 » compte %2 ligne(s), %3 seulement ont pu être lues")
+                    .arg(out.name)
+                    .arg(m_table->num_rows)
+                    .arg(out.rows.size()));
         return out;
     }
 
@@ -170,8 +182,8 @@ private:
     {
         if (col->cur_value_start < 0 || col->cur_value_len < size
             || col->cur_value_start + col->cur_value_len > m_mdb->fmt->pg_size)
-            failDamaged(m_path, QStringLiteral("une valeur de la colonne « %1 » sort de sa page")
-                                    .arg(QString::fromUtf8(col->name)));
+            failDamaged(m_path,
+                QStringLiteral("une valeur de la colonne « %1 » sort de sa page").arg(QString::fromUtf8(col->name)));
         return m_mdb->pg_buf + col->cur_value_start;
     }
 
@@ -184,18 +196,23 @@ private:
         if (col->cur_value_len == 0)
             return QVariant();
         switch (col->col_type) {
-        case MDB_BYTE: return QVariant(int(*raw(col, 1)));
-        case MDB_INT: return QVariant(int(qFromLittleEndian<qint16>(raw(col, 2))));
+        case MDB_BYTE:
+            return QVariant(int(*raw(col, 1)));
+        case MDB_INT:
+            return QVariant(int(qFromLittleEndian<qint16>(raw(col, 2))));
         case MDB_LONGINT:
-        case MDB_COMPLEX: return QVariant(int(qFromLittleEndian<qint32>(raw(col, 4))));
-        case MDB_MONEY: return QVariant(double(qFromLittleEndian<qint64>(raw(col, 8))) / 10000.0);
+        case MDB_COMPLEX:
+            return QVariant(int(qFromLittleEndian<qint32>(raw(col, 4))));
+        case MDB_MONEY:
+            return QVariant(double(qFromLittleEndian<qint64>(raw(col, 8))) / 10000.0);
         case MDB_FLOAT: {
             const quint32 bits = qFromLittleEndian<quint32>(raw(col, 4));
             float f;
             std::memcpy(&f, &bits, sizeof f);
             return QVariant(double(f));
         }
-        case MDB_DOUBLE: return QVariant(storedDouble(col));
+        case MDB_DOUBLE:
+            return QVariant(storedDouble(col));
         case MDB_DATETIME: {
             const QDateTime when = JetDateToDateTime(storedDouble(col));
             return when.isValid() ? QVariant(when) : QVariant();
@@ -227,8 +244,10 @@ private:
             const QByteArray bytes = longValue(col);
             return decodeText(m_mdb, bytes.constData(), bytes.size());
         }
-        case MDB_OLE: return longValue(col);
-        default: return QVariant();
+        case MDB_OLE:
+            return longValue(col);
+        default:
+            return QVariant();
         }
     }
 
@@ -250,8 +269,9 @@ private:
         const qint64 declared = word & 0x3fffffff;
         const bool chained = (word & 0xc0000000) == 0;
         const auto damaged = [&](const char *what) {
-            failDamaged(m_path, QStringLiteral("la valeur longue de la colonne « %1 » %2")
-                                    .arg(QString::fromUtf8(col->name), QString::fromUtf8(what)));
+            failDamaged(m_path,
+                QStringLiteral("la valeur longue de la colonne « %1 » %2")
+                    .arg(QString::fromUtf8(col->name), QString::fromUtf8(what)));
         };
         if (declared == 0)
             return QByteArray("");
@@ -299,10 +319,14 @@ int JetTable::columnIndex(const QString &column) const
 DatabaseFormat DetectDatabaseFormat(const QString &path)
 {
     switch (DetectDatabaseFile(path)) {
-    case DatabaseFileKind::Missing: return DatabaseFormat::Missing;
-    case DatabaseFileKind::SQLite: return DatabaseFormat::Sqlite;
-    case DatabaseFileKind::Other: return DatabaseFormat::Unknown;
-    case DatabaseFileKind::Jet: break;
+    case DatabaseFileKind::Missing:
+        return DatabaseFormat::Missing;
+    case DatabaseFileKind::SQLite:
+        return DatabaseFormat::Sqlite;
+    case DatabaseFileKind::Other:
+        return DatabaseFormat::Unknown;
+    case DatabaseFileKind::Jet:
+        break;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -460,8 +484,8 @@ std::vector<JetTable> decodeResult(const QString &path, const QByteArray &bytes)
     return tables;
 }
 
-std::vector<JetTable> readInChildProcess(const QString &path, DatabaseFormat format, qint64 fileSize,
-                                         ProgressSink &progress)
+std::vector<JetTable> readInChildProcess(
+    const QString &path, DatabaseFormat format, qint64 fileSize, ProgressSink &progress)
 {
     int fds[2];
     if (::pipe(fds) != 0)
@@ -482,7 +506,9 @@ std::vector<JetTable> readInChildProcess(const QString &path, DatabaseFormat for
         }
 #ifndef __SANITIZE_ADDRESS__
         const rlim_t allowance = rlim_t(512) * 1024 * 1024 + rlim_t(fileSize) * 8;
-        const struct rlimit limit{allowance, allowance};
+        const struct rlimit limit {
+            allowance, allowance
+        };
         ::setrlimit(RLIMIT_AS, &limit);
 #endif
         writeAll(fds[1], encodeResult(path, format));
@@ -504,7 +530,9 @@ std::vector<JetTable> readInChildProcess(const QString &path, DatabaseFormat for
             timedOut = true;
             break;
         }
-        struct pollfd p{fds[0], POLLIN, 0};
+        struct pollfd p {
+            fds[0], POLLIN, 0
+        };
         progress.pump();
         const int ready = ::poll(&p, 1, int(std::min<qint64>(left, 100)));
         if (ready < 0 && errno == EINTR)
@@ -522,8 +550,7 @@ std::vector<JetTable> readInChildProcess(const QString &path, DatabaseFormat for
     if (timedOut)
         ::kill(child, SIGKILL);
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) { }
     if (timedOut)
         failDamaged(path, QStringLiteral("sa lecture ne s'achève pas"));
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
@@ -557,7 +584,6 @@ std::vector<JetTable> ReadJetDatabase(const QString &path, ProgressSink &progres
     if (file.size() < 3 * pageSize || file.size() % pageSize != 0)
         failDamaged(path, QStringLiteral("sa taille (%1 octets) n'est pas un nombre entier de pages").arg(file.size()));
     file.close();
-
 
     return readInChildProcess(path, format, QFileInfo(path).size(), progress);
 }

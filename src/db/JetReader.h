@@ -20,16 +20,16 @@ DatabaseFormat DetectDatabaseFormat(const QString &path);
 
 // Column types of an Access database, named after the types the system declares.
 enum class JetType {
-    Short,    // Byte, Integer
-    Long,     // Long Integer
-    Counter,  // AutoNumber (Long Integer numbered by the database)
-    Double,   // Single, Double
+    Short, // Byte, Integer
+    Long, // Long Integer
+    Counter, // AutoNumber (Long Integer numbered by the database)
+    Double, // Single, Double
     Currency, // Currency: a 64-bit count of ten-thousandths
-    Date,     // Date/Time
-    Text,     // Text(n)
-    Memo,     // Memo
-    Blob,     // OLE Object and binary columns
-    YesNo,    // Yes/No
+    Date, // Date/Time
+    Text, // Text(n)
+    Memo, // Memo
+    Blob, // OLE Object and binary columns
+    YesNo, // Yes/No
 };
 
 struct JetColumn {

@@ -14,13 +14,15 @@ namespace {
 class Restore
 {
 public:
-    Restore(DataSet &dataSet) : m_ds(dataSet), m_sql(dataSet.sql()) {}
+    Restore(DataSet &dataSet)
+        : m_ds(dataSet)
+        , m_sql(dataSet.sql())
+    { }
     ~Restore()
     {
         try {
             m_ds.close();
-        } catch (...) {
-        }
+        } catch (...) { }
         m_ds.setSql(m_sql);
         m_ds.setParameters({});
     }
@@ -45,7 +47,9 @@ QByteArray BmpBytes(const QImage &picture)
 }
 
 TDataModuleObject::TDataModuleObject(Connection &connection)
-    : OBJECT_CLASS(&connection), OBJECT_ATTRIBUTE(&connection), OBJECT_VAL_OLE(&connection)
+    : OBJECT_CLASS(&connection)
+    , OBJECT_ATTRIBUTE(&connection)
+    , OBJECT_VAL_OLE(&connection)
 {
     OBJECT_CLASS.setSql({QStringLiteral("SELECT Id, Name FROM OBJECT_CLASS")});
     OBJECT_ATTRIBUTE.setSql({QStringLiteral("SELECT Id, Name, Type FROM OBJECT_ATTRIBUTE")});
@@ -90,8 +94,8 @@ bool TDataModuleObject::openValue(int owner, int classKey, int attributeKey)
     return false;
 }
 
-void TDataModuleObject::ReadPicture(int owner, const QString &className, const QString &attributeName,
-    QImage &picture, const QImage &defaultPicture)
+void TDataModuleObject::ReadPicture(
+    int owner, const QString &className, const QString &attributeName, QImage &picture, const QImage &defaultPicture)
 {
     const int classKey = ClassId(className);
     const int attributeKey = AttributeId(attributeName);
@@ -111,8 +115,8 @@ void TDataModuleObject::ReadPicture(int owner, const QString &className, const Q
     picture = stored;
 }
 
-void TDataModuleObject::WritePicture(int owner, const QString &className, const QString &attributeName,
-    const QImage &picture)
+void TDataModuleObject::WritePicture(
+    int owner, const QString &className, const QString &attributeName, const QImage &picture)
 {
     const int classKey = ClassId(className);
     const int attributeKey = AttributeId(attributeName);

@@ -29,12 +29,11 @@ public:
     // Fills `picture` with the stored value. A missing value is first created, holding
     // `defaultPicture` unless that is null; the default plays no part once a value exists.
     // An empty or unreadable stored value is an Error and leaves `picture` as it was.
-    void ReadPicture(int owner, const QString &className, const QString &attributeName,
-        QImage &picture, const QImage &defaultPicture = QImage());
+    void ReadPicture(int owner, const QString &className, const QString &attributeName, QImage &picture,
+        const QImage &defaultPicture = QImage());
     // Stores the picture, creating the value row when missing. A null picture creates an
     // empty value when there is none and leaves an existing value unchanged.
-    void WritePicture(int owner, const QString &className, const QString &attributeName,
-        const QImage &picture);
+    void WritePicture(int owner, const QString &className, const QString &attributeName, const QImage &picture);
 
     DataSet OBJECT_CLASS;
     DataSet OBJECT_ATTRIBUTE;

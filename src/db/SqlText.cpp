@@ -8,13 +8,12 @@ namespace vivrelo::sqltext {
 
 namespace {
 
-struct Token
-{
+struct Token {
     enum Kind { Word, Quoted, String, Punct } kind;
     qsizetype start;
     qsizetype end;
     int depth;
-    QString upper;  // Word: upper-cased text; Punct: the character
+    QString upper; // Word: upper-cased text; Punct: the character
 };
 
 bool isWordChar(QChar c)
@@ -75,13 +74,27 @@ std::vector<Token> tokenize(const QString &s)
 bool isClauseWord(const QString &w)
 {
     static const QStringList words = {
-        QStringLiteral("WHERE"), QStringLiteral("JOIN"), QStringLiteral("INNER"),
-        QStringLiteral("LEFT"), QStringLiteral("RIGHT"), QStringLiteral("FULL"),
-        QStringLiteral("CROSS"), QStringLiteral("NATURAL"), QStringLiteral("OUTER"),
-        QStringLiteral("ORDER"), QStringLiteral("GROUP"), QStringLiteral("HAVING"),
-        QStringLiteral("LIMIT"), QStringLiteral("UNION"), QStringLiteral("EXCEPT"),
-        QStringLiteral("INTERSECT"), QStringLiteral("WINDOW"), QStringLiteral("ON"),
-        QStringLiteral("USING"), QStringLiteral("INDEXED"), QStringLiteral("NOT"),
+        QStringLiteral("WHERE"),
+        QStringLiteral("JOIN"),
+        QStringLiteral("INNER"),
+        QStringLiteral("LEFT"),
+        QStringLiteral("RIGHT"),
+        QStringLiteral("FULL"),
+        QStringLiteral("CROSS"),
+        QStringLiteral("NATURAL"),
+        QStringLiteral("OUTER"),
+        QStringLiteral("ORDER"),
+        QStringLiteral("GROUP"),
+        QStringLiteral("HAVING"),
+        QStringLiteral("LIMIT"),
+        QStringLiteral("UNION"),
+        QStringLiteral("EXCEPT"),
+        QStringLiteral("INTERSECT"),
+        QStringLiteral("WINDOW"),
+        QStringLiteral("ON"),
+        QStringLiteral("USING"),
+        QStringLiteral("INDEXED"),
+        QStringLiteral("NOT"),
     };
     return words.contains(w);
 }
@@ -113,9 +126,9 @@ QString QuoteIdentifier(const QString &name)
 
 bool IsColumnReference(const QString &item)
 {
-    static const QRegularExpression re(QStringLiteral(
-        R"(^(?:(?:\w+|\[[^\]]*\]|"[^"]*"|`[^`]*`)\s*\.\s*)?(?:\w+|\[[^\]]*\]|"[^"]*"|`[^`]*`))"
-        R"((?:\s*(?:(?i:AS)\s*)?(?:\w+|\[[^\]]*\]|"[^"]*"|`[^`]*`|'[^']*'))?$)"),
+    static const QRegularExpression re(
+        QStringLiteral(R"(^(?:(?:\w+|\[[^\]]*\]|"[^"]*"|`[^`]*`)\s*\.\s*)?(?:\w+|\[[^\]]*\]|"[^"]*"|`[^`]*`))"
+                       R"((?:\s*(?:(?i:AS)\s*)?(?:\w+|\[[^\]]*\]|"[^"]*"|`[^`]*`|'[^']*'))?$)"),
         QRegularExpression::UseUnicodePropertiesOption);
     return re.match(item.trimmed()).hasMatch();
 }
@@ -145,7 +158,7 @@ SelectShape ParseSelect(const QString &sql)
     shape.listStart = tokens[k].start;
     size_t from = k;
     while (from < tokens.size()
-           && !(tokens[from].depth == 0 && tokens[from].kind == Token::Word && tokens[from].upper == u"FROM"))
+        && !(tokens[from].depth == 0 && tokens[from].kind == Token::Word && tokens[from].upper == u"FROM"))
         ++from;
     if (from >= tokens.size() || from == k)
         return shape;
@@ -193,8 +206,8 @@ SelectShape ParseSelect(const QString &sql)
         if (tok.depth != 0)
             continue;
         if (tok.kind == Token::Word) {
-            if (tok.upper == u"GROUP" || tok.upper == u"UNION" || tok.upper == u"EXCEPT"
-                || tok.upper == u"INTERSECT" || tok.upper == u"WINDOW" || tok.upper == u"HAVING")
+            if (tok.upper == u"GROUP" || tok.upper == u"UNION" || tok.upper == u"EXCEPT" || tok.upper == u"INTERSECT"
+                || tok.upper == u"WINDOW" || tok.upper == u"HAVING")
                 return shape;
             if (tok.upper == u"JOIN")
                 shape.join = true;
@@ -203,8 +216,7 @@ SelectShape ParseSelect(const QString &sql)
             bool inClause = false;
             for (size_t j = t; j < i; ++j) {
                 if (tokens[j].depth == 0 && tokens[j].kind == Token::Word
-                    && (tokens[j].upper == u"WHERE" || tokens[j].upper == u"ORDER"
-                        || tokens[j].upper == u"LIMIT")) {
+                    && (tokens[j].upper == u"WHERE" || tokens[j].upper == u"ORDER" || tokens[j].upper == u"LIMIT")) {
                     inClause = true;
                     break;
                 }

@@ -8,16 +8,15 @@
 
 namespace vivrelo::sqltext {
 
-struct SelectShape
-{
-    bool simple = false;      // "SELECT [ALL] items FROM table [alias] ..." with no grouping,
-                              // DISTINCT, compound or subquery source
-    bool join = false;        // more than one table in FROM
-    QStringList items;        // select list items, as written (trimmed)
-    qsizetype listStart = 0;  // span of the select list in the text
+struct SelectShape {
+    bool simple = false; // "SELECT [ALL] items FROM table [alias] ..." with no grouping,
+                         // DISTINCT, compound or subquery source
+    bool join = false; // more than one table in FROM
+    QStringList items; // select list items, as written (trimmed)
+    qsizetype listStart = 0; // span of the select list in the text
     qsizetype listEnd = 0;
-    QString table;            // first table of FROM, unquoted
-    QString reference;        // how the text names it (alias, or the table as written)
+    QString table; // first table of FROM, unquoted
+    QString reference; // how the text names it (alias, or the table as written)
 };
 
 SelectShape ParseSelect(const QString &sql);

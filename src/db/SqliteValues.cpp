@@ -47,24 +47,22 @@ int bindValue(sqlite3_stmt *statement, int index, const QVariant &value)
         return sqlite3_bind_double(statement, index, value.toDouble());
     case QMetaType::QByteArray: {
         const QByteArray bytes = value.toByteArray();
-        return sqlite3_bind_blob64(statement, index, bytes.constData(), sqlite3_uint64(bytes.size()),
-                                   SQLITE_TRANSIENT);
+        return sqlite3_bind_blob64(statement, index, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
     }
     case QMetaType::QDateTime: {
         const QByteArray text = value.toDateTime().toString(QLatin1StringView(DateTimeFormat)).toUtf8();
-        return sqlite3_bind_text64(statement, index, text.constData(), sqlite3_uint64(text.size()),
-                                   SQLITE_TRANSIENT, SQLITE_UTF8);
+        return sqlite3_bind_text64(
+            statement, index, text.constData(), sqlite3_uint64(text.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
     }
     case QMetaType::QDate: {
-        const QByteArray text =
-            value.toDate().startOfDay().toString(QLatin1StringView(DateTimeFormat)).toUtf8();
-        return sqlite3_bind_text64(statement, index, text.constData(), sqlite3_uint64(text.size()),
-                                   SQLITE_TRANSIENT, SQLITE_UTF8);
+        const QByteArray text = value.toDate().startOfDay().toString(QLatin1StringView(DateTimeFormat)).toUtf8();
+        return sqlite3_bind_text64(
+            statement, index, text.constData(), sqlite3_uint64(text.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
     }
     default: {
         const QByteArray text = value.toString().toUtf8();
-        return sqlite3_bind_text64(statement, index, text.constData(), sqlite3_uint64(text.size()),
-                                   SQLITE_TRANSIENT, SQLITE_UTF8);
+        return sqlite3_bind_text64(
+            statement, index, text.constData(), sqlite3_uint64(text.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
     }
     }
 }

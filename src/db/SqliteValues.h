@@ -24,11 +24,17 @@ class Statement
 {
 public:
     Statement() = default;
-    explicit Statement(sqlite3_stmt *statement) : m_stmt(statement) {}
+    explicit Statement(sqlite3_stmt *statement)
+        : m_stmt(statement)
+    { }
     ~Statement();
     Statement(const Statement &) = delete;
     Statement &operator=(const Statement &) = delete;
-    Statement(Statement &&other) noexcept : m_stmt(other.m_stmt) { other.m_stmt = nullptr; }
+    Statement(Statement &&other) noexcept
+        : m_stmt(other.m_stmt)
+    {
+        other.m_stmt = nullptr;
+    }
     Statement &operator=(Statement &&other) noexcept;
     sqlite3_stmt *get() const { return m_stmt; }
     sqlite3_stmt **out() { return &m_stmt; }

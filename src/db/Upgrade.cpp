@@ -86,8 +86,8 @@ QString GetBDVersion(Connection &connection, const QString &table, const QString
 void SetBDVersion(Connection &connection, const QString &table, const QString &column, const QString &version)
 {
     DataSet query(&connection); // "SetBDVersion"
-    query.setSqlText(QStringLiteral("SELECT ") + bracketed(column) + QStringLiteral(", [ID_CLASS], [ID_ATTRIBUTE], [USERID] FROM ")
-        + bracketed(table) + versionWhere());
+    query.setSqlText(QStringLiteral("SELECT ") + bracketed(column)
+        + QStringLiteral(", [ID_CLASS], [ID_ATTRIBUTE], [USERID] FROM ") + bracketed(table) + versionWhere());
     query.setParameters(versionKeys());
     query.open();
     if (IsDataSetEmpty(query))
@@ -211,7 +211,8 @@ QStringList splitTopLevel(const QString &list)
 QString translateColumn(const QString &definition, bool &counter)
 {
     static const QRegularExpression shape(
-        QStringLiteral(R"(^(\s*(?:\[[^\]]*\]|"[^"]*"|`[^`]*`|[^\s(\[]+)\s+)([A-Za-z_][A-Za-z0-9_]*)(\s*\(\s*\d+\s*(?:,\s*\d+\s*)?\))?(.*)$)"),
+        QStringLiteral(
+            R"(^(\s*(?:\[[^\]]*\]|"[^"]*"|`[^`]*`|[^\s(\[]+)\s+)([A-Za-z_][A-Za-z0-9_]*)(\s*\(\s*\d+\s*(?:,\s*\d+\s*)?\))?(.*)$)"),
         QRegularExpression::DotMatchesEverythingOption);
     const QRegularExpressionMatch m = shape.match(definition);
     if (!m.hasMatch())
@@ -223,8 +224,8 @@ QString translateColumn(const QString &definition, bool &counter)
     const bool hasCollation = rest.contains(QStringLiteral("COLLATE"), Qt::CaseInsensitive);
     const QString nocase = hasCollation ? QString() : QStringLiteral(" COLLATE NOCASE");
 
-    static const QStringList counters{QStringLiteral("COUNTER"), QStringLiteral("AUTOINCREMENT"),
-        QStringLiteral("IDENTITY")};
+    static const QStringList counters{
+        QStringLiteral("COUNTER"), QStringLiteral("AUTOINCREMENT"), QStringLiteral("IDENTITY")};
     if (counters.contains(type)) {
         static const QRegularExpression key(QStringLiteral(R"((CONSTRAINT\s+\S+\s+)?PRIMARY\s+KEY|NOT\s+NULL)"),
             QRegularExpression::CaseInsensitiveOption);
@@ -265,15 +266,16 @@ QString translateColumn(const QString &definition, bool &counter)
 
 bool isTableConstraint(const QString &item)
 {
-    static const QRegularExpression constraint(QStringLiteral(R"(^\s*(CONSTRAINT|PRIMARY\s+KEY|UNIQUE|FOREIGN\s+KEY|CHECK)\b)"),
+    static const QRegularExpression constraint(
+        QStringLiteral(R"(^\s*(CONSTRAINT|PRIMARY\s+KEY|UNIQUE|FOREIGN\s+KEY|CHECK)\b)"),
         QRegularExpression::CaseInsensitiveOption);
     return constraint.match(item).hasMatch();
 }
 
 bool isPrimaryKeyConstraint(const QString &item)
 {
-    static const QRegularExpression pk(QStringLiteral(R"(^\s*(CONSTRAINT\s+\S+\s+)?PRIMARY\s+KEY\b)"),
-        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression pk(
+        QStringLiteral(R"(^\s*(CONSTRAINT\s+\S+\s+)?PRIMARY\s+KEY\b)"), QRegularExpression::CaseInsensitiveOption);
     return pk.match(item).hasMatch();
 }
 
@@ -321,8 +323,17 @@ QString TranslateJetSql(const QString &statement)
 
 namespace {
 
-enum class CommandKind { NotFieldType, NotFieldExists, FieldExists, NotTableExists, TableExists, TableEmpty,
-    Conversion, CompactDataBase, SqlExe };
+enum class CommandKind {
+    NotFieldType,
+    NotFieldExists,
+    FieldExists,
+    NotTableExists,
+    TableExists,
+    TableEmpty,
+    Conversion,
+    CompactDataBase,
+    SqlExe
+};
 
 struct CommandWord {
     QString word;
@@ -396,7 +407,11 @@ QString databaseDirOf(const Connection &connection)
 
 // Hides the progress window however the run ends.
 struct ProgressWindow {
-    explicit ProgressWindow(ProgressSink &sink) : sink(sink) { sink.show(); }
+    explicit ProgressWindow(ProgressSink &sink)
+        : sink(sink)
+    {
+        sink.show();
+    }
     ~ProgressWindow() { sink.hide(); }
     ProgressSink &sink;
 };
@@ -405,11 +420,14 @@ class ScriptRun
 {
 public:
     ScriptRun(Connection &connection, Prompter &prompter, ProgressSink *status, ProgressSink &progress)
-        : m_conn(connection), m_prompter(prompter), m_status(status), m_progress(progress), m_query(&connection),
-          m_log(UpgradeLogPath()),
-          m_context{m_query, m_log, App().programDir, databaseDirOf(connection), progress}
-    {
-    }
+        : m_conn(connection)
+        , m_prompter(prompter)
+        , m_status(status)
+        , m_progress(progress)
+        , m_query(&connection)
+        , m_log(UpgradeLogPath())
+        , m_context{m_query, m_log, App().programDir, databaseDirOf(connection), progress}
+    { }
 
     void backup();
     // Runs the lines; a guarded block without END ends the run at the last line.
@@ -440,12 +458,13 @@ void ScriptRun::backup()
             fail(QStringLiteral("Impossible de créer le répertoire :\r%1").arg(folder));
     const QString source = m_conn.path();
     if (source.isEmpty())
-        fail(QStringLiteral("La sauvegarde avant la mise à jour est impossible : la base de données n'est pas ouverte."));
+        fail(QStringLiteral(
+            "La sauvegarde avant la mise à jour est impossible : la base de données n'est pas ouverte."));
     QString name = QFileInfo(source).fileName();
     name.chop(4);
     const QDateTime now = CurrentDateTime();
-    const QString stem = dataDir + QStringLiteral("Backup/Maj/") + name.toUpper() + QStringLiteral("_ACCESS_BACKUP_MAJ_")
-        + now.toString(QStringLiteral("ddMMyyyyhhmmss"));
+    const QString stem = dataDir + QStringLiteral("Backup/Maj/") + name.toUpper()
+        + QStringLiteral("_ACCESS_BACKUP_MAJ_") + now.toString(QStringLiteral("ddMMyyyyhhmmss"));
     // Two scripts run within one second must not replace the copy made before the first.
     QString target = stem + QStringLiteral(".bkp");
     for (int n = 2; QFileInfo::exists(target); ++n)
@@ -670,8 +689,8 @@ void RunUpgradeScript(Connection &connection, const QString &directory, const QS
         run.log(QStringLiteral("*** Le script « %1 » ne contient aucune ligne ***").arg(fileName));
     } else {
         if (backupFlag
-            && prompter.confirm(QStringLiteral(
-                "Souhaitez-vous effectuer une sauvegarde de la base de données avant la mise à jour ?")))
+            && prompter.confirm(
+                QStringLiteral("Souhaitez-vous effectuer une sauvegarde de la base de données avant la mise à jour ?")))
             run.backup();
         run.run(lines);
     }
@@ -679,8 +698,9 @@ void RunUpgradeScript(Connection &connection, const QString &directory, const QS
     run.log(QString());
     // Deleting the script is what makes it run once.
     if (backupFlag && !QFile::remove(scriptPath) && QFileInfo::exists(scriptPath))
-        run.log(QStringLiteral("*** Le script « %1 » n'a pas pu être supprimé : il sera relancé au prochain démarrage ***")
-                    .arg(scriptPath));
+        run.log(
+            QStringLiteral("*** Le script « %1 » n'a pas pu être supprimé : il sera relancé au prochain démarrage ***")
+                .arg(scriptPath));
 }
 
 void UpgradeTemplateDatabase(const QString &oleDbFileName, Prompter &prompter, ProgressSink &progressWindow)
@@ -691,8 +711,8 @@ void UpgradeTemplateDatabase(const QString &oleDbFileName, Prompter &prompter, P
     const QString script = App().programDir + QStringLiteral("Maj/") + App().upgradeScriptName;
     const QFileInfo info(path);
     if (!info.isWritable() || !QFileInfo(info.absolutePath()).isWritable()) {
-        AppendLogLine(UpgradeLogPath(),
-            QStringLiteral("Base de données modèle en lecture seule, non mise à jour : ") + path);
+        AppendLogLine(
+            UpgradeLogPath(), QStringLiteral("Base de données modèle en lecture seule, non mise à jour : ") + path);
         return;
     }
     // The database beside the program may be an older installation's Access file: it is
@@ -738,8 +758,8 @@ void UpgradeDatabaseSchema(Connection &connection, const ConnectionConfig &confi
     UpgradeTemplateDatabase(config.oledbFileName, prompter, progressWindow);
 }
 
-void UpgradeRestoredDatabase(Connection &connection, Prompter &prompter, ProgressSink *statusLabel,
-    ProgressSink &progressWindow)
+void UpgradeRestoredDatabase(
+    Connection &connection, Prompter &prompter, ProgressSink *statusLabel, ProgressSink &progressWindow)
 {
     const QString dir = App().programDir + QStringLiteral("Maj/");
     if (VersionNumber(GetBDVersion(connection, kVersionTable, kVersionColumn)) >= VersionNumber(App().productVersion)

@@ -82,7 +82,7 @@ void UpgradeDatabaseSchema(Connection &connection, const ConnectionConfig &confi
 // After a restore: a database older than the product is brought up to date with the current
 // upgrade script of the program directory's "Maj/" folder (kept there: no backup, no
 // deletion), then stamped with the product version. Throws Error when the run ended early.
-void UpgradeRestoredDatabase(Connection &connection, Prompter &prompter, ProgressSink *statusLabel,
-    ProgressSink &progressWindow);
+void UpgradeRestoredDatabase(
+    Connection &connection, Prompter &prompter, ProgressSink *statusLabel, ProgressSink &progressWindow);
 
 } // namespace vivrelo

@@ -55,7 +55,8 @@ struct Channel {
     int shift = 0;
     std::uint64_t top = 0; // the largest value of the field
 
-    explicit Channel(std::uint32_t m) : mask(m)
+    explicit Channel(std::uint32_t m)
+        : mask(m)
     {
         if (m) {
             shift = std::countr_zero(m);

@@ -36,9 +36,9 @@ struct Bitmap {
     int width = 0;
     int height = 0;
     int bitsPerPixel = 24;
-    ColourMasks masks;                  // 16 and 32 bits per pixel only
-    std::vector<PaletteEntry> palette;  // 1, 4 and 8 bits per pixel only
-    std::vector<std::uint8_t> bits;     // height rows of stride() bytes
+    ColourMasks masks; // 16 and 32 bits per pixel only
+    std::vector<PaletteEntry> palette; // 1, 4 and 8 bits per pixel only
+    std::vector<std::uint8_t> bits; // height rows of stride() bytes
 
     std::size_t stride() const;
     std::uint8_t *row(int y) { return bits.data() + std::size_t(y) * stride(); }

@@ -34,9 +34,9 @@ class Reader
 {
 public:
     explicit Reader(const QByteArray &bytes)
-        : m_data(reinterpret_cast<const std::uint8_t *>(bytes.constData())), m_size(std::size_t(bytes.size()))
-    {
-    }
+        : m_data(reinterpret_cast<const std::uint8_t *>(bytes.constData()))
+        , m_size(std::size_t(bytes.size()))
+    { }
     std::size_t size() const { return m_size; }
     const std::uint8_t *at(std::size_t offset) const { return m_data + offset; }
     bool has(std::size_t offset, std::size_t count) const { return offset <= m_size && count <= m_size - offset; }

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 namespace vivrelo {
 
@@ -33,7 +33,7 @@ void onFatalError(j_common_ptr info)
     std::longjmp(reinterpret_cast<ErrorManager *>(info->err)->jump, 1);
 }
 
-void onMessage(j_common_ptr) {} // warnings are not printed on the terminal
+void onMessage(j_common_ptr) { } // warnings are not printed on the terminal
 
 // The encoded bytes go into a growing buffer of ours (malloc'd, since it is grown from
 // inside the library's C code, where nothing may throw). Whatever happens, the buffer is
@@ -64,7 +64,10 @@ void growTo(j_compress_ptr info, std::size_t capacity)
     d->capacity = capacity;
 }
 
-void startOutput(j_compress_ptr info) { growTo(info, 1 << 16); }
+void startOutput(j_compress_ptr info)
+{
+    growTo(info, 1 << 16);
+}
 
 boolean moreOutput(j_compress_ptr info)
 {
@@ -124,7 +127,8 @@ bool encode(Job &job)
     }
     jpeg_start_compress(&job.info, TRUE);
     while (job.info.next_scanline < job.info.image_height)
-        jpeg_write_scanlines(&job.info, &job.rows[job.info.next_scanline], job.info.image_height - job.info.next_scanline);
+        jpeg_write_scanlines(
+            &job.info, &job.rows[job.info.next_scanline], job.info.image_height - job.info.next_scanline);
     jpeg_finish_compress(&job.info);
     jpeg_destroy_compress(&job.info);
     return true;
@@ -150,8 +154,9 @@ QByteArray EncodeJpeg(const Bitmap &bitmap, int quality)
         PaletteEntry colours[256];
         for (int i = 0; i < 256; ++i) {
             const auto level = std::uint8_t(i);
-            colours[i] = bitmap.palette.empty() ? PaletteEntry{level, level, level}
-                : std::size_t(i) < bitmap.palette.size() ? bitmap.palette[std::size_t(i)] : PaletteEntry{};
+            colours[i] = bitmap.palette.empty()          ? PaletteEntry{level, level, level}
+                : std::size_t(i) < bitmap.palette.size() ? bitmap.palette[std::size_t(i)]
+                                                         : PaletteEntry{};
         }
         const std::size_t stride = std::size_t(bitmap.width) * 3;
         expanded.resize(stride * std::size_t(bitmap.height));

@@ -54,9 +54,9 @@ namespace {
 
 // Where one target column (or row) falls in the source.
 struct SourcePosition {
-    long double f = 0;    // the position, clamped into the picture
-    int whole = 0;        // trunc of the unclamped position, clamped
-    int lower = 0;        // floor(f)
+    long double f = 0; // the position, clamped into the picture
+    int whole = 0; // trunc of the unclamped position, clamped
+    int lower = 0; // floor(f)
     long double frac = 0; // f - lower
 };
 
@@ -169,7 +169,7 @@ Bitmap PlaceOnWhiteCanvas(const Bitmap &picture, int width, int height)
         return canvas;
     for (int y = std::max(0, -top); y < source.height && y + top < height; ++y)
         std::memcpy(canvas.row(y + top) + 3 * (left + firstX), source.row(y) + 3 * firstX,
-                    std::size_t(3) * std::size_t(lastX - firstX));
+            std::size_t(3) * std::size_t(lastX - firstX));
     return canvas;
 }
 

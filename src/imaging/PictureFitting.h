@@ -26,8 +26,8 @@ void ResampleBitmap(Bitmap &bitmap, int width, int height);
 // resampled to its FittedSize in the box, at 24 bits per pixel. The progress sink is
 // pumped once, as the routine runs in long loops over a table. An Error when the bytes
 // are not a readable BMP picture.
-Bitmap ResizePictureToBox(const QByteArray &picture, int boxWidth, int boxHeight,
-                          ProgressSink &progress = noProgress());
+Bitmap ResizePictureToBox(
+    const QByteArray &picture, int boxWidth, int boxHeight, ProgressSink &progress = noProgress());
 
 // A white 24-bit canvas of W × H with the picture drawn at trunc((W − w) / 2),
 // trunc((H − h) / 2); parts falling outside the canvas are clipped.

@@ -30,7 +30,11 @@ QString declaredName(const DataSet &items, const QString &fieldName)
 
 // Holds the dataset's notifications for the lifetime of the guard.
 struct ControlsDisabled {
-    explicit ControlsDisabled(DataSet &ds) : ds(ds) { ds.disableControls(); }
+    explicit ControlsDisabled(DataSet &ds)
+        : ds(ds)
+    {
+        ds.disableControls();
+    }
     ~ControlsDisabled() { ds.enableControls(); }
     DataSet &ds;
 };
@@ -83,10 +87,10 @@ QVariant ParseCatalogueValue(FieldKind kind, const QString &text, const QString 
             fail(refused(label, text, QStringLiteral("un nombre entier")));
         bool ok = false;
         const qlonglong v = t.toLongLong(&ok);
-        const qlonglong low = kind == FieldKind::Smallint ? std::numeric_limits<qint16>::min()
-                                                           : std::numeric_limits<qint32>::min();
-        const qlonglong high = kind == FieldKind::Smallint ? std::numeric_limits<qint16>::max()
-                                                            : std::numeric_limits<qint32>::max();
+        const qlonglong low =
+            kind == FieldKind::Smallint ? std::numeric_limits<qint16>::min() : std::numeric_limits<qint32>::min();
+        const qlonglong high =
+            kind == FieldKind::Smallint ? std::numeric_limits<qint16>::max() : std::numeric_limits<qint32>::max();
         if (!ok || v < low || v > high)
             fail(QStringLiteral("%1 : « %2 » est hors des limites (de %3 à %4).")
                      .arg(label.trimmed(), text)

@@ -5,7 +5,6 @@
 #include <QString>
 #include <QVariant>
 
-
 namespace vivrelo {
 
 class DataSet;

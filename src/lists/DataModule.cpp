@@ -39,8 +39,8 @@ void declareFields(DataSet &ds, std::initializer_list<FieldDecl> decls)
 QStringList itemsColumns()
 {
     QStringList columns{QStringLiteral("Reference"), QStringLiteral("Title"), QStringLiteral("Mark"),
-        QStringLiteral("Stock_Min"), QStringLiteral("Stock_Max"), QStringLiteral("Stock"),
-        QStringLiteral("Price01"), QStringLiteral("Price02"), QStringLiteral("Price03")};
+        QStringLiteral("Stock_Min"), QStringLiteral("Stock_Max"), QStringLiteral("Stock"), QStringLiteral("Price01"),
+        QStringLiteral("Price02"), QStringLiteral("Price03")};
     for (int i = 1; i <= 4; ++i)
         columns << QStringLiteral("Img%1").arg(i);
     for (int i = 1; i <= 4; ++i)
@@ -58,53 +58,58 @@ TDataModule1 *DataModule1()
 }
 
 TDataModule1::TDataModule1()
-    : Items(&ADOConnection1), ItemsList(&ADOConnection1), CustomLabel(&ADOConnection1),
-      FormatList(&ADOConnection1), Backup(&ADOConnection1), Query(&ADOConnection1)
+    : Items(&ADOConnection1)
+    , ItemsList(&ADOConnection1)
+    , CustomLabel(&ADOConnection1)
+    , FormatList(&ADOConnection1)
+    , Backup(&ADOConnection1)
+    , Query(&ADOConnection1)
 {
     Items.setSql({QStringLiteral("SELECT ") + itemsColumns().join(QStringLiteral(", "))
             + QStringLiteral(", Id, Id_File, Comment1 as[Color], Custom00144243 as [Size] FROM ITEMS"),
         QStringLiteral("WHERE ID_FILE=-1"), QStringLiteral("ORDER BY TITLE")});
-    declareFields(Items, {
-        {"Reference", "Référence", 10}, {"Title", "Produit", 30}, {"Mark", "Marque", 30},
-        {"Stock_Min", "Stock (Min)", 5}, {"Stock_Max", "Stock (Max)", 5}, {"Stock", "Stock", 5},
-        {"Price01", "Prix n°1", 10}, {"Price02", "Prix n°2", 10}, {"Price03", "Prix n°3", 10},
-        {"Img1", nullptr, 0, false}, {"Img2", nullptr, 0, false}, {"Img3", nullptr, 0, false},
-        {"Img4", nullptr, 0, false}, {"ImgMini1", nullptr, 0, false}, {"ImgMini2", nullptr, 0, false},
-        {"ImgMini3", nullptr, 0, false}, {"ImgMini4", nullptr, 0, false},
-        {"Misc01", nullptr, 0, false}, {"Misc02", nullptr, 0, false}, {"Misc03", nullptr, 0, false},
-        {"Misc04", nullptr, 0, false}, {"Misc05", nullptr, 0, false}, {"Misc06", nullptr, 0, false},
-        {"Misc07", nullptr, 0, false}, {"Misc08", nullptr, 0, false}, {"Misc09", nullptr, 0, false},
-        {"Misc10", nullptr, 0, false}, {"Misc11", nullptr, 0, false}, {"Misc12", nullptr, 0, false},
-        {"Id", nullptr, 0, false}, {"Id_File", nullptr, 0, false},
-        {"Color", nullptr, 0, false}, {"Size", nullptr, 0, false}});
+    declareFields(Items,
+        {{"Reference", "Référence", 10}, {"Title", "Produit", 30}, {"Mark", "Marque", 30},
+            {"Stock_Min", "Stock (Min)", 5}, {"Stock_Max", "Stock (Max)", 5}, {"Stock", "Stock", 5},
+            {"Price01", "Prix n°1", 10}, {"Price02", "Prix n°2", 10}, {"Price03", "Prix n°3", 10},
+            {"Img1", nullptr, 0, false}, {"Img2", nullptr, 0, false}, {"Img3", nullptr, 0, false},
+            {"Img4", nullptr, 0, false}, {"ImgMini1", nullptr, 0, false}, {"ImgMini2", nullptr, 0, false},
+            {"ImgMini3", nullptr, 0, false}, {"ImgMini4", nullptr, 0, false}, {"Misc01", nullptr, 0, false},
+            {"Misc02", nullptr, 0, false}, {"Misc03", nullptr, 0, false}, {"Misc04", nullptr, 0, false},
+            {"Misc05", nullptr, 0, false}, {"Misc06", nullptr, 0, false}, {"Misc07", nullptr, 0, false},
+            {"Misc08", nullptr, 0, false}, {"Misc09", nullptr, 0, false}, {"Misc10", nullptr, 0, false},
+            {"Misc11", nullptr, 0, false}, {"Misc12", nullptr, 0, false}, {"Id", nullptr, 0, false},
+            {"Id_File", nullptr, 0, false}, {"Color", nullptr, 0, false}, {"Size", nullptr, 0, false}});
     Items.setNewRecordHandler([this](DataSet &ds) { ItemsNewRecord(ds); });
 
-    ItemsList.setSql({QStringLiteral("SELECT * FROM ITEMS"), QStringLiteral("WHERE ID_FILE=-1"),
-        QStringLiteral("ORDER BY TITLE")});
+    ItemsList.setSql(
+        {QStringLiteral("SELECT * FROM ITEMS"), QStringLiteral("WHERE ID_FILE=-1"), QStringLiteral("ORDER BY TITLE")});
     // The calculated TitleMark follows the stored fields; a grid shows it second.
     ItemsList.addCalculatedField(QStringLiteral("TitleMark"));
     FieldDisplay &titleMark = ItemsList.display(QStringLiteral("TitleMark"));
     titleMark.label = QStringLiteral("Produits");
     titleMark.width = 28;
-    declareFields(ItemsList, {
-        {"Sel", " ", 3}, {"Stock", nullptr, 6}, {"Quantity", "Quan.", 6},
-        {"Price01", nullptr, 0, false}, {"Price02", nullptr, 0, false}, {"Price03", nullptr, 0, false},
-        {"Title", nullptr, 0, false}, {"Mark", nullptr, 0, false}, {"Id", nullptr, 0, false},
-        {"Id_File", nullptr, 0, false}, {"Stock_Min", nullptr, 0, false}, {"Stock_Max", nullptr, 0, false}});
+    declareFields(ItemsList,
+        {{"Sel", " ", 3}, {"Stock", nullptr, 6}, {"Quantity", "Quan.", 6}, {"Price01", nullptr, 0, false},
+            {"Price02", nullptr, 0, false}, {"Price03", nullptr, 0, false}, {"Title", nullptr, 0, false},
+            {"Mark", nullptr, 0, false}, {"Id", nullptr, 0, false}, {"Id_File", nullptr, 0, false},
+            {"Stock_Min", nullptr, 0, false}, {"Stock_Max", nullptr, 0, false}});
     ItemsList.setCalcHandler([this](DataSet &ds) { ItemsListCalcFields(ds); });
 
     CustomLabel.setSql({QStringLiteral("SELECT * FROM CUSTOMLAB"), QStringLiteral("WHERE Id_File=-1")});
-    declareFields(CustomLabel, {{"Id_File"}, {"Price01"}, {"Price02"}, {"Price03"}, {"Price04"},
-        {"Price05"}, {"Price06"}, {"Price07"}, {"Price08"}, {"Price09"}, {"Price10"}});
+    declareFields(CustomLabel,
+        {{"Id_File"}, {"Price01"}, {"Price02"}, {"Price03"}, {"Price04"}, {"Price05"}, {"Price06"}, {"Price07"},
+            {"Price08"}, {"Price09"}, {"Price10"}});
 
     FormatList.setSql({QStringLiteral("SELECT * FROM FORMATLIST"), QStringLiteral("WHERE ID_FILE=-1")});
-    declareFields(FormatList, {{"Id"}, {"Id_File"}, {"PageWidth"}, {"PageHeight"}, {"TopLine"},
-        {"LeftItem"}, {"LeftPrice"}, {"InterLines"}, {"FontName"}, {"FontSize"}, {"PrinterTop"},
-        {"PrinterLeft"}});
+    declareFields(FormatList,
+        {{"Id"}, {"Id_File"}, {"PageWidth"}, {"PageHeight"}, {"TopLine"}, {"LeftItem"}, {"LeftPrice"}, {"InterLines"},
+            {"FontName"}, {"FontSize"}, {"PrinterTop"}, {"PrinterLeft"}});
 
     Backup.setSql({QStringLiteral("SELECT * FROM BACKUP")});
-    declareFields(Backup, {{"DateSav", "Date", 10}, {"TimeSav", "Heure", 10},
-        {"Description", "Description", 30}, {"Path", "Fichier de sauvegarde", 128}});
+    declareFields(Backup,
+        {{"DateSav", "Date", 10}, {"TimeSav", "Heure", 10}, {"Description", "Description", 30},
+            {"Path", "Fichier de sauvegarde", 128}});
 
     setCurrencySymbol(SystemCurrencySymbol());
     g_dataModule = this;
@@ -144,8 +149,8 @@ void TDataModule1::ItemsNewRecord(DataSet &items)
 void TDataModule1::ItemsListCalcFields(DataSet &itemsList)
 {
     itemsList.setCalculated(QStringLiteral("TitleMark"),
-        TitleMark(itemsList.field(QStringLiteral("Title")).asString(),
-            itemsList.field(QStringLiteral("Mark")).asString()));
+        TitleMark(
+            itemsList.field(QStringLiteral("Title")).asString(), itemsList.field(QStringLiteral("Mark")).asString()));
 }
 
 void TDataModule1::setCurrencySymbol(const QString &symbol)

@@ -125,7 +125,8 @@ int ValidateList(TDataModule1 &dm)
 
 void SetAllSelected(TDataModule1 &dm, bool selected)
 {
-    ExecSqlText(dm.Query, selected ? QStringLiteral("UPDATE ITEMS SET Sel=True") : QStringLiteral("UPDATE ITEMS SET Sel=False"));
+    ExecSqlText(dm.Query,
+        selected ? QStringLiteral("UPDATE ITEMS SET Sel=True") : QStringLiteral("UPDATE ITEMS SET Sel=False"));
 }
 
 } // namespace vivrelo

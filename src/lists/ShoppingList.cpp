@@ -26,7 +26,8 @@ double NumberOrZero(const QVariant &value)
 QString DisplayLine(const ListQueryRow &row, const QString &currencySymbol)
 {
     const double quantity = NumberOrZero(row.quantity);
-    QString line = ZeroPad(int(row.id), 4) + QLatin1Char('#') + row.quantity.toString() + QStringLiteral("%1%") + row.title;
+    QString line =
+        ZeroPad(int(row.id), 4) + QLatin1Char('#') + row.quantity.toString() + QStringLiteral("%1%") + row.title;
     static const char *const markers[] = {"%2%", "%3%", "%4%"};
     for (int n = 0; n < 3; ++n)
         line += QLatin1String(markers[n]) + MoneyText(NumberOrZero(row.prices[size_t(n)]) * quantity, currencySymbol);

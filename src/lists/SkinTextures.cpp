@@ -20,7 +20,7 @@ QString DefaultSkinFile(SkinTexture texture)
 {
     return App().programDir + QStringLiteral("Image/Skin/")
         + (texture == SkinTexture::Background ? QStringLiteral("DefaultBackground.bmp")
-                                               : QStringLiteral("DefaultCover.bmp"));
+                                              : QStringLiteral("DefaultCover.bmp"));
 }
 
 QImage LoadBitmapPicture(const QString &path)
@@ -31,8 +31,8 @@ QImage LoadBitmapPicture(const QString &path)
     } catch (const Error &e) {
         fail(QStringLiteral("Le fichier « %1 » n'est pas une image bitmap lisible.\r%2").arg(path, e.message()));
     }
-    const QImage view(bitmap.bits.data(), bitmap.width, bitmap.height, qsizetype(bitmap.stride()),
-        QImage::Format_BGR888);
+    const QImage view(
+        bitmap.bits.data(), bitmap.width, bitmap.height, qsizetype(bitmap.stride()), QImage::Format_BGR888);
     return view.convertToFormat(QImage::Format_RGB32);
 }
 

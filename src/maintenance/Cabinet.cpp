@@ -49,8 +49,14 @@ QString damaged(const QString &path, const QString &detail)
     return QStringLiteral("L'archive de sauvegarde %1 est endommagée : %2.").arg(quoted(path), detail);
 }
 
-quint16 le16(const uchar *p) { return quint16(p[0] | (p[1] << 8)); }
-quint32 le32(const uchar *p) { return quint32(p[0]) | (quint32(p[1]) << 8) | (quint32(p[2]) << 16) | (quint32(p[3]) << 24); }
+quint16 le16(const uchar *p)
+{
+    return quint16(p[0] | (p[1] << 8));
+}
+quint32 le32(const uchar *p)
+{
+    return quint32(p[0]) | (quint32(p[1]) << 8) | (quint32(p[2]) << 16) | (quint32(p[3]) << 24);
+}
 
 // Where the data blocks of a cabinet lie, read from its headers without trusting them.
 struct DataBlock {
@@ -92,10 +98,14 @@ Layout readLayout(const QString &path)
     const quint16 flags = le16(h + 30);
     if (flags & (PrevCabinet | NextCabinet))
         fail(QStringLiteral("L'archive %1 fait partie d'une sauvegarde en plusieurs fichiers, "
-                            "qui ne peut pas être restaurée.").arg(quoted(path)));
+                            "qui ne peut pas être restaurée.")
+                 .arg(quoted(path)));
     if (actual < declared)
         fail(QStringLiteral("L'archive de sauvegarde %1 est incomplète : elle annonce %2 octets "
-                            "et n'en contient que %3.").arg(quoted(path)).arg(declared).arg(actual));
+                            "et n'en contient que %3.")
+                 .arg(quoted(path))
+                 .arg(declared)
+                 .arg(actual));
     if (folders == 0 && le16(h + 28) != 0)
         fail(damaged(path, QStringLiteral("ses fichiers n'appartiennent à aucun dossier")));
 
@@ -148,8 +158,8 @@ quint32 blockChecksum(const char *data, int size, quint16 compressedSize, quint1
             tail = (tail << 8) | p[i];
         return csum ^ tail;
     };
-    const uchar sizes[4] = {uchar(compressedSize), uchar(compressedSize >> 8), uchar(uncompressedSize),
-                            uchar(uncompressedSize >> 8)};
+    const uchar sizes[4] = {
+        uchar(compressedSize), uchar(compressedSize >> 8), uchar(uncompressedSize), uchar(uncompressedSize >> 8)};
     return sum(sizes, 4, sum(reinterpret_cast<const uchar *>(data), size, 0));
 }
 
@@ -324,7 +334,8 @@ void WriteCabinet(const QString &path, const std::vector<CabinetSource> &entries
     if (total > MaxCabinetDataBytes)
         fail(QStringLiteral("Les fichiers à sauvegarder totalisent %1 octets ; une archive de sauvegarde en "
                             "contient au plus %2 (2 Go). L'archive n'a pas été créée.")
-                 .arg(total).arg(MaxCabinetDataBytes));
+                 .arg(total)
+                 .arg(MaxCabinetDataBytes));
 
     g_autoptr(GError) error = nullptr;
     g_autoptr(GCabCabinet) cabinet = gcab_cabinet_new();
@@ -381,7 +392,8 @@ ExtractionResult ExtractCabinet(const QString &path, const QString &targetDir, c
 
     ExtractContext ctx;
     ctx.targetDir = dir;
-    ctx.workPrefix = QStringLiteral("~vivrelo-%1-").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    ctx.workPrefix =
+        QStringLiteral("~vivrelo-%1-").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
     ctx.onEntry = &onEntry;
 
     // Work files are removed whatever happens; entries already renamed are whole files.
@@ -417,7 +429,8 @@ ExtractionResult ExtractCabinet(const QString &path, const QString &targetDir, c
     // The library closes its output without reporting every failure: check what landed.
     for (const PlannedEntry &p : ctx.planned)
         if (QFileInfo(p.workPath).size() != p.size || !QFileInfo(p.workPath).isFile())
-            fail(damaged(path, QStringLiteral("le fichier %1 n'a pas pu être extrait en entier").arg(quoted(p.storedName))));
+            fail(damaged(
+                path, QStringLiteral("le fichier %1 n'a pas pu être extrait en entier").arg(quoted(p.storedName))));
 
     ExtractionResult result;
     for (const PlannedEntry &p : ctx.planned) {

@@ -60,8 +60,7 @@ using ExtractionCallback = std::function<void(int index, int count, const QStrin
 // file of that name. Each entry is decompressed into a work file first and takes its real name
 // only once the whole archive has been read back, so a failed extraction leaves no partial
 // file under a real name. Entries whose bare name is unusable are skipped and listed.
-ExtractionResult ExtractCabinet(const QString &path, const QString &targetDir,
-                                const ExtractionCallback &onEntry = {});
+ExtractionResult ExtractCabinet(const QString &path, const QString &targetDir, const ExtractionCallback &onEntry = {});
 
 // The last component of a stored entry name ("dir1\file1" → "file1"), with a drive letter
 // removed; an empty text when nothing usable is left ("", ".", "..", "\").

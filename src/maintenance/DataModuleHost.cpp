@@ -17,9 +17,9 @@ MaintenancePlaces MaintenancePlacesOf(const ConnectionConfig &config, const QStr
 }
 
 DataModuleHost::DataModuleHost(TDataModule1 &dataModule, Window window)
-    : m_dm(dataModule), m_window(std::move(window))
-{
-}
+    : m_dm(dataModule)
+    , m_window(std::move(window))
+{ }
 
 void DataModuleHost::releaseDatabase()
 {

@@ -19,9 +19,9 @@ class DataModuleHost : public MaintenanceHost
 {
 public:
     struct Window {
-        std::function<void(bool)> setEnabled;  // the main window
+        std::function<void(bool)> setEnabled; // the main window
         std::function<void()> rebuildListView;
-        std::function<void(bool)> setBusy;     // hourglass cursor
+        std::function<void(bool)> setBusy; // hourglass cursor
         // Empty: the restored database is upgraded without a status line.
         std::function<void()> upgradeRestoredDatabase;
     };

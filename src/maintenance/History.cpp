@@ -33,9 +33,8 @@ std::vector<HistoryEntry> ReadHistory(DataSet &backup)
         backup.moveTo(i);
         const QDateTime day = backup.field(QStringLiteral("DateSav")).asDateTime();
         rows.push_back({day.isValid() ? ShortDate(day.date()) : QString(),
-                        timeText(backup.field(QStringLiteral("TimeSav"))),
-                        backup.field(QStringLiteral("Description")).asString(),
-                        backup.field(QStringLiteral("Path")).asString()});
+            timeText(backup.field(QStringLiteral("TimeSav"))), backup.field(QStringLiteral("Description")).asString(),
+            backup.field(QStringLiteral("Path")).asString()});
     }
     backup.moveTo(current < 0 ? 0 : current);
     return rows;

@@ -10,8 +10,8 @@ class DataSet;
 
 // One line of the maintenance history as the user reads it.
 struct HistoryEntry {
-    QString date;        // dd/mm/yyyy
-    QString time;        // hh:mm
+    QString date; // dd/mm/yyyy
+    QString time; // hh:mm
     QString description;
     QString path;
 };

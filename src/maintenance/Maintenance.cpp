@@ -147,7 +147,8 @@ void checkRestoredDatabase(const QString &path)
 {
     const auto refuse = [](const QString &why) {
         fail(QStringLiteral("La base de données de l'archive n'est pas utilisable : %1\r"
-                            "Rien n'a été restauré.").arg(why));
+                            "Rien n'a été restauré.")
+                 .arg(why));
     };
     Connection db;
     try {
@@ -173,8 +174,8 @@ void checkRestoredDatabase(const QString &path)
 // A new folder of Backup/ that keeps what a restore replaces.
 QString makeSafetyDir(const QString &backupDir)
 {
-    const QString stem = backupDir + QStringLiteral("AVANT_RESTAURATION_") +
-                         CurrentDateTime().toString(QStringLiteral("yyyy_MM_dd_hh_mm_ss"));
+    const QString stem = backupDir + QStringLiteral("AVANT_RESTAURATION_")
+        + CurrentDateTime().toString(QStringLiteral("yyyy_MM_dd_hh_mm_ss"));
     QString dir = stem;
     for (int n = 2; QFileInfo::exists(dir); ++n)
         dir = stem + QLatin1Char('_') + QString::number(n);
@@ -207,8 +208,8 @@ QString BackupDir(const MaintenancePlaces &places)
 
 QString DefaultBackupPath(const MaintenancePlaces &places, const QDate &day)
 {
-    return BackupDir(places) + QStringLiteral("VIVRELO_ACCESS_BACKUP_") +
-           ShortDate(day).replace(QLatin1Char('/'), QLatin1Char('_')) + QStringLiteral(".bkp");
+    return BackupDir(places) + QStringLiteral("VIVRELO_ACCESS_BACKUP_")
+        + ShortDate(day).replace(QLatin1Char('/'), QLatin1Char('_')) + QStringLiteral(".bkp");
 }
 
 void CompactDatabaseInPlace(const MaintenancePlaces &places)
@@ -222,17 +223,22 @@ void CompactDatabaseInPlace(const MaintenancePlaces &places)
     if (QFileInfo::exists(work))
         fail(QStringLiteral("Le fichier de travail %1 existe déjà : il reste sans doute d'une opération "
                             "interrompue et peut contenir la base de données.\rLa base n'a pas été touchée. "
-                            "Déplacez ou renommez ce fichier, puis recommencez.").arg(quoted(work)));
+                            "Déplacez ou renommez ce fichier, puis recommencez.")
+                 .arg(quoted(work)));
     if (!QFile::rename(db, work))
         fail(QStringLiteral("La base de données %1 ne peut pas être renommée pour le compactage ; "
-                            "elle n'a pas été touchée.").arg(quoted(db)));
+                            "elle n'a pas été touchée.")
+                 .arg(quoted(db)));
     try {
         CompactDatabaseFile(work, db);
     } catch (const Error &e) {
         const bool restored = !QFileInfo::exists(db) && QFile::rename(work, db);
-        fail(QStringLiteral("Le compactage de la base de données a échoué : %1\r%2").arg(e.message(),
-            restored ? QStringLiteral("La base de données a été remise en place sans changement.")
-                     : QStringLiteral("La base de données d'origine est gardée sous le nom %1.").arg(quoted(work))));
+        fail(
+            QStringLiteral("Le compactage de la base de données a échoué : %1\r%2")
+                .arg(e.message(),
+                    restored
+                        ? QStringLiteral("La base de données a été remise en place sans changement.")
+                        : QStringLiteral("La base de données d'origine est gardée sous le nom %1.").arg(quoted(work))));
     }
     QFile::remove(work);
 }
@@ -244,34 +250,39 @@ void BackupDatabase(MaintenanceContext &ctx, const QString &archivePath, const Q
     const QString workArchive = workArchivePath(p);
     if (samePath(archivePath, workArchive))
         fail(QStringLiteral("Le nom %1 est réservé au fichier de travail de la sauvegarde ; "
-                            "choisissez un autre nom.").arg(quoted(archivePath)));
+                            "choisissez un autre nom.")
+                 .arg(quoted(archivePath)));
 
     startWithHistoryRow(ctx, description, archivePath);
     showWait(ctx.progress, QStringLiteral("Sauvegarde de la base"), true);
     const WorkFile work{workArchive};
 
-    withDatabaseReleased(ctx.host, [&] {
-        CompactDatabaseInPlace(p);
+    withDatabaseReleased(
+        ctx.host,
+        [&] {
+            CompactDatabaseInPlace(p);
 
-        if (!CreateDirectoryLevel(backupDir))
-            fail(QStringLiteral("Le dossier de sauvegarde %1 ne peut pas être créé.").arg(quoted(backupDir)));
-        QFile::remove(workArchive);
-        std::vector<CabinetSource> entries{{DatabaseName, DatabaseFilePath(p)}};
-        const QString images = p.databaseDir + QStringLiteral("Images/");
-        for (const QString &name : ListFiles(images, QStringLiteral("*")))
-            // The archive's database entry must stay the only one of its name.
-            if (name.compare(DatabaseName, Qt::CaseInsensitive) != 0)
-                entries.push_back({name, images + name});
-        WriteCabinet(workArchive, entries, ctx.progress);
-        if (ReadCabinet(workArchive).size() != entries.size())
-            fail(QStringLiteral("L'archive %1 écrite est incomplète.").arg(quoted(workArchive)));
+            if (!CreateDirectoryLevel(backupDir))
+                fail(QStringLiteral("Le dossier de sauvegarde %1 ne peut pas être créé.").arg(quoted(backupDir)));
+            QFile::remove(workArchive);
+            std::vector<CabinetSource> entries{{DatabaseName, DatabaseFilePath(p)}};
+            const QString images = p.databaseDir + QStringLiteral("Images/");
+            for (const QString &name : ListFiles(images, QStringLiteral("*")))
+                // The archive's database entry must stay the only one of its name.
+                if (name.compare(DatabaseName, Qt::CaseInsensitive) != 0)
+                    entries.push_back({name, images + name});
+            WriteCabinet(workArchive, entries, ctx.progress);
+            if (ReadCabinet(workArchive).size() != entries.size())
+                fail(QStringLiteral("L'archive %1 écrite est incomplète.").arg(quoted(workArchive)));
 
-        // The archive takes its name in one step: an older archive of that name stays whole
-        // until then.
-        if (!moveReplacing(workArchive, archivePath))
-            fail(QStringLiteral("L'archive n'a pas pu être enregistrée sous %1 (droits ou place insuffisants ?).\r"
-                                "Une archive de ce nom qui existait déjà est restée intacte.").arg(quoted(archivePath)));
-    }, [] {});
+            // The archive takes its name in one step: an older archive of that name stays whole
+            // until then.
+            if (!moveReplacing(workArchive, archivePath))
+                fail(QStringLiteral("L'archive n'a pas pu être enregistrée sous %1 (droits ou place insuffisants ?).\r"
+                                    "Une archive de ce nom qui existait déjà est restée intacte.")
+                         .arg(quoted(archivePath)));
+        },
+        [] {});
 }
 
 RestoreOutcome RestoreDatabase(MaintenanceContext &ctx, const QString &archivePath)
@@ -287,118 +298,126 @@ RestoreOutcome RestoreDatabase(MaintenanceContext &ctx, const QString &archivePa
     showWait(ctx.progress, QStringLiteral("Préparation de la restauration"), true);
     const WorkFile work{workArchive, !chosenIsWork};
 
-    withDatabaseReleased(ctx.host, [&] {
-        if (!FileExists(archivePath))
-            fail(QStringLiteral("Le fichier %1 est introuvable : rien n'a été restauré.").arg(quoted(archivePath)));
-        if (!CreateDirectoryLevel(backupDir))
-            fail(QStringLiteral("Le dossier %1 ne peut pas être créé : rien n'a été restauré.").arg(quoted(backupDir)));
-        if (!chosenIsWork)
-            QFile::remove(workArchive);
-        if (!chosenIsWork && !linkOrCopy(archivePath, workArchive))
-            fail(QStringLiteral("L'archive %1 ne peut pas être copiée dans %2 : rien n'a été restauré.")
-                     .arg(quoted(archivePath), quoted(backupDir)));
-        QDir::setCurrent(backupDir);
+    withDatabaseReleased(
+        ctx.host,
+        [&] {
+            if (!FileExists(archivePath))
+                fail(QStringLiteral("Le fichier %1 est introuvable : rien n'a été restauré.").arg(quoted(archivePath)));
+            if (!CreateDirectoryLevel(backupDir))
+                fail(QStringLiteral("Le dossier %1 ne peut pas être créé : rien n'a été restauré.")
+                         .arg(quoted(backupDir)));
+            if (!chosenIsWork)
+                QFile::remove(workArchive);
+            if (!chosenIsWork && !linkOrCopy(archivePath, workArchive))
+                fail(QStringLiteral("L'archive %1 ne peut pas être copiée dans %2 : rien n'a été restauré.")
+                         .arg(quoted(archivePath), quoted(backupDir)));
+            QDir::setCurrent(backupDir);
 
-        // Entries land in a folder of their own first, so that none of them can replace a file
-        // of the Backup folder (older archives, safety copies).
-        QTemporaryDir staging(backupDir + QStringLiteral("~restauration-XXXXXX"));
-        if (!staging.isValid())
-            fail(QStringLiteral("Le dossier %1 n'accepte pas de fichiers : rien n'a été restauré.").arg(quoted(backupDir)));
-        const QString stage = staging.path() + QLatin1Char('/');
-        ExtractionResult extracted;
-        try {
-            extracted = ExtractCabinet(workArchive, stage, [&](int index, int count, const QString &) {
-                ctx.progress.setTask(QStringLiteral("Décompression des fichiers ..."));
-                ctx.progress.setMaximum(count);
-                ctx.progress.setPosition(index + 1);
-                ctx.progress.pump();
-            });
-        } catch (const Error &e) {
-            fail(e.message() + QStringLiteral("\rRien n'a été restauré."));
-        }
-        ctx.progress.setTask(QStringLiteral("Restauration de la base"));
-        ctx.progress.pump();
+            // Entries land in a folder of their own first, so that none of them can replace a file
+            // of the Backup folder (older archives, safety copies).
+            QTemporaryDir staging(backupDir + QStringLiteral("~restauration-XXXXXX"));
+            if (!staging.isValid())
+                fail(QStringLiteral("Le dossier %1 n'accepte pas de fichiers : rien n'a été restauré.")
+                         .arg(quoted(backupDir)));
+            const QString stage = staging.path() + QLatin1Char('/');
+            ExtractionResult extracted;
+            try {
+                extracted = ExtractCabinet(workArchive, stage, [&](int index, int count, const QString &) {
+                    ctx.progress.setTask(QStringLiteral("Décompression des fichiers ..."));
+                    ctx.progress.setMaximum(count);
+                    ctx.progress.setPosition(index + 1);
+                    ctx.progress.pump();
+                });
+            } catch (const Error &e) {
+                fail(e.message() + QStringLiteral("\rRien n'a été restauré."));
+            }
+            ctx.progress.setTask(QStringLiteral("Restauration de la base"));
+            ctx.progress.pump();
 
-        QString database;
-        QStringList pictures;
-        for (const ExtractedEntry &e : extracted.extracted) {
-            if (e.fileName.compare(DatabaseName, Qt::CaseInsensitive) == 0)
-                database = stage + e.fileName;
-            else if (isPicture(e.fileName) && !pictures.contains(e.fileName))
-                pictures << e.fileName;
-        }
-        if (extracted.extracted.empty())
-            fail(QStringLiteral("L'archive %1 ne contient aucun fichier : rien n'a été restauré.").arg(quoted(archivePath)));
-        if (database.isEmpty())
-            fail(QStringLiteral("L'archive %1 ne contient pas de base de données (%2) : rien n'a été restauré.")
-                     .arg(quoted(archivePath), DatabaseName));
-        // An archive of an older installation holds an Access database: it is converted here,
-        // in the staging folder, and then checked as any other.
-        try {
-            EnsureOurDatabase(database, ctx.progress);
-        } catch (const Error &e) {
-            fail(e.message() + QStringLiteral("\rRien n'a été restauré."));
-        }
-        checkRestoredDatabase(database);
+            QString database;
+            QStringList pictures;
+            for (const ExtractedEntry &e : extracted.extracted) {
+                if (e.fileName.compare(DatabaseName, Qt::CaseInsensitive) == 0)
+                    database = stage + e.fileName;
+                else if (isPicture(e.fileName) && !pictures.contains(e.fileName))
+                    pictures << e.fileName;
+            }
+            if (extracted.extracted.empty())
+                fail(QStringLiteral("L'archive %1 ne contient aucun fichier : rien n'a été restauré.")
+                         .arg(quoted(archivePath)));
+            if (database.isEmpty())
+                fail(QStringLiteral("L'archive %1 ne contient pas de base de données (%2) : rien n'a été restauré.")
+                         .arg(quoted(archivePath), DatabaseName));
+            // An archive of an older installation holds an Access database: it is converted here,
+            // in the staging folder, and then checked as any other.
+            try {
+                EnsureOurDatabase(database, ctx.progress);
+            } catch (const Error &e) {
+                fail(e.message() + QStringLiteral("\rRien n'a été restauré."));
+            }
+            checkRestoredDatabase(database);
 
-        // Keep what is about to be replaced, before replacing anything.
-        const QString db = DatabaseFilePath(p);
-        refusePendingJournal(db);
-        const QString images = p.databaseDir + QStringLiteral("Images/");
-        const QStringList current = ListFiles(images, QStringLiteral("*.jpg"));
-        if (FileExists(db) || !current.isEmpty()) {
-            outcome.safetyDir = makeSafetyDir(backupDir);
-            const auto giveUp = [&](const QString &what) {
-                QDir(outcome.safetyDir).removeRecursively(); // second names only: the originals stay
-                fail(QStringLiteral("%1 ne peut pas être copiée dans %2 : rien n'a été restauré.")
-                         .arg(what, quoted(outcome.safetyDir)));
-            };
-            if (FileExists(db) && !linkOrCopy(db, outcome.safetyDir + DatabaseName))
-                giveUp(QStringLiteral("La base actuelle"));
+            // Keep what is about to be replaced, before replacing anything.
+            const QString db = DatabaseFilePath(p);
+            refusePendingJournal(db);
+            const QString images = p.databaseDir + QStringLiteral("Images/");
+            const QStringList current = ListFiles(images, QStringLiteral("*.jpg"));
+            if (FileExists(db) || !current.isEmpty()) {
+                outcome.safetyDir = makeSafetyDir(backupDir);
+                const auto giveUp = [&](const QString &what) {
+                    QDir(outcome.safetyDir).removeRecursively(); // second names only: the originals stay
+                    fail(QStringLiteral("%1 ne peut pas être copiée dans %2 : rien n'a été restauré.")
+                             .arg(what, quoted(outcome.safetyDir)));
+                };
+                if (FileExists(db) && !linkOrCopy(db, outcome.safetyDir + DatabaseName))
+                    giveUp(QStringLiteral("La base actuelle"));
+                for (const QString &name : current)
+                    if (!linkOrCopy(images + name, outcome.safetyDir + name))
+                        giveUp(QStringLiteral("L'image %1").arg(quoted(name)));
+            }
+
+            if (!CreateDirectoryLevel(p.databaseDir + QStringLiteral("Access/")) || !moveReplacing(database, db)) {
+                if (!outcome.safetyDir.isEmpty())
+                    QDir(outcome.safetyDir).removeRecursively();
+                fail(QStringLiteral("La base de données %1 ne peut pas être remplacée ; elle est restée telle quelle.")
+                         .arg(quoted(db)));
+            }
+            databasePlaced = true;
+
+            // Pictures, once the database is in place.
+            const QString kept = outcome.safetyDir.isEmpty()
+                ? QString()
+                : QStringLiteral("\rLes fichiers remplacés sont gardés dans %1.").arg(quoted(outcome.safetyDir));
+            if (!CreateDirectoryLevel(images))
+                fail(QStringLiteral("La base a été restaurée, mais le dossier des images %1 ne peut pas être créé.%2")
+                         .arg(quoted(images), kept));
+            QStringList failed;
+            for (const QString &name : pictures) {
+                if (moveReplacing(stage + name, images + name))
+                    ++outcome.pictures;
+                else
+                    failed << name;
+            }
             for (const QString &name : current)
-                if (!linkOrCopy(images + name, outcome.safetyDir + name))
-                    giveUp(QStringLiteral("L'image %1").arg(quoted(name)));
-        }
+                if (!pictures.contains(name))
+                    QFile::remove(images + name);
+            if (!failed.isEmpty())
+                fail(QStringLiteral(
+                    "La base a été restaurée, mais ces images n'ont pas pu être remises en place : %1.%2")
+                         .arg(failed.join(QStringLiteral(", ")), kept));
 
-        if (!CreateDirectoryLevel(p.databaseDir + QStringLiteral("Access/")) || !moveReplacing(database, db)) {
-            if (!outcome.safetyDir.isEmpty())
-                QDir(outcome.safetyDir).removeRecursively();
-            fail(QStringLiteral("La base de données %1 ne peut pas être remplacée ; elle est restée telle quelle.")
-                     .arg(quoted(db)));
-        }
-        databasePlaced = true;
-
-        // Pictures, once the database is in place.
-        const QString kept = outcome.safetyDir.isEmpty()
-            ? QString() : QStringLiteral("\rLes fichiers remplacés sont gardés dans %1.").arg(quoted(outcome.safetyDir));
-        if (!CreateDirectoryLevel(images))
-            fail(QStringLiteral("La base a été restaurée, mais le dossier des images %1 ne peut pas être créé.%2")
-                     .arg(quoted(images), kept));
-        QStringList failed;
-        for (const QString &name : pictures) {
-            if (moveReplacing(stage + name, images + name))
-                ++outcome.pictures;
-            else
-                failed << name;
-        }
-        for (const QString &name : current)
-            if (!pictures.contains(name))
-                QFile::remove(images + name);
-        if (!failed.isEmpty())
-            fail(QStringLiteral("La base a été restaurée, mais ces images n'ont pas pu être remises en place : %1.%2")
-                     .arg(failed.join(QStringLiteral(", ")), kept));
-
-        // Other entries stay in the Backup folder, never in place of a file already there.
-        for (const ExtractedEntry &e : extracted.extracted) {
-            const QString from = stage + e.fileName;
-            const QString to = backupDir + e.fileName;
-            if (FileExists(from) && !QFileInfo::exists(to))
-                QFile::rename(from, to);
-        }
-    }, [&] {
-        if (databasePlaced)
-            ctx.host.upgradeRestoredDatabase();
-    });
+            // Other entries stay in the Backup folder, never in place of a file already there.
+            for (const ExtractedEntry &e : extracted.extracted) {
+                const QString from = stage + e.fileName;
+                const QString to = backupDir + e.fileName;
+                if (FileExists(from) && !QFileInfo::exists(to))
+                    QFile::rename(from, to);
+            }
+        },
+        [&] {
+            if (databasePlaced)
+                ctx.host.upgradeRestoredDatabase();
+        });
     ctx.host.addHistoryRow(QStringLiteral("Restauration de la base de données"), archivePath);
     return outcome;
 }
@@ -446,7 +465,8 @@ bool CompactCommand(MaintenanceContext &ctx)
     return reporting(ctx.prompter, [&] {
         startWithHistoryRow(ctx, QStringLiteral("Compactage de la base de données"), ctx.places.configuredDatabaseFile);
         showWait(ctx.progress, QStringLiteral("Compactage de la base"), false);
-        withDatabaseReleased(ctx.host, [&] { CompactDatabaseInPlace(ctx.places); }, [] {});
+        withDatabaseReleased(
+            ctx.host, [&] { CompactDatabaseInPlace(ctx.places); }, [] {});
         ctx.prompter.inform(QStringLiteral("Compactage effectué."));
     });
 }

@@ -18,7 +18,7 @@ public:
     virtual void releaseDatabase() = 0;
     // Open the shared connection only (the catalogue stays closed): the restored database is
     // upgraded before the catalogue, whose fields may be newer than its schema, opens again.
-    virtual void reopenConnection() {}
+    virtual void reopenConnection() { }
     // Open the connection and the catalogue again, enable the window and rebuild the list view.
     // It must leave the window usable even when the connection cannot be opened (it may then
     // throw the open error).
@@ -26,15 +26,15 @@ public:
     // Appends a row to the maintenance history (connection open).
     virtual void addHistoryRow(const QString &description, const QString &path) = 0;
     // Brings a restored database to the product's schema version (connection open).
-    virtual void upgradeRestoredDatabase() {}
+    virtual void upgradeRestoredDatabase() { }
     // Hourglass cursor on and off.
-    virtual void setBusy(bool) {}
+    virtual void setBusy(bool) { }
 };
 
 // Where the operations work: directories are native and end with "/".
 struct MaintenancePlaces {
-    QString dataDir;       // holds Backup/
-    QString databaseDir;   // holds Access/VIVRELO.MDB and Images/
+    QString dataDir; // holds Backup/
+    QString databaseDir; // holds Access/VIVRELO.MDB and Images/
     QString configuredDatabaseFile; // the database of the connection configuration, for history rows
 };
 
@@ -46,9 +46,9 @@ struct MaintenanceContext {
 };
 
 // File names shared by the three operations.
-QString DatabaseFilePath(const MaintenancePlaces &places);   // databaseDir + "Access/VIVRELO.MDB"
+QString DatabaseFilePath(const MaintenancePlaces &places); // databaseDir + "Access/VIVRELO.MDB"
 QString CompactionWorkPath(const MaintenancePlaces &places); // databaseDir + "Access/VIVRELO~.MDB"
-QString BackupDir(const MaintenancePlaces &places);          // dataDir + "Backup/"
+QString BackupDir(const MaintenancePlaces &places); // dataDir + "Backup/"
 // The name proposed for a backup made on `day`: Backup/VIVRELO_ACCESS_BACKUP_dd_mm_yyyy.bkp.
 QString DefaultBackupPath(const MaintenancePlaces &places, const QDate &day);
 
@@ -65,7 +65,7 @@ void BackupDatabase(MaintenanceContext &ctx, const QString &archivePath, const Q
 
 struct RestoreOutcome {
     QString safetyDir; // where the replaced database and pictures were kept; empty when none
-    int pictures = 0;  // pictures taken from the archive
+    int pictures = 0; // pictures taken from the archive
 };
 
 // Replaces the database and its "*.jpg" pictures by the contents of an archive. The archive's

@@ -59,15 +59,20 @@ struct SheetGeometry {
     int top, pitch, limit;
 
     explicit SheetGeometry(const PrintLayout &l)
-        : pt(T(l.PrinterTop)), pl(T(l.PrinterLeft)), pw(T(l.PageWidth)), ph(T(l.PageHeight)),
-          itemRight(pl + T(l.LeftItem)), priceRight(pl + T(l.LeftPrice)), top(T(l.TopLine)),
-          pitch(T(l.InterLines)), limit(ph - kBreakMargin)
-    {
-    }
+        : pt(T(l.PrinterTop))
+        , pl(T(l.PrinterLeft))
+        , pw(T(l.PageWidth))
+        , ph(T(l.PageHeight))
+        , itemRight(pl + T(l.LeftItem))
+        , priceRight(pl + T(l.LeftPrice))
+        , top(T(l.TopLine))
+        , pitch(T(l.InterLines))
+        , limit(ph - kBreakMargin)
+    { }
 };
 
 void DrawLine(DrawingSurface &s, const PrintLayout &layout, const SheetGeometry &g, int y, const QString &quantity,
-              const QString &article, const QString &amount)
+    const QString &article, const QString &amount)
 {
     s.setFont(LineFont(layout, layout.FontSize));
     WhiteBrushAndPen(s);
@@ -121,12 +126,13 @@ double PriceOf(const ListPrintRow &row, int column)
 
 QString ArticleText(const ListPrintRow &row)
 {
-    const QString text = row.Mark.isEmpty() ? row.Title : row.Title + QStringLiteral(" (") + row.Mark + QLatin1Char(')');
+    const QString text =
+        row.Mark.isEmpty() ? row.Title : row.Title + QStringLiteral(" (") + row.Mark + QLatin1Char(')');
     return text.left(255);
 }
 
 bool PrintList(DrawingSurface &surface, const std::vector<ListPrintRow> &rows, const PrintLayout &layout,
-               int priceColumn, const QString &currencySymbol)
+    int priceColumn, const QString &currencySymbol)
 {
     RequirePriceColumn(priceColumn); // before anything is drawn
     const SheetGeometry g(layout);

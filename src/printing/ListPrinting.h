@@ -18,10 +18,10 @@ inline constexpr char kProductWebAddress[] = "https://www.orbelin-software.fr/vi
 struct ListPrintRow {
     int Id = 0;
     bool Sel = false;
-    QString Quantity;                // the field's text, empty when null
+    QString Quantity; // the field's text, empty when null
     QString Title;
     QString Mark;
-    std::optional<double> Price01;   // empty when the field is null
+    std::optional<double> Price01; // empty when the field is null
     std::optional<double> Price02;
     std::optional<double> Price03;
 };
@@ -39,7 +39,7 @@ QString ArticleText(const ListPrintRow &row);
 // the bottom of the list page, the footer on every page that receives a row, then the rule
 // and the total. Returns false when the device reports a failure: the list is not printed.
 bool PrintList(DrawingSurface &surface, const std::vector<ListPrintRow> &rows, const PrintLayout &layout,
-               int priceColumn, const QString &currencySymbol);
+    int priceColumn, const QString &currencySymbol);
 
 // The test print: sample lines down to the break line (at least one), the rule and the
 // total, on one page. Returns false when the device reports a failure.

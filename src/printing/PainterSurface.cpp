@@ -2,9 +2,9 @@
 
 #include <QFontMetricsF>
 #include <QHash>
-#include <QPagedPaintDevice>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPagedPaintDevice>
 
 #include <algorithm>
 #include <cmath>
@@ -46,14 +46,15 @@ void PainterSurface::begin(QPaintDevice *device, QPagedPaintDevice *paged, doubl
 QRectF PainterSurface::toDevice(int left, int top, int right, int bottom) const
 {
     return QRectF(QPointF(std::min(left, right) * m_scale, std::min(top, bottom) * m_scale),
-                  QPointF(std::max(left, right) * m_scale, std::max(top, bottom) * m_scale));
+        QPointF(std::max(left, right) * m_scale, std::max(top, bottom) * m_scale));
 }
 
 double PainterSurface::cellRatio(const QFont &font)
 {
     // Ascent plus descent per pixel of em, measured once per typeface and style.
     static QHash<QString, double> ratios;
-    const QString key = font.family() + QLatin1Char('|') + QString::number(font.bold()) + QString::number(font.italic());
+    const QString key =
+        font.family() + QLatin1Char('|') + QString::number(font.bold()) + QString::number(font.italic());
     auto it = ratios.constFind(key);
     if (it != ratios.constEnd())
         return *it;
@@ -158,9 +159,8 @@ void PainterSurface::drawImage(const QRect &target, const QImage &image)
 {
     if (!m_painter.isActive())
         return;
-    m_painter.drawImage(toDevice(target.left(), target.top(), target.left() + target.width(),
-                                 target.top() + target.height()),
-                        image);
+    m_painter.drawImage(
+        toDevice(target.left(), target.top(), target.left() + target.width(), target.top() + target.height()), image);
 }
 
 int PainterSurface::textWidth(const QString &text)
@@ -203,8 +203,8 @@ PdfSurface::PdfSurface(const QString &path, const QString &title)
     }
     m_writer = std::make_unique<QPdfWriter>(m_file.get());
     m_writer->setResolution(2540);
-    m_writer->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
-                                        QPageLayout::Millimeter));
+    m_writer->setPageLayout(
+        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
     m_writer->setCreator(QStringLiteral("Vivrelo"));
     if (!title.isEmpty())
         m_writer->setTitle(title);

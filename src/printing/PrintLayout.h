@@ -8,16 +8,16 @@ namespace vivrelo {
 // printer sheet and how its lines are drawn. Measures are centimetres; nothing bounds them,
 // zero and negative values are drawn as they stand.
 struct PrintLayout {
-    double PrinterTop = 0;    // downward shift of the list page on the sheet
-    double PrinterLeft = 0;   // rightward shift of the list page on the sheet
+    double PrinterTop = 0; // downward shift of the list page on the sheet
+    double PrinterLeft = 0; // rightward shift of the list page on the sheet
     double PageWidth = 14.9;
     double PageHeight = 21.0;
-    double TopLine = 1.0;     // list page top to the top of the first line
-    double LeftItem = 1.0;    // right edge of the quantity column
-    double LeftPrice = 11.0;  // right edge of the amount column
-    double InterLines = 0.7;  // line pitch
+    double TopLine = 1.0; // list page top to the top of the first line
+    double LeftItem = 1.0; // right edge of the quantity column
+    double LeftPrice = 11.0; // right edge of the amount column
+    double InterLines = 0.7; // line pitch
     QString FontName = QStringLiteral("Arial");
-    int FontSize = 20;        // font cell height in tenths of a millimetre
+    int FontSize = 20; // font cell height in tenths of a millimetre
     bool operator==(const PrintLayout &) const = default;
 };
 

@@ -42,7 +42,9 @@ public:
         QSize size;
     };
 
-    explicit RecordingSurface(const QSize &pageSize = QSize(2100, 2970)) : m_pageSize(pageSize) {}
+    explicit RecordingSurface(const QSize &pageSize = QSize(2100, 2970))
+        : m_pageSize(pageSize)
+    { }
 
     void setFont(const SurfaceFont &font) override { m_font = font; }
     void setBrush(SurfaceBrush style, const QColor &color) override;

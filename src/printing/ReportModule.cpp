@@ -58,7 +58,8 @@ void ReplaceLine(QStringList &sql, int index, const QString &keyword, const QStr
 } // namespace
 
 TDataModuleReport::TDataModuleReport(TDataModule1 &dataModule)
-    : ReportQuery(&dataModule.ADOConnection1), m_dm(dataModule)
+    : ReportQuery(&dataModule.ADOConnection1)
+    , m_dm(dataModule)
 {
     for (int i = 0; i < 3; ++i)
         m_priceLabels[i] = QStringLiteral("Prix n°%1").arg(i + 1);
@@ -96,8 +97,8 @@ void TDataModuleReport::loadPriceLabels()
     if (!m_dm.ADOConnection1.isOpen())
         return;
     DataSet labels(&m_dm.ADOConnection1);
-    labels.setSql({QStringLiteral("SELECT Price01, Price02, Price03 FROM CUSTOMLAB"),
-                   QStringLiteral("WHERE Id_File=?")});
+    labels.setSql(
+        {QStringLiteral("SELECT Price01, Price02, Price03 FROM CUSTOMLAB"), QStringLiteral("WHERE Id_File=?")});
     labels.setParameters({m_dm.CurrentListFileId});
     labels.open();
     if (!IsDataSetEmpty(labels))
@@ -109,8 +110,8 @@ void TDataModuleReport::loadPriceLabels()
     labels.close();
 }
 
-QStringList ReplaceReportClauses(QStringList sql, const QString &from, const QString &where, const QString &having,
-                                 const QString &orderBy)
+QStringList ReplaceReportClauses(
+    QStringList sql, const QString &from, const QString &where, const QString &having, const QString &orderBy)
 {
     if (!from.isEmpty())
         ReplaceLine(sql, FindFromLine(sql), QStringLiteral("FROM"), from);
@@ -138,8 +139,8 @@ QStringList ReplaceReportClauses(QStringList sql, const QString &from, const QSt
 }
 
 void RunReport(TDataModuleReport &module, const QString &name, const QString &from, const QString &where,
-               const QString &having, const QString &orderBy, const QString &title, Prompter &prompter,
-               const ShowPreparedReport &preview)
+    const QString &having, const QString &orderBy, const QString &title, Prompter &prompter,
+    const ShowPreparedReport &preview)
 {
     DataSet &query = module.ReportQuery;
     query.close();
@@ -161,8 +162,9 @@ void RunReport(TDataModuleReport &module, const QString &name, const QString &fr
     run.layout = LoadReportLayout(run.layoutPath);
     run.prepare = [&module, &query, title](const ReportLayout &layout) {
         DataSetRowSource rows(query);
-        return PrepareReport(layout, query.isActive() ? &rows : nullptr,
-                             [&module](const QString &n) { return module.frReportGetValue(n); }, title);
+        return PrepareReport(
+            layout, query.isActive() ? &rows : nullptr,
+            [&module](const QString &n) { return module.frReportGetValue(n); }, title);
     };
     run.prepared = run.prepare(run.layout);
     if (preview)
@@ -181,15 +183,15 @@ QStringList ItemsTableColumns(TDataModule1 &dataModule)
     return names;
 }
 
-void RunItemsListReport(TDataModuleReport &module, const QString &sortField, Prompter &prompter,
-                        const ShowPreparedReport &preview)
+void RunItemsListReport(
+    TDataModuleReport &module, const QString &sortField, Prompter &prompter, const ShowPreparedReport &preview)
 {
     const QString field = sortField.trimmed();
     if (!ItemsTableColumns(module.dataModule()).contains(field, Qt::CaseInsensitive))
         fail(QStringLiteral("« %1 » n'est pas une colonne des produits : le rapport ne peut pas être trié ainsi.")
                  .arg(sortField));
     RunReport(module, QStringLiteral("ItemsList"), QString(), QString(), QString(), QStringLiteral("ORDER BY ") + field,
-              QStringLiteral("Liste des produits"), prompter, preview);
+        QStringLiteral("Liste des produits"), prompter, preview);
 }
 
 } // namespace vivrelo

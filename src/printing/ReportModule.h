@@ -60,8 +60,8 @@ TDataModuleReport *DataModuleReport();
 // that already starts with its keyword ("ORDER BY Title") is taken as the whole line. An
 // empty text keeps the file's clause. An ORDER BY clause the file lacks is appended; a
 // missing FROM or WHERE line throws Error.
-QStringList ReplaceReportClauses(QStringList sql, const QString &from, const QString &where, const QString &having,
-                                 const QString &orderBy);
+QStringList ReplaceReportClauses(
+    QStringList sql, const QString &from, const QString &where, const QString &having, const QString &orderBy);
 
 // Runs a named report: reports directory + name + ".rpt" (first line ignored) becomes the
 // query with the clause replacements; an empty result is told through the prompter and
@@ -69,13 +69,13 @@ QStringList ReplaceReportClauses(QStringList sql, const QString &from, const QSt
 // preview. Without a query file the report runs with the query left closed. The query is
 // closed before and after, also on error. Errors (layout, query) pass to the caller.
 void RunReport(TDataModuleReport &module, const QString &name, const QString &from, const QString &where,
-               const QString &having, const QString &orderBy, const QString &title, Prompter &prompter,
-               const ShowPreparedReport &preview);
+    const QString &having, const QString &orderBy, const QString &title, Prompter &prompter,
+    const ShowPreparedReport &preview);
 
 // The product list ordered by a column of ITEMS. A name that is not a column of ITEMS throws
 // Error before anything reaches the database.
-void RunItemsListReport(TDataModuleReport &module, const QString &sortField, Prompter &prompter,
-                        const ShowPreparedReport &preview);
+void RunItemsListReport(
+    TDataModuleReport &module, const QString &sortField, Prompter &prompter, const ShowPreparedReport &preview);
 
 // The columns of the ITEMS table.
 QStringList ItemsTableColumns(TDataModule1 &dataModule);

@@ -10,7 +10,9 @@ class DataSet;
 class DataSetRowSource : public RowSource
 {
 public:
-    explicit DataSetRowSource(DataSet &dataSet) : m_ds(dataSet) {}
+    explicit DataSetRowSource(DataSet &dataSet)
+        : m_ds(dataSet)
+    { }
     QStringList fieldNames() const override;
     bool first() override;
     bool next() override;

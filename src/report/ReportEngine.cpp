@@ -24,7 +24,9 @@ class Preparer
 {
 public:
     Preparer(const ReportLayout &layout, RowSource *rows, const ReportValueCallback &values)
-        : m_layout(layout), m_rows(rows), m_values(values)
+        : m_layout(layout)
+        , m_rows(rows)
+        , m_values(values)
     {
         m_bandWidth = layout.pageWidth - layout.marginLeft - layout.marginRight;
         if (const ReportBand *footer = layout.band(BandKind::PageFooter))
@@ -81,7 +83,8 @@ private:
             if (o.kind == ObjectKind::Picture) {
                 const int f = fieldIndex(o.field);
                 if (f < 0)
-                    objectFault(o, QStringLiteral("le champ d'image « %1 » n'existe pas dans les données").arg(o.field));
+                    objectFault(
+                        o, QStringLiteral("le champ d'image « %1 » n'existe pas dans les données").arg(o.field));
                 fields = {f};
             }
             out.push_back(std::move(fields));
@@ -275,9 +278,12 @@ private:
 SurfaceAlign ToSurface(TextAlign a)
 {
     switch (a) {
-    case TextAlign::Left: return SurfaceAlign::Left;
-    case TextAlign::Right: return SurfaceAlign::Right;
-    case TextAlign::Center: return SurfaceAlign::Center;
+    case TextAlign::Left:
+        return SurfaceAlign::Left;
+    case TextAlign::Right:
+        return SurfaceAlign::Right;
+    case TextAlign::Center:
+        return SurfaceAlign::Center;
     }
     return SurfaceAlign::Left;
 }
@@ -365,8 +371,8 @@ int FontCellHeight(double points)
     return std::max(1, qRound(points * 254.0 / 72.0 * 1.15));
 }
 
-PreparedReport PrepareReport(const ReportLayout &layout, RowSource *rows, const ReportValueCallback &values,
-                             const QString &title)
+PreparedReport PrepareReport(
+    const ReportLayout &layout, RowSource *rows, const ReportValueCallback &values, const QString &title)
 {
     return Preparer(layout, rows, values).run(title);
 }
@@ -382,7 +388,7 @@ void DrawPreparedPage(const PreparedPage &page, DrawingSurface &surface)
         case ObjectKind::Rect:
             surface.setPen(item.penWidth > 0 ? SurfacePen::Solid : SurfacePen::Clear, item.penColor, item.penWidth);
             surface.setBrush(item.fill.isValid() ? SurfaceBrush::Solid : SurfaceBrush::Clear,
-                             item.fill.isValid() ? item.fill : QColor(Qt::white));
+                item.fill.isValid() ? item.fill : QColor(Qt::white));
             surface.drawRect(b.left(), b.top(), b.left() + b.width(), b.top() + b.height());
             break;
         case ObjectKind::Line:
@@ -391,8 +397,8 @@ void DrawPreparedPage(const PreparedPage &page, DrawingSurface &surface)
             break;
         case ObjectKind::Picture: {
             QSize fitted = item.picture.size().scaled(b.size(), Qt::KeepAspectRatio);
-            const QRect target(b.left() + (b.width() - fitted.width()) / 2, b.top() + (b.height() - fitted.height()) / 2,
-                               fitted.width(), fitted.height());
+            const QRect target(b.left() + (b.width() - fitted.width()) / 2,
+                b.top() + (b.height() - fitted.height()) / 2, fitted.width(), fitted.height());
             surface.drawImage(target, item.picture);
             break;
         }
@@ -442,8 +448,8 @@ bool PrintReportRange(const PreparedReport &report, DrawingSurface &surface, con
 
 QImage RenderPageImage(const PreparedPage &page, const QSize &pageSize, double pixelsPerUnit)
 {
-    const QSize pixels(std::max(1, qRound(pageSize.width() * pixelsPerUnit)),
-                       std::max(1, qRound(pageSize.height() * pixelsPerUnit)));
+    const QSize pixels(
+        std::max(1, qRound(pageSize.width() * pixelsPerUnit)), std::max(1, qRound(pageSize.height() * pixelsPerUnit)));
     BitmapSurface surface(pixels, pixelsPerUnit * 254.0, Qt::white);
     DrawPreparedPage(page, surface);
     surface.end();

@@ -34,10 +34,20 @@ class MemoryRowSource : public RowSource
 {
 public:
     MemoryRowSource(QStringList fields, std::vector<QVariantList> rows)
-        : m_fields(std::move(fields)), m_rows(std::move(rows)) {}
+        : m_fields(std::move(fields))
+        , m_rows(std::move(rows))
+    { }
     QStringList fieldNames() const override { return m_fields; }
-    bool first() override { m_row = 0; return !m_rows.empty(); }
-    bool next() override { ++m_row; return m_row < int(m_rows.size()); }
+    bool first() override
+    {
+        m_row = 0;
+        return !m_rows.empty();
+    }
+    bool next() override
+    {
+        ++m_row;
+        return m_row < int(m_rows.size());
+    }
     QVariant value(int field) const override { return m_rows[size_t(m_row)].value(field); }
 
 private:
@@ -55,12 +65,12 @@ using ReportValueCallback = std::function<std::optional<QVariant>(const QString 
 // top-left corner.
 struct PreparedItem {
     ObjectKind kind = ObjectKind::Text;
-    QRect box;              // Line: from box.topLeft() to box.topLeft() + (width, height)
+    QRect box; // Line: from box.topLeft() to box.topLeft() + (width, height)
     QString text;
     SurfaceFont font;
     TextAlign align = TextAlign::Left;
     bool wrap = false;
-    QColor fill;            // invalid: none
+    QColor fill; // invalid: none
     QColor penColor;
     int penWidth = 0;
     QImage picture;
@@ -91,16 +101,15 @@ struct PreparedReport {
 // The object's format turns numbers into money (the CURRENCYSYMBOL variable's value as the
 // symbol), whole numbers or fixed decimals. An unknown name throws Error naming it and the
 // line of the layout.
-PreparedReport PrepareReport(const ReportLayout &layout, RowSource *rows, const ReportValueCallback &values,
-                             const QString &title = QString());
+PreparedReport PrepareReport(
+    const ReportLayout &layout, RowSource *rows, const ReportValueCallback &values, const QString &title = QString());
 
 // Draws one prepared page on a surface (the surface's page, not a new one).
 void DrawPreparedPage(const PreparedPage &page, DrawingSurface &surface);
 // Draws pages first..last (from 1, clamped to the report), `copies` times, with a new page
 // between pages, then ends the surface. False when nothing was to be drawn or the surface
 // reports a failure.
-bool RenderReport(const PreparedReport &report, DrawingSurface &surface, int first = 1, int last = -1,
-                  int copies = 1);
+bool RenderReport(const PreparedReport &report, DrawingSurface &surface, int first = 1, int last = -1, int copies = 1);
 
 // A page range as the print job takes it: "first-last" in decimal ("2-2" for one page).
 QString PageRangeText(int first, int last);

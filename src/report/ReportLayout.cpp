@@ -129,7 +129,8 @@ private:
                 return;
             }
         }
-        fault(QStringLiteral("bande inconnue « %1 » (title, page-header, master-data, page-footer ou summary)").arg(value));
+        fault(QStringLiteral("bande inconnue « %1 » (title, page-header, master-data, page-footer ou summary)")
+                  .arg(value));
     }
 
     void reportKey(const QString &key, const QString &value)
@@ -263,7 +264,7 @@ private:
         } else if (f == QLatin1String("integer") || f == QLatin1String("0")) {
             o.format = ValueFormat::Integer;
         } else if (f.startsWith(QLatin1String("0.")) && f.size() <= 8
-                   && f.mid(2).count(QLatin1Char('0')) == f.size() - 2) {
+            && f.mid(2).count(QLatin1Char('0')) == f.size() - 2) {
             o.format = ValueFormat::Fixed;
             o.decimals = int(f.size()) - 2;
         } else {
@@ -331,10 +332,14 @@ QString ColourText(const QColor &c)
 QString FormatText(const ReportObject &o)
 {
     switch (o.format) {
-    case ValueFormat::Plain: return QStringLiteral("plain");
-    case ValueFormat::Money: return QStringLiteral("money");
-    case ValueFormat::Integer: return QStringLiteral("integer");
-    case ValueFormat::Fixed: return QStringLiteral("0.") + QString(o.decimals, QLatin1Char('0'));
+    case ValueFormat::Plain:
+        return QStringLiteral("plain");
+    case ValueFormat::Money:
+        return QStringLiteral("money");
+    case ValueFormat::Integer:
+        return QStringLiteral("integer");
+    case ValueFormat::Fixed:
+        return QStringLiteral("0.") + QString(o.decimals, QLatin1Char('0'));
     }
     return {};
 }
@@ -417,8 +422,9 @@ QString WriteReportLayout(const ReportLayout &layout)
         out += QLatin1Char('\n');
     };
     line(0, QStringLiteral("page"), Mm(layout.pageWidth) + QLatin1Char(' ') + Mm(layout.pageHeight));
-    line(0, QStringLiteral("margins"), QStringList{Mm(layout.marginLeft), Mm(layout.marginTop), Mm(layout.marginRight),
-                                                   Mm(layout.marginBottom)}.join(QLatin1Char(' ')));
+    line(0, QStringLiteral("margins"),
+        QStringList{Mm(layout.marginLeft), Mm(layout.marginTop), Mm(layout.marginRight), Mm(layout.marginBottom)}.join(
+            QLatin1Char(' ')));
     for (const ReportBand &b : layout.bands) {
         out += QLatin1Char('\n');
         line(0, QStringLiteral("band"), BandKindName(b.kind));
@@ -427,16 +433,21 @@ QString WriteReportLayout(const ReportLayout &layout)
             line(2, QStringLiteral("alternate"), ColourText(b.alternate));
         for (const ReportObject &o : b.objects) {
             line(2, ObjectKindName(o.kind), QString());
-            line(4, QStringLiteral("box"), QStringList{Mm(o.x), Mm(o.y), Mm(o.width), Mm(o.height)}.join(QLatin1Char(' ')));
+            line(4, QStringLiteral("box"),
+                QStringList{Mm(o.x), Mm(o.y), Mm(o.width), Mm(o.height)}.join(QLatin1Char(' ')));
             if (o.kind == ObjectKind::Text) {
-                const bool quote = o.text != o.text.trimmed() || (o.text.startsWith(QLatin1Char('"')) && o.text.endsWith(QLatin1Char('"')));
+                const bool quote = o.text != o.text.trimmed()
+                    || (o.text.startsWith(QLatin1Char('"')) && o.text.endsWith(QLatin1Char('"')));
                 line(4, QStringLiteral("value"), quote ? QLatin1Char('"') + o.text + QLatin1Char('"') : o.text);
                 line(4, QStringLiteral("font"), o.fontFamily);
                 line(4, QStringLiteral("size"), QString::number(o.fontSize));
                 QStringList style;
-                if (o.bold) style << QStringLiteral("bold");
-                if (o.italic) style << QStringLiteral("italic");
-                if (o.underline) style << QStringLiteral("underline");
+                if (o.bold)
+                    style << QStringLiteral("bold");
+                if (o.italic)
+                    style << QStringLiteral("italic");
+                if (o.underline)
+                    style << QStringLiteral("underline");
                 if (!style.isEmpty())
                     line(4, QStringLiteral("style"), style.join(QLatin1Char(' ')));
                 if (o.color != defaults.color)
@@ -444,7 +455,8 @@ QString WriteReportLayout(const ReportLayout &layout)
                 if (o.fill.isValid())
                     line(4, QStringLiteral("fill"), ColourText(o.fill));
                 if (o.align != TextAlign::Left)
-                    line(4, QStringLiteral("align"), o.align == TextAlign::Right ? QStringLiteral("right") : QStringLiteral("center"));
+                    line(4, QStringLiteral("align"),
+                        o.align == TextAlign::Right ? QStringLiteral("right") : QStringLiteral("center"));
                 if (o.wrap)
                     line(4, QStringLiteral("wrap"), QStringLiteral("yes"));
                 if (o.format != ValueFormat::Plain)
@@ -452,7 +464,8 @@ QString WriteReportLayout(const ReportLayout &layout)
             } else if (o.kind == ObjectKind::Picture) {
                 line(4, QStringLiteral("field"), o.field);
             } else {
-                line(4, QStringLiteral("pen"), ColourText(o.penColor) + QLatin1Char(' ') + QString::number(o.penWidth / 10.0));
+                line(4, QStringLiteral("pen"),
+                    ColourText(o.penColor) + QLatin1Char(' ') + QString::number(o.penWidth / 10.0));
                 if (o.kind == ObjectKind::Rect && o.fill.isValid())
                     line(4, QStringLiteral("fill"), ColourText(o.fill));
             }

@@ -26,38 +26,38 @@ struct TextPiece {
 
 struct ReportObject {
     ObjectKind kind = ObjectKind::Text;
-    int line = 0;            // line of the file where the object starts (for messages)
-    int x = 0, y = 0;        // from the band's top-left corner
+    int line = 0; // line of the file where the object starts (for messages)
+    int x = 0, y = 0; // from the band's top-left corner
     int width = 0, height = 0;
     // Text
-    QString text;            // the template as written, "[Name]" pieces included
+    QString text; // the template as written, "[Name]" pieces included
     std::vector<TextPiece> pieces;
     QString fontFamily = QStringLiteral("Liberation Sans");
-    double fontSize = 10;    // points
+    double fontSize = 10; // points
     bool bold = false, italic = false, underline = false;
     QColor color = Qt::black;
-    QColor fill;             // invalid: no background
+    QColor fill; // invalid: no background
     TextAlign align = TextAlign::Left;
-    bool wrap = false;       // false: one line, cut at the box's width
+    bool wrap = false; // false: one line, cut at the box's width
     ValueFormat format = ValueFormat::Plain;
-    int decimals = 2;        // for ValueFormat::Fixed
+    int decimals = 2; // for ValueFormat::Fixed
     // Line and Rect
     QColor penColor = Qt::black;
-    int penWidth = 2;        // tenths of a millimetre
+    int penWidth = 2; // tenths of a millimetre
     // Picture
-    QString field;           // blob field holding the picture
+    QString field; // blob field holding the picture
 };
 
 struct ReportBand {
     BandKind kind = BandKind::MasterData;
     int line = 0;
     int height = 0;
-    QColor alternate;        // master data: background of every second row; invalid: none
+    QColor alternate; // master data: background of every second row; invalid: none
     std::vector<ReportObject> objects;
 };
 
 struct ReportLayout {
-    QString fileName;        // the file it was read from, for messages
+    QString fileName; // the file it was read from, for messages
     int pageWidth = 2100, pageHeight = 2970;
     int marginLeft = 100, marginTop = 100, marginRight = 100, marginBottom = 100;
     std::vector<ReportBand> bands;

@@ -11,8 +11,7 @@ namespace {
 
 // Segments a..g of each figure, as bits 0..6: top, top right, bottom right, bottom,
 // bottom left, top left, middle.
-constexpr unsigned char kSegments[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66,
-                                         0x6D, 0x7D, 0x07, 0x7F, 0x6F};
+constexpr unsigned char kSegments[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07, 0x7F, 0x6F};
 
 void DrawSegment(QPainter &p, const QPointF &a, const QPointF &b, double t, const QColor &c)
 {
@@ -45,9 +44,12 @@ void DrawFigure(QPainter &p, const QRectF &r, int figure, const QColor &on, cons
     const double l = r.left() + t / 2, rt = r.right() - t / 2;
     const double top = r.top() + t / 2, mid = r.center().y(), bot = r.bottom() - t / 2;
     const QPointF ends[7][2] = {
-        {{l + 0.5, top}, {rt - 0.5, top}},  {{rt, top + 0.5}, {rt, mid - 0.5}},
-        {{rt, mid + 0.5}, {rt, bot - 0.5}}, {{l + 0.5, bot}, {rt - 0.5, bot}},
-        {{l, mid + 0.5}, {l, bot - 0.5}},   {{l, top + 0.5}, {l, mid - 0.5}},
+        {{l + 0.5, top}, {rt - 0.5, top}},
+        {{rt, top + 0.5}, {rt, mid - 0.5}},
+        {{rt, mid + 0.5}, {rt, bot - 0.5}},
+        {{l + 0.5, bot}, {rt - 0.5, bot}},
+        {{l, mid + 0.5}, {l, bot - 0.5}},
+        {{l, top + 0.5}, {l, mid - 0.5}},
         {{l + 0.5, mid}, {rt - 0.5, mid}},
     };
     const unsigned char lit = figure >= 0 && figure <= 9 ? kSegments[figure] : 0;
@@ -57,7 +59,9 @@ void DrawFigure(QPainter &p, const QRectF &r, int figure, const QColor &on, cons
 
 } // namespace
 
-DigitalTimeLabel::DigitalTimeLabel(QWidget *parent) : QWidget(parent) {}
+DigitalTimeLabel::DigitalTimeLabel(QWidget *parent)
+    : QWidget(parent)
+{ }
 
 void DigitalTimeLabel::setText(const QString &text)
 {
@@ -107,7 +111,9 @@ void DigitalTimeLabel::paintEvent(QPaintEvent *)
     }
 }
 
-MiniCalendar::MiniCalendar(QWidget *parent) : QWidget(parent) {}
+MiniCalendar::MiniCalendar(QWidget *parent)
+    : QWidget(parent)
+{ }
 
 void MiniCalendar::setDate(const QDate &date)
 {
@@ -144,24 +150,20 @@ void MiniCalendar::paintEvent(QPaintEvent *)
     f.setPixelSize(qMax(7, int(band * 0.75)));
     p.setFont(f);
     p.setPen(Qt::white);
-    const QString month = fr.monthName(m_date.month(), QLocale::ShortFormat)
-                              .remove(QLatin1Char('.'))
-                              .toUpper();
+    const QString month = fr.monthName(m_date.month(), QLocale::ShortFormat).remove(QLatin1Char('.')).toUpper();
     p.drawText(QRectF(page.left(), page.top(), page.width(), band), Qt::AlignCenter, month);
 
     f.setPixelSize(qMax(9, int(page.height() * 0.42)));
     p.setFont(f);
     p.setPen(QColor(30, 40, 60));
     const QRectF body(page.left(), page.top() + band, page.width(), page.height() - band);
-    p.drawText(body.adjusted(0, -2, 0, -body.height() * 0.28), Qt::AlignCenter,
-               QString::number(m_date.day()));
+    p.drawText(body.adjusted(0, -2, 0, -body.height() * 0.28), Qt::AlignCenter, QString::number(m_date.day()));
     f.setBold(false);
     f.setPixelSize(qMax(6, int(page.height() * 0.16)));
     p.setFont(f);
     p.setPen(QColor(110, 120, 140));
-    p.drawText(QRectF(body.left(), body.bottom() - body.height() * 0.34, body.width(),
-                      body.height() * 0.3),
-               Qt::AlignCenter, fr.dayName(m_date.dayOfWeek(), QLocale::ShortFormat));
+    p.drawText(QRectF(body.left(), body.bottom() - body.height() * 0.34, body.width(), body.height() * 0.3),
+        Qt::AlignCenter, fr.dayName(m_date.dayOfWeek(), QLocale::ShortFormat));
 }
 
 } // namespace vivrelo

@@ -8,8 +8,8 @@ namespace vivrelo {
 
 namespace {
 
-constexpr int kOuterMargin = 6;   // background visible around the book
-constexpr int kCoverMargin = 9;   // cover visible around the leaves
+constexpr int kOuterMargin = 6; // background visible around the book
+constexpr int kCoverMargin = 9; // cover visible around the leaves
 constexpr int kSpineWidth = 14;
 
 const QColor kPaper(253, 252, 246);
@@ -18,7 +18,9 @@ const QColor kDefaultCover(40, 70, 130);
 
 } // namespace
 
-TabNoteBook::TabNoteBook(QWidget *parent) : QWidget(parent), m_page(new QWidget(this))
+TabNoteBook::TabNoteBook(QWidget *parent)
+    : QWidget(parent)
+    , m_page(new QWidget(this))
 {
     m_page->setObjectName(QStringLiteral("Page"));
     m_page->setAutoFillBackground(false);

@@ -18,27 +18,30 @@ void StyleLabel(QLabel *label, int pixelSize, bool bold, const QColor &color)
     label->setPalette(pal);
 }
 
-void PaintGradient(QPainter &painter, const QRect &rect, const QColor &start, const QColor &end,
-                   Qt::Orientation direction)
+void PaintGradient(
+    QPainter &painter, const QRect &rect, const QColor &start, const QColor &end, Qt::Orientation direction)
 {
     if (rect.isEmpty())
         return;
     const QPointF from = rect.topLeft();
-    const QPointF to = direction == Qt::Vertical ? QPointF(rect.left(), rect.bottom())
-                                                 : QPointF(rect.right(), rect.top());
+    const QPointF to =
+        direction == Qt::Vertical ? QPointF(rect.left(), rect.bottom()) : QPointF(rect.right(), rect.top());
     QLinearGradient gradient(from, to);
     gradient.setColorAt(0, start);
     gradient.setColorAt(1, end);
     painter.fillRect(rect, gradient);
 }
 
-GradientPanel::GradientPanel(QWidget *parent) : QWidget(parent) {}
+GradientPanel::GradientPanel(QWidget *parent)
+    : QWidget(parent)
+{ }
 
-GradientPanel::GradientPanel(const QColor &start, const QColor &end, Qt::Orientation direction,
-                             QWidget *parent)
-    : QWidget(parent), m_start(start), m_end(end), m_direction(direction)
-{
-}
+GradientPanel::GradientPanel(const QColor &start, const QColor &end, Qt::Orientation direction, QWidget *parent)
+    : QWidget(parent)
+    , m_start(start)
+    , m_end(end)
+    , m_direction(direction)
+{ }
 
 void GradientPanel::setColors(const QColor &start, const QColor &end)
 {
@@ -72,7 +75,8 @@ void GradientPanel::paintEvent(QPaintEvent *)
     }
 }
 
-ShapedButton::ShapedButton(QWidget *parent) : QAbstractButton(parent)
+ShapedButton::ShapedButton(QWidget *parent)
+    : QAbstractButton(parent)
 {
     setCursor(Qt::PointingHandCursor);
     setAttribute(Qt::WA_Hover);
@@ -161,14 +165,13 @@ void ShapedButton::paintEvent(QPaintEvent *)
     f.setBold(true);
     for (int size = 10; size >= 7; --size) {
         f.setPixelSize(size);
-        if (QFontMetrics(f).horizontalAdvance(QString(text()).remove(QLatin1Char('&')))
-            <= width() - 6)
+        if (QFontMetrics(f).horizontalAdvance(QString(text()).remove(QLatin1Char('&'))) <= width() - 6)
             break;
     }
     p.setFont(f);
     p.setPen(isEnabled() ? QColor(20, 50, 110) : QColor(160, 160, 160));
     const QRect textRect(0, m_picture.isNull() ? 0 : pictureBottom, width(),
-                         m_picture.isNull() ? height() : height() - pictureBottom - 4);
+        m_picture.isNull() ? height() : height() - pictureBottom - 4);
     p.drawText(textRect, Qt::AlignCenter | Qt::TextShowMnemonic, text());
 }
 

@@ -19,8 +19,7 @@ class GradientPanel : public QWidget
     Q_OBJECT
 public:
     explicit GradientPanel(QWidget *parent = nullptr);
-    GradientPanel(const QColor &start, const QColor &end, Qt::Orientation direction,
-                  QWidget *parent = nullptr);
+    GradientPanel(const QColor &start, const QColor &end, Qt::Orientation direction, QWidget *parent = nullptr);
 
     void setColors(const QColor &start, const QColor &end);
     QColor startColor() const { return m_start; }
@@ -41,8 +40,8 @@ private:
 };
 
 // Paints `rect` with the gradient the shell uses for its panels and bars.
-void PaintGradient(QPainter &painter, const QRect &rect, const QColor &start,
-                   const QColor &end, Qt::Orientation direction);
+void PaintGradient(
+    QPainter &painter, const QRect &rect, const QColor &start, const QColor &end, Qt::Orientation direction);
 
 // A command button of the left bar: a rounded glassy tile with a picture above its caption,
 // lit under the mouse, darker while pressed, greyed when disabled.

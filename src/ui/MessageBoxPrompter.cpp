@@ -24,19 +24,24 @@ QString DisplayedText(const QString &text)
 QMessageBox::Icon IconOf(MessageKind kind)
 {
     switch (kind) {
-    case MessageKind::Information: return QMessageBox::Information;
-    case MessageKind::Warning: return QMessageBox::Warning;
-    case MessageKind::Error: return QMessageBox::Critical;
-    case MessageKind::Confirmation: return QMessageBox::Question;
-    case MessageKind::Plain: break;
+    case MessageKind::Information:
+        return QMessageBox::Information;
+    case MessageKind::Warning:
+        return QMessageBox::Warning;
+    case MessageKind::Error:
+        return QMessageBox::Critical;
+    case MessageKind::Confirmation:
+        return QMessageBox::Question;
+    case MessageKind::Plain:
+        break;
     }
     return QMessageBox::NoIcon;
 }
 
 } // namespace
 
-std::unique_ptr<QMessageBox> MakeMessageBox(MessageKind kind, const QString &text,
-                                            MessageButtons buttons, QWidget *parent)
+std::unique_ptr<QMessageBox> MakeMessageBox(
+    MessageKind kind, const QString &text, MessageButtons buttons, QWidget *parent)
 {
     auto box = std::make_unique<QMessageBox>(parent);
     box->setObjectName(QStringLiteral("MessageBox"));
@@ -79,19 +84,16 @@ Answer MessageBoxPrompter::ask(MessageKind kind, const QString &text, MessageBut
     if (buttons == MessageButtons::Ok)
         return Answer::Ok;
     const QAbstractButton *clicked = box->clickedButton();
-    return clicked && box->buttonRole(const_cast<QAbstractButton *>(clicked))
-                          == QMessageBox::YesRole
-               ? Answer::Yes
-               : Answer::No;
+    return clicked && box->buttonRole(const_cast<QAbstractButton *>(clicked)) == QMessageBox::YesRole ? Answer::Yes
+                                                                                                      : Answer::No;
 }
 
 bool InstallFrenchTranslations(QCoreApplication &app)
 {
     QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     auto *translator = new QTranslator(&app);
-    if (!translator->load(QLocale(QLocale::French, QLocale::France), QStringLiteral("qtbase"),
-                          QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    if (!translator->load(QLocale(QLocale::French, QLocale::France), QStringLiteral("qtbase"), QStringLiteral("_"),
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete translator;
         return false;
     }

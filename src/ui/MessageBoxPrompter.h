@@ -20,20 +20,22 @@ namespace vivrelo {
 // French whatever the Qt translation, "\r" line breaks shown as line breaks, the text taken
 // as plain text (never as markup), the product name as window title. Escape answers "Non"
 // (or "OK").
-std::unique_ptr<QMessageBox> MakeMessageBox(MessageKind kind, const QString &text,
-                                            MessageButtons buttons, QWidget *parent = nullptr);
+std::unique_ptr<QMessageBox> MakeMessageBox(
+    MessageKind kind, const QString &text, MessageButtons buttons, QWidget *parent = nullptr);
 
 // The windows' prompter: asks through a modal message box over the parent window.
 class MessageBoxPrompter : public Prompter
 {
 public:
-    explicit MessageBoxPrompter(QWidget *parent = nullptr) : m_parent(parent) {}
+    explicit MessageBoxPrompter(QWidget *parent = nullptr)
+        : m_parent(parent)
+    { }
     Answer ask(MessageKind kind, const QString &text, MessageButtons buttons) override;
 
     // What a box showed: for tests and for the record of an unattended run.
     struct Shown {
         MessageKind kind;
-        QString text;        // as displayed, line breaks turned into "\n"
+        QString text; // as displayed, line breaks turned into "\n"
         QStringList buttons; // captions, in order
         QString title;
     };

@@ -32,13 +32,12 @@ QRect DesktopWorkArea(const QWidget *near)
 QPoint CentredInWorkArea(const QSize &size, const QRect &workArea)
 {
     return {workArea.x() + HalfToEven(workArea.width() - size.width()),
-            workArea.y() + HalfToEven(workArea.height() - size.height())};
+        workArea.y() + HalfToEven(workArea.height() - size.height())};
 }
 
 QPoint CentredOnWindow(const QSize &size, const QRect &owner)
 {
-    return {owner.x() + (owner.width() - size.width()) / 2,
-            owner.y() + (owner.height() - size.height()) / 2};
+    return {owner.x() + (owner.width() - size.width()) / 2, owner.y() + (owner.height() - size.height()) / 2};
 }
 
 int BarLength(int full, int done, int total)

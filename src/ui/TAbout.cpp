@@ -9,7 +9,8 @@
 namespace vivrelo {
 
 TAbout::TAbout(const QString &dataSourceName, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), ui(std::make_unique<Ui::TAbout>())
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+    , ui(std::make_unique<Ui::TAbout>())
 {
     ui->setupUi(this);
     setFixedSize(size());

@@ -6,8 +6,8 @@
 #include "db/DataSetRoutines.h"
 #include "lists/DataModule.h"
 #include "lists/SkinTextures.h"
-#include "ui/MessageBoxPrompter.h"
 #include "ui/DialogBody.h"
+#include "ui/MessageBoxPrompter.h"
 #include "ui/WindowChrome.h"
 
 #include "ui_TEnterProperties.h"
@@ -28,12 +28,15 @@ QString PickFileToOpen(QWidget *parent, const QString &dir, const QString &filte
     return QFileDialog::getOpenFileName(parent, QStringLiteral("Ouvrir"), dir, filter);
 }
 
-TEnterProperties::TEnterProperties(DataSet &customLabel, TDataModuleObject &objects, int listFileId,
-    Prompter *prompter, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), ui(std::make_unique<Ui::TEnterProperties>()),
-      m_customLabel(customLabel), m_objects(objects), m_listFileId(listFileId),
-      m_ownPrompter(prompter ? nullptr : std::make_unique<MessageBoxPrompter>(this)),
-      m_prompter(prompter ? *prompter : *m_ownPrompter)
+TEnterProperties::TEnterProperties(
+    DataSet &customLabel, TDataModuleObject &objects, int listFileId, Prompter *prompter, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+    , ui(std::make_unique<Ui::TEnterProperties>())
+    , m_customLabel(customLabel)
+    , m_objects(objects)
+    , m_listFileId(listFileId)
+    , m_ownPrompter(prompter ? nullptr : std::make_unique<MessageBoxPrompter>(this))
+    , m_prompter(prompter ? *prompter : *m_ownPrompter)
 {
     ui->setupUi(this);
     DressDialogBody(this);
@@ -73,8 +76,8 @@ void TEnterProperties::showTexture(SkinTexture texture)
 
 void TEnterProperties::pickTexture(SkinTexture texture)
 {
-    const QString file = m_picker(this, App().programDir + QStringLiteral("Image/Skin/"),
-        QStringLiteral("Bitmaps (*.bmp)"));
+    const QString file =
+        m_picker(this, App().programDir + QStringLiteral("Image/Skin/"), QStringLiteral("Bitmaps (*.bmp)"));
     if (file.isEmpty())
         return;
     try {

@@ -35,8 +35,8 @@ class TEnterProperties : public QDialog
 {
     Q_OBJECT
 public:
-    TEnterProperties(DataSet &customLabel, TDataModuleObject &objects, int listFileId,
-        Prompter *prompter = nullptr, QWidget *parent = nullptr);
+    TEnterProperties(DataSet &customLabel, TDataModuleObject &objects, int listFileId, Prompter *prompter = nullptr,
+        QWidget *parent = nullptr);
     ~TEnterProperties() override;
 
     void setFilePicker(FilePicker picker) { m_picker = std::move(picker); }

@@ -9,7 +9,9 @@
 
 namespace vivrelo {
 
-TNewGauge::TNewGauge(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::TNewGauge>())
+TNewGauge::TNewGauge(QWidget *parent)
+    : QWidget(parent)
+    , ui(std::make_unique<Ui::TNewGauge>())
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);

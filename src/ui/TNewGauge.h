@@ -21,8 +21,8 @@ public:
     explicit TNewGauge(QWidget *parent = nullptr);
     ~TNewGauge() override;
 
-    void setTask(const QString &text) override;     // info
-    void setMessage(const QString &text) override;  // info as well: the window has one line
+    void setTask(const QString &text) override; // info
+    void setMessage(const QString &text) override; // info as well: the window has one line
     void setMaximum(int maximum) override;
     void setPosition(int position) override;
     void show() override;

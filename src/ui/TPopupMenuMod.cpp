@@ -20,23 +20,29 @@ const QColor kMenuBorder(150, 150, 150);
 class MenuStyle : public QProxyStyle
 {
 public:
-    MenuStyle() : QProxyStyle(QStringLiteral("Fusion")) {}
+    MenuStyle()
+        : QProxyStyle(QStringLiteral("Fusion"))
+    { }
 
-    int pixelMetric(PixelMetric metric, const QStyleOption *option,
-                    const QWidget *widget) const override
+    int pixelMetric(PixelMetric metric, const QStyleOption *option, const QWidget *widget) const override
     {
         switch (metric) {
-        case PM_MenuPanelWidth: return 1;
+        case PM_MenuPanelWidth:
+            return 1;
         case PM_MenuHMargin:
-        case PM_MenuVMargin: return 0;
-        case PM_SmallIconSize: return 16;
-        case PM_SubMenuOverlap: return 0;
-        default: return QProxyStyle::pixelMetric(metric, option, widget);
+        case PM_MenuVMargin:
+            return 0;
+        case PM_SmallIconSize:
+            return 16;
+        case PM_SubMenuOverlap:
+            return 0;
+        default:
+            return QProxyStyle::pixelMetric(metric, option, widget);
         }
     }
 
-    QSize sizeFromContents(ContentsType type, const QStyleOption *option, const QSize &size,
-                           const QWidget *widget) const override
+    QSize sizeFromContents(
+        ContentsType type, const QStyleOption *option, const QSize &size, const QWidget *widget) const override
     {
         const auto *item = qstyleoption_cast<const QStyleOptionMenuItem *>(option);
         if (type != CT_MenuItem || !item)
@@ -51,14 +57,13 @@ public:
             shortcut = fm.horizontalAdvance(text.mid(tab + 1)) + 24;
             text.truncate(tab);
         }
-        const int width = TPopupMenuMod::kImageColumn + 3
-                          + fm.horizontalAdvance(QString(text).remove(QLatin1Char('&')))
-                          + shortcut + 28;
+        const int width = TPopupMenuMod::kImageColumn + 3 + fm.horizontalAdvance(QString(text).remove(QLatin1Char('&')))
+            + shortcut + 28;
         return {width, TPopupMenuMod::kItemHeight};
     }
 
-    void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
-                       const QWidget *widget) const override
+    void drawPrimitive(
+        PrimitiveElement element, const QStyleOption *option, QPainter *painter, const QWidget *widget) const override
     {
         if (element == PE_PanelMenu || element == PE_FrameMenu) {
             const QRect r = option->rect;
@@ -72,8 +77,8 @@ public:
         QProxyStyle::drawPrimitive(element, option, painter, widget);
     }
 
-    void drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
-                     const QWidget *widget) const override
+    void drawControl(
+        ControlElement element, const QStyleOption *option, QPainter *painter, const QWidget *widget) const override
     {
         const auto *item = qstyleoption_cast<const QStyleOptionMenuItem *>(option);
         if (element == CE_MenuEmptyArea) {
@@ -93,8 +98,8 @@ private:
         const QRect r = item.rect;
         const int column = TPopupMenuMod::kImageColumn;
         const bool enabled = item.state & State_Enabled;
-        const bool selected = enabled && (item.state & State_Selected)
-                              && item.menuItemType != QStyleOptionMenuItem::Separator;
+        const bool selected =
+            enabled && (item.state & State_Selected) && item.menuItemType != QStyleOptionMenuItem::Separator;
         p->save();
         p->fillRect(QRect(r.left(), r.top(), column, r.height()), kImageColumnColor);
         if (selected) {
@@ -103,8 +108,7 @@ private:
             p->setPen(kSelectionBorder);
             p->drawRect(band.adjusted(0, 0, -1, -1));
         } else {
-            p->fillRect(QRect(r.left() + column, r.top(), r.width() - column, r.height()),
-                        kTextBackground);
+            p->fillRect(QRect(r.left() + column, r.top(), r.width() - column, r.height()), kTextBackground);
         }
 
         if (item.menuItemType == QStyleOptionMenuItem::Separator) {
@@ -136,8 +140,7 @@ private:
         }
         p->setFont(item.font);
         p->setPen(enabled ? QColor(Qt::black) : kSilver);
-        const QRect textRect(r.left() + column + 3, r.top(), r.width() - column - 3 - 16,
-                             r.height());
+        const QRect textRect(r.left() + column + 3, r.top(), r.width() - column - 3 - 16, r.height());
         p->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic, text);
         if (!shortcut.isEmpty())
             p->drawText(textRect, Qt::AlignRight | Qt::AlignVCenter, shortcut);
@@ -188,14 +191,16 @@ QImage GreyedPicture(const QImage &picture)
     return grey;
 }
 
-TPopupMenuMod::TPopupMenuMod(QWidget *parent) : QMenu(parent)
+TPopupMenuMod::TPopupMenuMod(QWidget *parent)
+    : QMenu(parent)
 {
     auto *style = new MenuStyle;
     style->setParent(this);
     setStyle(style);
 }
 
-TPopupMenuMod::TPopupMenuMod(const QString &title, QWidget *parent) : TPopupMenuMod(parent)
+TPopupMenuMod::TPopupMenuMod(const QString &title, QWidget *parent)
+    : TPopupMenuMod(parent)
 {
     setTitle(title);
 }

@@ -11,7 +11,9 @@
 
 namespace vivrelo {
 
-TSplash::TSplash(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::TSplash>())
+TSplash::TSplash(QWidget *parent)
+    : QWidget(parent)
+    , ui(std::make_unique<Ui::TSplash>())
 {
     ui->setupUi(this);
     setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
@@ -24,10 +26,9 @@ TSplash::TSplash(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::TSp
     ui->version_->setText(QStringLiteral("Version ") + App().productVersion);
     StyleLabel(ui->version_, 12, true, QColor(0, 67, 179));
     StyleLabel(ui->info, 11, false, Qt::black);
-    ui->barre->setStyleSheet(QStringLiteral(
-        "QProgressBar { border: none; background: rgb(226, 234, 248); }"
-        "QProgressBar::chunk { background: qlineargradient(x1:0, y1:0, x2:1, y2:0,"
-        " stop:0 rgb(51, 152, 255), stop:1 rgb(0, 80, 210)); }"));
+    ui->barre->setStyleSheet(QStringLiteral("QProgressBar { border: none; background: rgb(226, 234, 248); }"
+                                            "QProgressBar::chunk { background: qlineargradient(x1:0, y1:0, x2:1, y2:0,"
+                                            " stop:0 rgb(51, 152, 255), stop:1 rgb(0, 80, 210)); }"));
     WindowChrome::prepare(this);
     move(CentredInWorkArea(size(), DesktopWorkArea(this)));
 }

@@ -22,7 +22,7 @@ public:
     explicit TSplash(QWidget *parent = nullptr);
     ~TSplash() override;
 
-    void setTask(const QString &text) override;    // info
+    void setTask(const QString &text) override; // info
     void setMessage(const QString &text) override; // info as well
     void setMaximum(int maximum) override;
     void setPosition(int position) override;

@@ -54,7 +54,9 @@ TStrList *TStrList::open(QLineEdit *edit, const QStringList &entries, const QCol
     return picker;
 }
 
-TStrList::TStrList(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::TStrList>())
+TStrList::TStrList(QWidget *parent)
+    : QWidget(parent)
+    , ui(std::make_unique<Ui::TStrList>())
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);

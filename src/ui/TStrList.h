@@ -8,7 +8,6 @@
 
 #include <memory>
 
-
 class QListWidget;
 
 namespace Ui {
@@ -31,8 +30,7 @@ public:
 
     // Opens a picker for the edit with these entries, the way every caller does: fill, place
     // under the edit, remember the edit and its text, focus the edit, show.
-    static TStrList *open(QLineEdit *edit, const QStringList &entries,
-                          const QColor &color = QColor(255, 255, 242));
+    static TStrList *open(QLineEdit *edit, const QStringList &entries, const QColor &color = QColor(255, 255, 242));
 
     explicit TStrList(QWidget *parent = nullptr);
     ~TStrList() override;

@@ -9,7 +9,9 @@
 
 namespace vivrelo {
 
-TWait::TWait(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::TWait>())
+TWait::TWait(QWidget *parent)
+    : QWidget(parent)
+    , ui(std::make_unique<Ui::TWait>())
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);

@@ -24,11 +24,11 @@ public:
     explicit TWait(QWidget *parent = nullptr);
     ~TWait() override;
 
-    void setTask(const QString &text) override;     // Lab_Task
-    void setMessage(const QString &text) override;  // Lab_Msg
+    void setTask(const QString &text) override; // Lab_Task
+    void setMessage(const QString &text) override; // Lab_Msg
     void setMaximum(int max) override;
     void setPosition(int count) override;
-    void showBar(bool visible) override;            // Gauge_Back, hidden until asked for
+    void showBar(bool visible) override; // Gauge_Back, hidden until asked for
     void show() override;
     void pump() override;
     // One step that changes the message line: Lab_Msg = text, one more step done.

@@ -76,7 +76,9 @@ WindowChrome *WindowChrome::of(const QWidget *window)
 }
 
 WindowChrome::WindowChrome(QWidget *window, const ChromeOptions &options)
-    : QObject(window), m_window(window), m_options(options)
+    : QObject(window)
+    , m_window(window)
+    , m_options(options)
 {
     m_window->setProperty(kChromeProperty, QVariant::fromValue<QObject *>(this));
     m_window->setAttribute(Qt::WA_AlwaysShowToolTips);
@@ -93,9 +95,7 @@ WindowChrome::WindowChrome(QWidget *window, const ChromeOptions &options)
 
 void WindowChrome::findElements()
 {
-    const auto named = [this](const char *name) {
-        return m_window->findChild<QWidget *>(QLatin1String(name));
-    };
+    const auto named = [this](const char *name) { return m_window->findChild<QWidget *>(QLatin1String(name)); };
     m_titleBar = named("TitleBar");
     m_title = m_window->findChild<QLabel *>(QStringLiteral("Title"));
     m_exit = named("Exit");
@@ -156,8 +156,8 @@ void WindowChrome::useNativeFrame()
     m_nativeFrame = true;
     const auto shows = [this](QWidget *w) { return w && w->isVisibleTo(m_window); };
 
-    Qt::WindowFlags flags = (m_window->windowFlags() & Qt::WindowType_Mask)
-                            | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    Qt::WindowFlags flags =
+        (m_window->windowFlags() & Qt::WindowType_Mask) | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
     if (shows(m_mini))
         flags |= Qt::WindowMinimizeButtonHint;
     if (shows(m_maxi))
@@ -174,8 +174,7 @@ void WindowChrome::useNativeFrame()
         const int barBottom = m_titleBar->geometry().bottom() + 1;
         m_titleBar->hide();
         if (holder && !holder->layout()) {
-            const auto siblings =
-                holder->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+            const auto siblings = holder->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
             for (QWidget *w : siblings) {
                 if (w != m_titleBar && !w->isWindow() && w->y() >= barBottom)
                     w->move(w->x(), w->y() - barHeight);
@@ -217,7 +216,7 @@ void WindowChrome::paintTitleBar(QWidget *bar)
     const AppValues &app = App();
     QPainter p(bar);
     PaintGradient(p, bar->rect(), m_active ? app.activeTitleStart : app.inactiveTitleStart,
-                  m_active ? app.activeTitleEnd : app.inactiveTitleEnd, Qt::Horizontal);
+        m_active ? app.activeTitleEnd : app.inactiveTitleEnd, Qt::Horizontal);
 }
 
 bool WindowChrome::isDragSurface(QObject *o) const
@@ -246,8 +245,7 @@ void WindowChrome::pressButton(QObject *button)
 
 void WindowChrome::toggleMaximised()
 {
-    if (m_window->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized
-                                   | Qt::WindowFullScreen)) {
+    if (m_window->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) {
         m_window->showNormal();
         m_maxi->setToolTip(LangText("Common", "MaximizeWindows", QStringLiteral("Agrandir")));
     } else {
@@ -262,12 +260,10 @@ bool WindowChrome::eventFilter(QObject *watched, QEvent *event)
         switch (event->type()) {
         case QEvent::Show:
             applyCaption();
-            if (!m_centred && App().ownerCentring
-                && m_window->objectName() != QLatin1String("MainForm")
+            if (!m_centred && App().ownerCentring && m_window->objectName() != QLatin1String("MainForm")
                 && !m_window->testAttribute(Qt::WA_Moved) && m_window->parentWidget()) {
                 const QWidget *owner = m_window->parentWidget()->window();
-                m_window->move(CentredOnWindow(m_window->frameGeometry().size(),
-                                               owner->frameGeometry()));
+                m_window->move(CentredOnWindow(m_window->frameGeometry().size(), owner->frameGeometry()));
             }
             m_centred = true;
             if (m_titleBar)
@@ -298,14 +294,12 @@ bool WindowChrome::eventFilter(QObject *watched, QEvent *event)
     }
 
     const QEvent::Type type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove
-        && type != QEvent::MouseButtonRelease)
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
         return false;
     auto *mouse = static_cast<QMouseEvent *>(event);
 
     // Picture buttons: a release over the picture that was pressed.
-    if ((watched == m_exit || watched == m_mini || watched == m_maxi)
-        && !qobject_cast<QAbstractButton *>(watched)) {
+    if ((watched == m_exit || watched == m_mini || watched == m_maxi) && !qobject_cast<QAbstractButton *>(watched)) {
         if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton
             && static_cast<QWidget *>(watched)->rect().contains(mouse->position().toPoint()))
             pressButton(watched);
@@ -322,8 +316,7 @@ bool WindowChrome::eventFilter(QObject *watched, QEvent *event)
             return false;
         // The window system moves the window itself where it can; elsewhere (no window
         // manager, the offscreen platform) the window follows the cursor by hand.
-        if (!grip && !m_nativeFrame && m_window->windowHandle()
-            && m_window->windowHandle()->startSystemMove())
+        if (!grip && !m_nativeFrame && m_window->windowHandle() && m_window->windowHandle()->startSystemMove())
             return true;
         m_pressGlobal = GlobalPos(mouse);
         m_pressPos = m_window->pos();
@@ -340,7 +333,7 @@ bool WindowChrome::eventFilter(QObject *watched, QEvent *event)
             const int w = m_pressSize.width() + delta.x();
             const int h = m_pressSize.height() + delta.y();
             m_window->resize(w > m_options.minimumSize.width() ? w : m_window->width(),
-                             h > m_options.minimumSize.height() ? h : m_window->height());
+                h > m_options.minimumSize.height() ? h : m_window->height());
         }
         return true;
     }

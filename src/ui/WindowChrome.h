@@ -79,9 +79,9 @@ private:
     QList<QPointer<QWidget>> m_dragSurfaces;
 
     Drag m_drag = Drag::None;
-    QPoint m_pressGlobal;   // cursor on the screen when the button went down
-    QPoint m_pressPos;      // the window's position then (moving)
-    QSize m_pressSize;      // the window's size then (resizing)
+    QPoint m_pressGlobal; // cursor on the screen when the button went down
+    QPoint m_pressPos; // the window's position then (moving)
+    QSize m_pressSize; // the window's size then (resizing)
     bool m_active = false;
     bool m_nativeFrame = false;
     bool m_centred = false;

@@ -1,8 +1,8 @@
 // The start meeting an Access database: at the database's place or in an older installation.
-#include "base/AppValues.h"
-#include "app/Startup.h"
-#include "db/Connection.h"
 #include "app/DataStart.h"
+#include "app/Startup.h"
+#include "base/AppValues.h"
+#include "db/Connection.h"
 
 #include "support/AccessFiles.h"
 #include "support/TestDirs.h"
@@ -45,7 +45,8 @@ protected:
     QString database() const { return dirs.defaultDataDir() + QStringLiteral("Data/Access/VIVRELO.MDB"); }
     QStringList accessFolder() const
     {
-        return QDir(dirs.defaultDataDir() + QStringLiteral("Data/Access")).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        return QDir(dirs.defaultDataDir() + QStringLiteral("Data/Access"))
+            .entryList(QDir::Files | QDir::Hidden, QDir::Name);
     }
     // The whole start up to the data modules; false when it stopped.
     bool start()
@@ -65,7 +66,10 @@ protected:
     {
         Connection db;
         db.open(database());
-        return db.scalar(QStringLiteral("SELECT group_concat(Unicode, '|') FROM (SELECT Unicode FROM ITEMS WHERE ID<4 ORDER BY ID)")).toString();
+        return db
+            .scalar(QStringLiteral(
+                "SELECT group_concat(Unicode, '|') FROM (SELECT Unicode FROM ITEMS WHERE ID<4 ORDER BY ID)"))
+            .toString();
     }
 };
 
@@ -106,7 +110,7 @@ TEST_F(AccessStart, AnOlderInstallationsAccessDatabaseIsConvertedInItsCopyOnly)
     EXPECT_TRUE(storedTexts().startsWith(QStringLiteral("only ascii chars|")));
     EXPECT_EQ(bytesOf(old), access);
     EXPECT_EQ(QDir(dirs.programDir() + QStringLiteral("Data/Access")).entryList(QDir::Files | QDir::Hidden),
-              QStringList(QStringLiteral("VIVRELO.MDB")));
+        QStringList(QStringLiteral("VIVRELO.MDB")));
 }
 
 } // namespace

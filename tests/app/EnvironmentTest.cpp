@@ -1,5 +1,5 @@
-#include "base/AppValues.h"
 #include "app/Environment.h"
+#include "base/AppValues.h"
 #include "base/LangText.h"
 
 #include "support/TestDirs.h"
@@ -40,7 +40,8 @@ TEST(WriteRights, AFailedWriteIsReportedAndLeavesNoTestFile)
     ScriptedPrompter prompter;
     // A folder that cannot exist: its parent is a plain file.
     const QString blocker = dirs.writeFile(dirs.root() + QStringLiteral("blocker"), "x");
-    EXPECT_FALSE(CheckWriteRights(QStringLiteral("Talvane Vivrelo 1.83"), blocker + QStringLiteral("/write.tmp"), prompter));
+    EXPECT_FALSE(
+        CheckWriteRights(QStringLiteral("Talvane Vivrelo 1.83"), blocker + QStringLiteral("/write.tmp"), prompter));
     ASSERT_EQ(prompter.asked().size(), 1u);
     EXPECT_EQ(prompter.asked()[0].kind, MessageKind::Error);
     EXPECT_EQ(prompter.lastText(), WriteRightsMessage(blocker + QStringLiteral("/")));
@@ -113,7 +114,8 @@ TEST(Opening, HelpAndWebSiteGoToTheDesktopAndAMissingHelpFileIsReported)
 
 TEST(LangText, LineBreakMarkersBecomeCarriageReturns)
 {
-    EXPECT_EQ(GetLangText(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("a{CR}b {CR}c")), QStringLiteral("a\rb \rc"));
+    EXPECT_EQ(GetLangText(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("a{CR}b {CR}c")),
+        QStringLiteral("a\rb \rc"));
     EXPECT_EQ(GetLangText(QStringLiteral("S"), QStringLiteral("K"), QString()), QString());
 }
 

@@ -24,10 +24,11 @@ TEST(Settings, AFirstSaveWritesTheSixteenKeysInOrder)
     LoadSettings(path);
     AppSettings().firstLaunch = false;
     ASSERT_EQ(SaveSettings(path), QString());
-    EXPECT_EQ(readAll(path), QByteArray("[Properties]\r\nFirstLaunch=0\r\nTestMdac=0\r\nSplash=1\r\nSortId=0\r\n"
-                                        "HideBigFontMsg=0\r\nShowCalendar=0\r\n"
-                                        "[Windows]\r\nLeft=-1\r\nTop=-1\r\nWidth=-1\r\nHeight=-1\r\nState=\r\nStyle=0\r\n"
-                                        "[Scan]\r\nTwainSource=\r\nShowTwainUI=0\r\nMaxWidth=5000\r\nJpegQuality=100\r\n"));
+    EXPECT_EQ(readAll(path),
+        QByteArray("[Properties]\r\nFirstLaunch=0\r\nTestMdac=0\r\nSplash=1\r\nSortId=0\r\n"
+                   "HideBigFontMsg=0\r\nShowCalendar=0\r\n"
+                   "[Windows]\r\nLeft=-1\r\nTop=-1\r\nWidth=-1\r\nHeight=-1\r\nState=\r\nStyle=0\r\n"
+                   "[Scan]\r\nTwainSource=\r\nShowTwainUI=0\r\nMaxWidth=5000\r\nJpegQuality=100\r\n"));
 }
 
 TEST(Settings, ARoundTripKeepsValuesAndForeignKeys)
@@ -38,7 +39,7 @@ TEST(Settings, ARoundTripKeepsValuesAndForeignKeys)
         "[Windows]\r\nLeft=12\r\nWidth=abc\r\nState=wsMaximized\r\n[Extra]\r\nA=1\r\n");
     LoadSettings(path);
     const Settings read = AppSettings();
-    EXPECT_TRUE(read.splash);   // "yes" is not an integer: the default
+    EXPECT_TRUE(read.splash); // "yes" is not an integer: the default
     EXPECT_TRUE(read.testMdac);
     EXPECT_EQ(read.left, 12);
     EXPECT_EQ(read.width, -1);

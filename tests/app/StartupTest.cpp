@@ -1,6 +1,6 @@
-#include "base/AppValues.h"
-#include "app/Settings.h"
 #include "app/Startup.h"
+#include "app/Settings.h"
+#include "base/AppValues.h"
 
 #include "support/TestDirs.h"
 
@@ -85,10 +85,12 @@ TEST_F(Startup, FirstRunBuildsTheDataDirectoryAndCopiesTheTemplate)
     for (const char *sub : {"Export", "Html", "Backup", "Data/Access", "Data/Images", "Data/Files"})
         EXPECT_TRUE(QFileInfo(data() + QString::fromLatin1(sub)).isDir()) << sub;
 
-    const QString parentWarning = QString::fromUtf8(readAll(dirs.documentsDir() + QStringLiteral("Orbelin Software Development/Avertissement.txt")));
+    const QString parentWarning = QString::fromUtf8(
+        readAll(dirs.documentsDir() + QStringLiteral("Orbelin Software Development/Avertissement.txt")));
     EXPECT_TRUE(parentWarning.startsWith(QStringLiteral("ATTENTION : NE SUPPRIMEZ PAS CE REPERTOIRE \r\n\r\n"
                                                         "Ce répertoire contient les données des logiciels édités")));
-    EXPECT_TRUE(parentWarning.contains(QStringLiteral("\r\nSite web : ") + QString::fromUtf16(kWebSiteAddress) + QStringLiteral("\r\n")));
+    EXPECT_TRUE(parentWarning.contains(
+        QStringLiteral("\r\nSite web : ") + QString::fromUtf16(kWebSiteAddress) + QStringLiteral("\r\n")));
     EXPECT_TRUE(QString::fromUtf8(readAll(data() + QStringLiteral("Avertissement.txt")))
                     .contains(QStringLiteral("données du logiciels Talvane Vivrelo édités par")));
 
@@ -101,9 +103,10 @@ TEST_F(Startup, FirstRunBuildsTheDataDirectoryAndCopiesTheTemplate)
     EXPECT_EQ(state.settingsPath, data() + QStringLiteral("vivrelo.ini"));
 
     // A plain installation reports its steps without showing the wait window.
-    EXPECT_EQ(wait.events, QStringList({"task TRANSFERT DES DONNEES", "msg Quelques instants, SVP ...", "max 3", "pos 0",
-                               "msg Copie de la base de données", "pos 1", "msg Copie des images", "pos 2",
-                               "msg Copie des fichiers", "pos 3", "hide"}));
+    EXPECT_EQ(wait.events,
+        QStringList({"task TRANSFERT DES DONNEES", "msg Quelques instants, SVP ...", "max 3", "pos 0",
+            "msg Copie de la base de données", "pos 1", "msg Copie des images", "pos 2", "msg Copie des fichiers",
+            "pos 3", "hide"}));
 }
 
 TEST_F(Startup, ASecondRunKeepsTheDatabaseAndStillFetchesMissingDataFiles)
@@ -136,8 +139,9 @@ TEST_F(Startup, AnOlderInstallationBesideTheProgramIsTransferredAndKept)
     EXPECT_TRUE(wait.events.contains(QStringLiteral("show")));
     ASSERT_EQ(prompter.asked().size(), 1u);
     EXPECT_EQ(prompter.asked()[0].kind, MessageKind::Warning);
-    EXPECT_EQ(prompter.lastText(), QStringLiteral("IMPORTANT !!\r\rLa base de données a été transférée dans le réperoire :\r")
-            + data() + QStringLiteral("Data/\r\rNE SUPPRIMEZ PAS CE REPERTOIRE"));
+    EXPECT_EQ(prompter.lastText(),
+        QStringLiteral("IMPORTANT !!\r\rLa base de données a été transférée dans le réperoire :\r") + data()
+            + QStringLiteral("Data/\r\rNE SUPPRIMEZ PAS CE REPERTOIRE"));
 }
 
 TEST_F(Startup, AMissingTemplateStopsTheStartAfterFetchingTheDataFiles)
@@ -159,7 +163,10 @@ TEST_F(Startup, DirectoriesIniChoosesTheDataDirectory)
     const QString ini = dirs.programDir() + QStringLiteral("directories.ini");
     // The value is a plain prefix: without its separator, the product name is glued to it.
     const QString base = dirs.root() + QStringLiteral("Stock");
-    const struct { QByteArray value; QString expected; } cases[] = {
+    const struct {
+        QByteArray value;
+        QString expected;
+    } cases[] = {
         {"appexe", dirs.programDir()},
         {(base + QStringLiteral("\\")).toUtf8(), base + QStringLiteral("/Talvane Vivrelo/")},
         {base.toUtf8(), base + QStringLiteral("Talvane Vivrelo/")},
@@ -275,7 +282,10 @@ TEST_F(Startup, TheStandardFrameFollowsStyleAndTheDataStepsStopOnAFailedConnecti
 
     int upgrades = 0;
     config.hooks.upgradeSchema = [&](Prompter &) { ++upgrades; };
-    config.hooks.createDataModules = [](Prompter &p) { p.plain(QStringLiteral("no such table")); return false; };
+    config.hooks.createDataModules = [](Prompter &p) {
+        p.plain(QStringLiteral("no such table"));
+        return false;
+    };
     EXPECT_FALSE(StartData(config, state, prompter));
     EXPECT_EQ(prompter.lastText(), ConnectionFailureMessage());
     EXPECT_EQ(upgrades, 0);

@@ -28,8 +28,9 @@ TEST(IniFile, KeepsForeignKeysCaseAndBackslashesAcrossARewrite)
     ini.setValue(QStringLiteral("DataBase"), QStringLiteral("Provider"), QStringLiteral("ODBC"));
     ini.writeBool(QStringLiteral("New"), QStringLiteral("Flag"), true);
     ASSERT_TRUE(ini.save());
-    EXPECT_EQ(readAll(path), QByteArray("; comment\r\n[DataBase]\r\nprovider=ODBC\r\nPath=Data\\\r\nMine=kept\r\n"
-                                        "[Other]\r\nA=1\r\n[New]\r\nFlag=1\r\n"));
+    EXPECT_EQ(readAll(path),
+        QByteArray("; comment\r\n[DataBase]\r\nprovider=ODBC\r\nPath=Data\\\r\nMine=kept\r\n"
+                   "[Other]\r\nA=1\r\n[New]\r\nFlag=1\r\n"));
 }
 
 TEST(IniFile, MalformedIntegersAndMissingFilesReadAsDefaults)

@@ -44,7 +44,8 @@ struct ImportJetCli : ::testing::Test {
 
     CliRun run(const QStringList &args)
     {
-        const test::CliOutcome r = test::RunCli(dirs, dirs.root(), QStringList(QStringLiteral("import-jet")) + args, true);
+        const test::CliOutcome r =
+            test::RunCli(dirs, dirs.root(), QStringList(QStringLiteral("import-jet")) + args, true);
         return {r.status, r.out};
     }
     QStringList folder(const QString &name) const
@@ -80,7 +81,10 @@ TEST_F(ImportJetCli, AnExistingDatabaseIsReplacedOnlyOnRequestAndKeptInBackup)
 TEST_F(ImportJetCli, AFileThatCannotBeConvertedChangesNothingEvenWithReplace)
 {
     const QString text = dirs.writeFile(dirs.root() + QStringLiteral("notes.mdb"), "une liste de courses");
-    const struct { QString file; const char *reason; } cases[] = {
+    const struct {
+        QString file;
+        const char *reason;
+    } cases[] = {
         {genuine, "pas de table ITEMS"},
         {text, "n'est pas une base de données Access"},
         {dirs.root() + QStringLiteral("absente.mdb"), "introuvable"},

@@ -35,8 +35,9 @@ protected:
     {
         Connection c;
         c.open(database());
-        return c.scalar(QStringLiteral("SELECT group_concat(Title, ',') FROM ITEMS")).toString().split(
-            QLatin1Char(','), Qt::SkipEmptyParts);
+        return c.scalar(QStringLiteral("SELECT group_concat(Title, ',') FROM ITEMS"))
+            .toString()
+            .split(QLatin1Char(','), Qt::SkipEmptyParts);
     }
     void exec(const QString &sql)
     {
@@ -66,7 +67,7 @@ TEST_F(MaintenanceVerbsTest, BackupRestoreRoundTripAndHistory)
     // Without a name: the day's archive in the Backup folder.
     ASSERT_EQ(run({QStringLiteral("backup")}), 0) << errors.toStdString();
     const QString archive = dataDir() + QStringLiteral("Backup/VIVRELO_ACCESS_BACKUP_")
-                            + QDate::currentDate().toString(QStringLiteral("dd_MM_yyyy")) + QStringLiteral(".bkp");
+        + QDate::currentDate().toString(QStringLiteral("dd_MM_yyyy")) + QStringLiteral(".bkp");
     EXPECT_TRUE(QFile::exists(archive)) << output.toStdString();
     EXPECT_TRUE(output.contains(QStringLiteral("Sauvegarde effectuée.")));
     EXPECT_TRUE(errors.contains(QStringLiteral("Sauvegarde de la base")));

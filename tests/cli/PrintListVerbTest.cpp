@@ -28,7 +28,8 @@ protected:
     }
     int run(const QStringList &args)
     {
-        const test::CliOutcome r = test::RunCli(dirs, runtimeDir, QStringList{QStringLiteral("print-list")} + args, true);
+        const test::CliOutcome r =
+            test::RunCli(dirs, runtimeDir, QStringList{QStringLiteral("print-list")} + args, true);
         output = r.out;
         return r.status;
     }

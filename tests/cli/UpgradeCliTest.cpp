@@ -52,7 +52,8 @@ TEST(UpgradeCli, UpgradesTheUsersDatabaseAndFailsWhenAScriptStopsEarly)
     EXPECT_TRUE(QFileInfo::exists(dataDir + QStringLiteral("casse.maj")));
     EXPECT_EQ(QDir(dataDir + QStringLiteral("Backup/Maj")).entryList(QDir::Files).size(), 1);
 
-    EXPECT_EQ(RunCli(dirs, {QStringLiteral("upgrade"), QStringLiteral("--backup"), QStringLiteral("--no-backup")}).status, 2);
+    EXPECT_EQ(
+        RunCli(dirs, {QStringLiteral("upgrade"), QStringLiteral("--backup"), QStringLiteral("--no-backup")}).status, 2);
 }
 
 } // namespace

@@ -1,9 +1,9 @@
+#include "db/ConnectionConfig.h"
 #include "base/AppValues.h"
 #include "base/IniFile.h"
 #include "base/Prompter.h"
 #include "db/AddDSN.h"
 #include "db/Connection.h"
-#include "db/ConnectionConfig.h"
 #include "support/TestDirs.h"
 
 #include <QDir>
@@ -47,9 +47,10 @@ TEST_F(ConnectionConfigTest, MissingDbIniIsWrittenWithTheSevenDefaultsAndOpensTh
 {
     const ConnectionConfig &c = ReadConnectionConfig(dataDir(), dataDir());
     EXPECT_EQ(readAll(dbIni()),
-        QByteArray("[DataBase]\r\nProvider=OLEDB\r\nPath=Data\\\r\n"
-                   "[ODBC]\r\nName=TALVANE_VIVRELO\r\nDriver=Microsoft Access Driver (*.mdb)\r\nPath=Access\\VIVRELO.MDB\r\n"
-                   "[OLEDB]\r\nProvider=Microsoft.Jet.OLEDB.4.0\r\nFileName=Access\\VIVRELO.MDB\r\n"));
+        QByteArray(
+            "[DataBase]\r\nProvider=OLEDB\r\nPath=Data\\\r\n"
+            "[ODBC]\r\nName=TALVANE_VIVRELO\r\nDriver=Microsoft Access Driver (*.mdb)\r\nPath=Access\\VIVRELO.MDB\r\n"
+            "[OLEDB]\r\nProvider=Microsoft.Jet.OLEDB.4.0\r\nFileName=Access\\VIVRELO.MDB\r\n"));
     EXPECT_EQ(c.databaseDir, dataDir() + QStringLiteral("Data/"));
     EXPECT_EQ(c.activeFileName, QStringLiteral("Access\\VIVRELO.MDB"));
     const QString file = dataDir() + QStringLiteral("Data/Access/VIVRELO.MDB");
@@ -75,7 +76,7 @@ TEST_F(ConnectionConfigTest, StoredValuesAreKeptAndTheDatabasePathIsTakenAsItSta
     EXPECT_EQ(c.oledbFileName, QStringLiteral("Access\\Maison.mdb"));
     EXPECT_EQ(c.databaseFile(), dirs.root() + QStringLiteral("Bases/Access/Maison.mdb"));
     EXPECT_EQ(c.dataSourceName, QStringLiteral("TALVANE_VIVRELO")); // missing keys read as defaults
-    EXPECT_EQ(readAll(dbIni()), stored);                            // an existing file is never rewritten
+    EXPECT_EQ(readAll(dbIni()), stored); // an existing file is never rewritten
 
     // Only the exact text "Data\" means the folder under the data directory.
     dirs.writeFile(dbIni(), "[DataBase]\r\nPath=data\\\r\n");

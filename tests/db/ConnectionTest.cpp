@@ -44,16 +44,16 @@ TEST(Connection, DataSourceOfAConnectionString)
 {
     EXPECT_EQ(DataSourceFromConnectionString(QStringLiteral(
                   "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/d/Access/VIVRELO.MDB;Persist Security Info=True")),
-              QStringLiteral("/d/Access/VIVRELO.MDB"));
+        QStringLiteral("/d/Access/VIVRELO.MDB"));
     EXPECT_EQ(DataSourceFromConnectionString(QStringLiteral("provider=x; data source = \"/a;b/c.db\" ;Mode=ReadWrite")),
-              QStringLiteral("/a;b/c.db"));
+        QStringLiteral("/a;b/c.db"));
     EXPECT_EQ(DataSourceFromConnectionString(QStringLiteral("Provider=x;DSN=Vivrelo")), QString());
 
     test::TestDirs dirs;
     const QString path = test::CreateDatabase(dirs.root() + QStringLiteral("x.db"));
     Connection c;
-    c.openConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path
-                           + QStringLiteral(";Mode=ReadWrite"));
+    c.openConnectionString(
+        QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path + QStringLiteral(";Mode=ReadWrite"));
     EXPECT_EQ(c.tableNames(), (QStringList{"ITEMS", "BACKUP", "CUSTOMLAB"}));
     EXPECT_THROW(c.openConnectionString(QStringLiteral("Provider=x")), Error);
 }
@@ -79,7 +79,7 @@ TEST(NoCaseCollation, SortsAndComparesAsAFrenchReaderExpects)
     EXPECT_LT(CompareNoCase(u"Œuf", u"Oignon"), 0); // œ counts as "oe"
     // The ASCII shortcut and the full comparison agree on mixed texts.
     const char *pairs[][2] = {{"zeta", "\xC3\xA9t\xC3\xA9"}, {"Cafe", "Caf\xC3\xA9s"}, {"abc", "ab"},
-                              {"ABC", "abc\xCC\x81"}, {"e", "\xC3\x89"}};
+        {"ABC", "abc\xCC\x81"}, {"e", "\xC3\x89"}};
     for (const auto &p : pairs) {
         const int fast = CompareNoCaseUtf8(p[0], int(strlen(p[0])), p[1], int(strlen(p[1])));
         const int full = CompareNoCase(QString::fromUtf8(p[0]), QString::fromUtf8(p[1]));
@@ -117,25 +117,23 @@ TEST_F(DbTest, DeclaredTypesKeepStoredValuesAsWritten)
     conn.exec(QStringLiteral("CREATE TABLE T (A TEXT(10) COLLATE NOCASE, M LONGTEXT COLLATE NOCASE, "
                              "D DATETIME, B BLOB, Y YESNO, C CURRENCY)"));
     conn.exec(QStringLiteral("INSERT INTO T VALUES (?, ?, ?, ?, ?, ?)"),
-              {QStringLiteral("0012"), QStringLiteral("123"), QStringLiteral("2024-01-02 00:00:00"),
-               QByteArray("12"), true, 12.5});
-    EXPECT_EQ(conn.scalar(QStringLiteral("SELECT typeof(A)||typeof(M)||typeof(D)||typeof(B)||typeof(Y) FROM T"))
-                  .toString(),
-              QStringLiteral("texttexttextblobinteger"));
+        {QStringLiteral("0012"), QStringLiteral("123"), QStringLiteral("2024-01-02 00:00:00"), QByteArray("12"), true,
+            12.5});
+    EXPECT_EQ(
+        conn.scalar(QStringLiteral("SELECT typeof(A)||typeof(M)||typeof(D)||typeof(B)||typeof(Y) FROM T")).toString(),
+        QStringLiteral("texttexttextblobinteger"));
     EXPECT_EQ(conn.scalar(QStringLiteral("SELECT A||'/'||M FROM T")).toString(), QStringLiteral("0012/123"));
 }
 
 TEST(FieldKinds, JetAndSchemaTypeWordsAreClassifiedAsJetWould)
 {
-    const std::pair<const char *, const char *> cases[] = {
-        {"COUNTER", "ftAutoInc"}, {"AUTOINCREMENT", "ftAutoInc"}, {"SHORT", "ftSmallint"},
-        {"SMALLINT", "ftSmallint"}, {"LONG", "ftInteger"}, {"INTEGER", "ftInteger"}, {"int", "ftInteger"},
-        {"DOUBLE", "ftFloat"}, {"FLOAT", "ftFloat"}, {"YESNO", "ftBoolean"}, {"BIT", "ftBoolean"},
+    const std::pair<const char *, const char *> cases[] = {{"COUNTER", "ftAutoInc"}, {"AUTOINCREMENT", "ftAutoInc"},
+        {"SHORT", "ftSmallint"}, {"SMALLINT", "ftSmallint"}, {"LONG", "ftInteger"}, {"INTEGER", "ftInteger"},
+        {"int", "ftInteger"}, {"DOUBLE", "ftFloat"}, {"FLOAT", "ftFloat"}, {"YESNO", "ftBoolean"}, {"BIT", "ftBoolean"},
         {"LOGICAL", "ftBoolean"}, {"DATETIME", "ftDateTime"}, {"DATE", "ftDateTime"},
-        {"TEXT(128) COLLATE NOCASE", "ftWideString"}, {"VARCHAR(50)", "ftWideString"},
-        {"MEMO", "ftWideMemo"}, {"LONGTEXT COLLATE NOCASE", "ftWideMemo"}, {"LONGBINARY", "ftBlob"},
-        {"OLEOBJECT", "ftBlob"}, {"BLOB", "ftBlob"}, {"CURRENCY", "ftBCD"}, {"", "ftUnknown"},
-        {"GEOMETRY", "ftUnknown"}};
+        {"TEXT(128) COLLATE NOCASE", "ftWideString"}, {"VARCHAR(50)", "ftWideString"}, {"MEMO", "ftWideMemo"},
+        {"LONGTEXT COLLATE NOCASE", "ftWideMemo"}, {"LONGBINARY", "ftBlob"}, {"OLEOBJECT", "ftBlob"},
+        {"BLOB", "ftBlob"}, {"CURRENCY", "ftBCD"}, {"", "ftUnknown"}, {"GEOMETRY", "ftUnknown"}};
     for (const auto &[type, kind] : cases)
         EXPECT_EQ(FieldKindName(ClassifyColumn(QString::fromLatin1(type), false)), QLatin1StringView(kind)) << type;
     EXPECT_EQ(ClassifyColumn(QStringLiteral("INTEGER"), true), FieldKind::AutoInc);
@@ -152,8 +150,9 @@ TEST_F(DbTest, FieldsOfADataSetCarryTheirKindsAndOrigins)
     QStringList kinds;
     for (const FieldDef &f : ds.fields())
         kinds << FieldKindName(f.kind);
-    EXPECT_EQ(kinds, (QStringList{"ftAutoInc", "ftSmallint", "ftBoolean", "ftFloat", "ftWideString",
-                                  "ftWideMemo", "ftBlob", "ftWideString", "ftUnknown"}));
+    EXPECT_EQ(kinds,
+        (QStringList{"ftAutoInc", "ftSmallint", "ftBoolean", "ftFloat", "ftWideString", "ftWideMemo", "ftBlob",
+            "ftWideString", "ftUnknown"}));
     const FieldDef &color = ds.fields()[7];
     EXPECT_EQ(color.name, QStringLiteral("Color"));
     EXPECT_EQ(color.column, QStringLiteral("Comment1"));

@@ -45,10 +45,10 @@ TEST_F(ConversionsTest, ResizeFitsThePictureAndTheWhiteRectangleCentresIt)
 {
     addProducts(Picture(400, 200, 0, 0, 255), Picture(40, 20, 0, 255, 0));
     QStringList lines = run(QStringLiteral("ResizeBitmapInDataBase('ITEMS','Img1','100','100')\r\n"));
-    EXPECT_EQ(lines.mid(0, 4), (QStringList{
-        Stamp + QStringLiteral("OPTIMISATION:Redimensionne les images Bitmap de la table ITEMS"),
-        Stamp + QStringLiteral("Redimensionnement de l'image : 1.jpg"),
-        Stamp + QStringLiteral("Redimensionnement de l'image : 3.jpg"), QString()}));
+    EXPECT_EQ(lines.mid(0, 4),
+        (QStringList{Stamp + QStringLiteral("OPTIMISATION:Redimensionne les images Bitmap de la table ITEMS"),
+            Stamp + QStringLiteral("Redimensionnement de l'image : 1.jpg"),
+            Stamp + QStringLiteral("Redimensionnement de l'image : 3.jpg"), QString()}));
     Bitmap fitted = LoadBmp(picture(1));
     EXPECT_EQ(fitted.width, 100);
     EXPECT_EQ(fitted.height, 50);
@@ -63,26 +63,28 @@ TEST_F(ConversionsTest, ResizeFitsThePictureAndTheWhiteRectangleCentresIt)
         const std::uint8_t *p = boxed.row(y) + 3 * x;
         return (int(p[2]) << 16) | (int(p[1]) << 8) | p[0];
     };
-    EXPECT_EQ(pixel(50, 10), 0xFFFFFF);  // white above
-    EXPECT_EQ(pixel(50, 50), 0xFF0000);  // the picture, rows 25 to 74
-    EXPECT_EQ(pixel(50, 90), 0xFFFFFF);  // white below
+    EXPECT_EQ(pixel(50, 10), 0xFFFFFF); // white above
+    EXPECT_EQ(pixel(50, 50), 0xFF0000); // the picture, rows 25 to 74
+    EXPECT_EQ(pixel(50, 90), 0xFFFFFF); // white below
     const Bitmap small = LoadBmp(picture(3));
     EXPECT_EQ(small.width, 100);
     EXPECT_EQ(((small.row(50) + 150)[1]), 255); // centred green
-    EXPECT_EQ(((small.row(5) + 150)[0]), 255);  // on white
+    EXPECT_EQ(((small.row(5) + 150)[0]), 255); // on white
 }
 
 TEST_F(ConversionsTest, NullPicturesArePassedOverAndTheHeadingLoggedTwice)
 {
     conn.exec(QStringLiteral("INSERT INTO ITEMS (Id, Id_File, Title) VALUES (2, -1, 'b')"));
-    const QString heading = Stamp + QStringLiteral("OPTIMISATION:Extraction des images au format jpeg de la table ITEMS");
-    EXPECT_EQ(run(QStringLiteral("ExtractImageToJpeg('ITEMS','Img1','P')\r\n")).mid(0, 2), (QStringList{heading, heading}));
+    const QString heading =
+        Stamp + QStringLiteral("OPTIMISATION:Extraction des images au format jpeg de la table ITEMS");
+    EXPECT_EQ(
+        run(QStringLiteral("ExtractImageToJpeg('ITEMS','Img1','P')\r\n")).mid(0, 2), (QStringList{heading, heading}));
     EXPECT_TRUE(QDir(images()).entryList(QDir::Files).isEmpty());
 
     conn.exec(QStringLiteral("DELETE FROM ITEMS"));
     QFile::remove(dataDir + QStringLiteral("Maj.Log"));
     EXPECT_EQ(run(QStringLiteral("ConvertBitmapToJpegInDataBase('ITEMS','Img1')\r\n")).at(1),
-              Stamp + QStringLiteral("Pas d'images dans la table"));
+        Stamp + QStringLiteral("Pas d'images dans la table"));
 }
 
 TEST_F(ConversionsTest, ExtractionCopyKeepsPicturesAndExistingFiles)
@@ -102,9 +104,14 @@ TEST_F(ConversionsTest, ExtractionCopyKeepsPicturesAndExistingFiles)
 
 TEST_F(ConversionsTest, JpegBytesAreMovedOutAndBitmapsReencodedUntilTheFirstBadOne)
 {
-    addProducts("\xFF\xD8" "jpeg", "\xFF\xD8" "autre");
+    addProducts("\xFF\xD8"
+                "jpeg",
+        "\xFF\xD8"
+        "autre");
     run(QStringLiteral("ExtractJpegImage('ITEMS','Img1','J')\r\n"));
-    EXPECT_EQ(ReadFile(images() + QStringLiteral("J3.jpg")), "\xFF\xD8" "autre");
+    EXPECT_EQ(ReadFile(images() + QStringLiteral("J3.jpg")),
+        "\xFF\xD8"
+        "autre");
     EXPECT_TRUE(conn.scalar(QStringLiteral("SELECT Img1 FROM ITEMS WHERE Id = 3")).isNull());
 
     conn.exec(QStringLiteral("DELETE FROM ITEMS"));
@@ -119,23 +126,24 @@ TEST_F(ConversionsTest, JpegBytesAreMovedOutAndBitmapsReencodedUntilTheFirstBadO
 TEST_F(ConversionsTest, StoredScriptsAreLoadedFromTheTreeAndEditedInPlace)
 {
     dirs.writeFile(dirs.programDir() + QStringLiteral("Query/QueryTree.def"),
-                   "Achats ;\r\n\tPar magasin ;\r\n\tSans fichier ;\r\n");
+        "Achats ;\r\n\tPar magasin ;\r\n\tSans fichier ;\r\n");
     dirs.writeFile(dirs.programDir() + QStringLiteral("Query/Par magasin.req"), "SELECT *\r\nFROM ITEMS\r\n");
     dirs.writeFile(dirs.programDir() + QStringLiteral("Stat/StatTree.def"), "\tTotal ;\r\n");
     dirs.writeFile(dirs.programDir() + QStringLiteral("Stat/Total.stq"), "SELECT SUM(Stock)\r\nFROM ITEMS\r\n");
     QStringList lines = run(QStringLiteral("ConvertQueryScript\r\nConvertStatScript{Id_File=-1}\r\n"
                                            "ReplaceStringInStatScript('ITEMS','CATALOGUE')\r\n"
                                            "ReplaceStringInQueryScript('ABSENT','X')\r\n"));
-    EXPECT_EQ(lines.mid(0, 4), (QStringList{Stamp + QStringLiteral("CONVERSION:Requêtes (Ok)"),
-                                            Stamp + QStringLiteral("CONVERSION:Statistiques (Ok)"),
-                                            Stamp + QStringLiteral("MODIFICATION:Statistiques(ITEMS) (Ok)"),
-                                            Stamp + QStringLiteral("MODIFICATION:Requêtes(ABSENT) (Ok)")}));
+    EXPECT_EQ(lines.mid(0, 4),
+        (QStringList{Stamp + QStringLiteral("CONVERSION:Requêtes (Ok)"),
+            Stamp + QStringLiteral("CONVERSION:Statistiques (Ok)"),
+            Stamp + QStringLiteral("MODIFICATION:Statistiques(ITEMS) (Ok)"),
+            Stamp + QStringLiteral("MODIFICATION:Requêtes(ABSENT) (Ok)")}));
     EXPECT_EQ(rows(QStringLiteral("SELECT NodeTitle, NodeLevel, NodePos, NodeType, Id_File FROM SQL_TREE ORDER BY Id")),
-              (QStringList{"Achats|0|0|1|-1", "Par magasin|1|1|2|-1", "Sans fichier|1|2|2|-1"}));
+        (QStringList{"Achats|0|0|1|-1", "Par magasin|1|1|2|-1", "Sans fichier|1|2|2|-1"}));
     EXPECT_EQ(rows(QStringLiteral("SELECT t.NodeTitle, q.Query FROM SQL_QUERY q JOIN SQL_TREE t ON t.Id = q.Id_Tree")),
-              QStringList{"Par magasin|SELECT *\r\nFROM ITEMS\r\n"});
+        QStringList{"Par magasin|SELECT *\r\nFROM ITEMS\r\n"});
     EXPECT_EQ(rows(QStringLiteral("SELECT Query FROM STAT_QUERY")),
-              QStringList{"SELECT SUM(Stock)\r\nFROM CATALOGUE{Id_File=-1}\r\n"});
+        QStringList{"SELECT SUM(Stock)\r\nFROM CATALOGUE{Id_File=-1}\r\n"});
 
     // A statistics script of one line cannot take its suffix: the command ends, logged.
     dirs.writeFile(dirs.programDir() + QStringLiteral("Stat/Total.stq"), "SELECT 1\r\n");

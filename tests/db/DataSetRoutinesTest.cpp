@@ -23,8 +23,8 @@ TEST(ClauseLines, KeywordsAreFoundByLineWhateverTheirCase)
 
 TEST(CaptionFromTitle, DropsLeadingBlanksAndDoubledApostrophes)
 {
-    EXPECT_EQ(CaptionFromTitle(QStringLiteral("  Historique des sauvegardes")),
-              QStringLiteral("Historique des sauvegardes"));
+    EXPECT_EQ(
+        CaptionFromTitle(QStringLiteral("  Historique des sauvegardes")), QStringLiteral("Historique des sauvegardes"));
     EXPECT_EQ(CaptionFromTitle(QStringLiteral("   ")), QStringLiteral(" "));
     EXPECT_EQ(CaptionFromTitle(QStringLiteral(" L''aide")), QStringLiteral("L'aide"));
     EXPECT_EQ(CaptionFromTitle(QString()), QString());
@@ -78,9 +78,9 @@ TEST_F(DbTest, HistoryRowTakesTheDayAndTheMinute)
     AddHistoryRow(backup, QStringLiteral("Compactage de la base de données"), path);
     SetClockForTests(QDateTime());
     EXPECT_FALSE(backup.isActive());
-    EXPECT_EQ(conn.scalar(QStringLiteral("SELECT DateSav||'|'||TimeSav||'|'||Description||'|'||Path FROM BACKUP"))
-                  .toString(),
-              QStringLiteral("2025-03-14 00:00:00|09:05|Compactage de la base de données|") + path);
+    EXPECT_EQ(
+        conn.scalar(QStringLiteral("SELECT DateSav||'|'||TimeSav||'|'||Description||'|'||Path FROM BACKUP")).toString(),
+        QStringLiteral("2025-03-14 00:00:00|09:05|Compactage de la base de données|") + path);
     backup.open();
     EXPECT_EQ(backup.field(QStringLiteral("DateSav")).asDateTime(), QDateTime(QDate(2025, 3, 14), QTime(0, 0)));
 }

@@ -1,5 +1,5 @@
-#include "db/DataSet.h"
 #include "DbFixture.h"
+#include "db/DataSet.h"
 
 using namespace vivrelo;
 
@@ -14,7 +14,8 @@ TEST_F(RowValueTest, RowsReadWithoutMovingTheCurrentRow)
     conn.exec(QStringLiteral("INSERT INTO ITEMS (Id_File, Title, Stock, Misc11) VALUES (-1, 'Ail', 1, 'note a'),"
                              " (-1, 'Beurre', 2, 'note b'), (-1, 'Café', 3, NULL)"));
     DataSet ds(&conn);
-    ds.setSql({QStringLiteral("SELECT * FROM ITEMS"), QStringLiteral("WHERE ID_FILE=-1"), QStringLiteral("ORDER BY TITLE")});
+    ds.setSql(
+        {QStringLiteral("SELECT * FROM ITEMS"), QStringLiteral("WHERE ID_FILE=-1"), QStringLiteral("ORDER BY TITLE")});
     ds.open();
     const int title = ds.findField(QStringLiteral("Title"));
     const int stock = ds.findField(QStringLiteral("Stock"));

@@ -19,11 +19,11 @@ protected:
     void SetUp() override
     {
         DbTest::SetUp();
-        conn.exec(QStringLiteral(
-            "INSERT INTO ITEMS (Id_File, Title, Mark, Stock, Price01, Comment1, Misc11, Img1) VALUES "
-            "(-1, 'Lait', 'X', 2, 1.5, 'blanc', 'notes lait', x'01020304'),"
-            "(-1, 'Beurre', '', 1, 2.25, NULL, NULL, NULL),"
-            "(-1, 'Café', 'Y', 0, 4.0, 'noir', '123', x'FFFE');"));
+        conn.exec(
+            QStringLiteral("INSERT INTO ITEMS (Id_File, Title, Mark, Stock, Price01, Comment1, Misc11, Img1) VALUES "
+                           "(-1, 'Lait', 'X', 2, 1.5, 'blanc', 'notes lait', x'01020304'),"
+                           "(-1, 'Beurre', '', 1, 2.25, NULL, NULL, NULL),"
+                           "(-1, 'Café', 'Y', 0, 4.0, 'noir', '123', x'FFFE');"));
     }
     QVariant db(const QString &sql) { return conn.scalar(sql); }
 };
@@ -33,8 +33,8 @@ protected:
 TEST_F(DataSetTest, FieldsChangeOnlyInEditAndPostWritesWhatChanged)
 {
     DataSet ds(&conn);
-    ds.setSql({QStringLiteral("SELECT * FROM ITEMS"), QStringLiteral("WHERE ID_FILE=-1"),
-               QStringLiteral("ORDER BY TITLE")});
+    ds.setSql(
+        {QStringLiteral("SELECT * FROM ITEMS"), QStringLiteral("WHERE ID_FILE=-1"), QStringLiteral("ORDER BY TITLE")});
     ds.open();
     EXPECT_EQ(ds.state(), DataSetState::Browse);
     EXPECT_EQ(ds.field(QStringLiteral("TITLE")).asString(), QStringLiteral("Beurre"));
@@ -55,7 +55,7 @@ TEST_F(DataSetTest, FieldsChangeOnlyInEditAndPostWritesWhatChanged)
     ds.post();
     EXPECT_EQ(ds.state(), DataSetState::Browse);
     EXPECT_EQ(db(QStringLiteral("SELECT Stock||'/'||Sel||'/'||Mark FROM ITEMS WHERE Title='Beurre'")).toString(),
-              QStringLiteral("9/1/Z"));
+        QStringLiteral("9/1/Z"));
     EXPECT_EQ(ds.field(QStringLiteral("Mark")).asString(), QStringLiteral("Z")); // read back
     EXPECT_TRUE(ds.field(QStringLiteral("Sel")).asBool());
     EXPECT_EQ(ds.field(QStringLiteral("Sel")).asString(), QStringLiteral("True"));
@@ -134,9 +134,9 @@ TEST_F(DataSetTest, EditAndDeleteReachTheirOwnRowInATableWithoutKey)
     ds.post();
     ds.first();
     ds.deleteCurrent();
-    EXPECT_EQ(db(QStringLiteral("SELECT group_concat(Path, ',') FROM (SELECT Path FROM BACKUP ORDER BY rowid)"))
-                  .toString(),
-              QStringLiteral("second.bkp,b.mdb"));
+    EXPECT_EQ(
+        db(QStringLiteral("SELECT group_concat(Path, ',') FROM (SELECT Path FROM BACKUP ORDER BY rowid)")).toString(),
+        QStringLiteral("second.bkp,b.mdb"));
     // After a delete the next row is current; at the end the previous one.
     EXPECT_EQ(ds.field(QStringLiteral("Path")).asString(), QStringLiteral("second.bkp"));
     ds.last();
@@ -193,15 +193,15 @@ TEST_F(DataSetTest, LargeColumnsAreFetchedByRowAndWrittenBack)
 {
     DataSet ds(&conn);
     ds.setSql({QStringLiteral("SELECT Title, Img1, Misc11, Id, Comment1 as[Color] FROM ITEMS"),
-               QStringLiteral("WHERE ID_FILE=-1"), QStringLiteral("ORDER BY TITLE")});
+        QStringLiteral("WHERE ID_FILE=-1"), QStringLiteral("ORDER BY TITLE")});
     ds.open();
     EXPECT_TRUE(ds.field(QStringLiteral("Img1")).def().large);
     EXPECT_TRUE(ds.field(QStringLiteral("Misc11")).def().large);
     EXPECT_TRUE(ds.field(QStringLiteral("Img1")).isNull()); // Beurre
-    ds.next();                                              // Café
+    ds.next(); // Café
     EXPECT_EQ(ds.field(QStringLiteral("Img1")).asBytes(), QByteArray("\xFF\xFE"));
     EXPECT_EQ(ds.field(QStringLiteral("Misc11")).value().typeId(), QMetaType::QString); // "123" stays text
-    ds.next();                                                                          // Lait
+    ds.next(); // Lait
     EXPECT_EQ(ds.field(QStringLiteral("Img1")).asBytes(), QByteArray("\x01\x02\x03\x04"));
     EXPECT_EQ(ds.field(QStringLiteral("Color")).asString(), QStringLiteral("blanc"));
 
@@ -212,7 +212,7 @@ TEST_F(DataSetTest, LargeColumnsAreFetchedByRowAndWrittenBack)
     ds.post();
     EXPECT_EQ(ds.field(QStringLiteral("Img1")).asBytes(), picture);
     EXPECT_EQ(db(QStringLiteral("SELECT length(Img1)||Comment1 FROM ITEMS WHERE Title='Lait'")).toString(),
-              QStringLiteral("70000crème"));
+        QStringLiteral("70000crème"));
     ds.first();
     EXPECT_TRUE(ds.field(QStringLiteral("Img1")).isNull());
 
@@ -239,8 +239,8 @@ TEST_F(DataSetTest, JoinsAndExpressionsAreReadOnlyAndCalculatedFieldsFollowTheRo
     DataSet list(&conn);
     list.setSql({QStringLiteral("SELECT Title, Mark, Stock + 1 AS Next FROM ITEMS"), QStringLiteral("ORDER BY TITLE")});
     list.addCalculatedField(QStringLiteral("TitleMark"));
-    list.setDeclaredFields({QStringLiteral("TitleMark"), QStringLiteral("Title"), QStringLiteral("Mark"),
-                            QStringLiteral("Next")});
+    list.setDeclaredFields(
+        {QStringLiteral("TitleMark"), QStringLiteral("Title"), QStringLiteral("Mark"), QStringLiteral("Next")});
     list.setCalcHandler([](DataSet &d) {
         const QString mark = d.field(QStringLiteral("Mark")).asString();
         const QString title = d.field(QStringLiteral("Title")).asString();

@@ -27,9 +27,8 @@ CREATE TABLE CUSTOMLAB (Id_File SMALLINT, Price01 TEXT(128) COLLATE NOCASE,
 inline QString CreateDatabase(const QString &path, const char *sql = SmallSchema)
 {
     sqlite3 *db = nullptr;
-    EXPECT_EQ(sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                              nullptr),
-              SQLITE_OK);
+    EXPECT_EQ(sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr),
+        SQLITE_OK);
     char *error = nullptr;
     EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
     sqlite3_free(error);

@@ -32,26 +32,26 @@ JetColumn col(const char *name, JetType type, int size = 0)
 std::vector<JetTable> olderInstallation()
 {
     JetTable items{QStringLiteral("Items"),
-                   {col("Id", JetType::Counter), col("ID_FILE", JetType::Short), col("Title", JetType::Text, 128),
-                    col("Price01", JetType::Double), col("Img1", JetType::Blob), col("Misc11", JetType::Memo),
-                    col("Sel", JetType::YesNo), col("Added", JetType::Date)},
-                   {}};
+        {col("Id", JetType::Counter), col("ID_FILE", JetType::Short), col("Title", JetType::Text, 128),
+            col("Price01", JetType::Double), col("Img1", JetType::Blob), col("Misc11", JetType::Memo),
+            col("Sel", JetType::YesNo), col("Added", JetType::Date)},
+        {}};
     items.rows.push_back({7, -1, QStringLiteral("Pâtes"), 1.15, QByteArray("\x00\xff\x00JFIF", 7),
-                          QStringLiteral("long ") + QString(5000, QLatin1Char('x')), true, at(1850, 3, 1, 10, 30)});
+        QStringLiteral("long ") + QString(5000, QLatin1Char('x')), true, at(1850, 3, 1, 10, 30)});
     items.rows.push_back({12, -1, QStringLiteral("Café"), 0.1 + 0.2, QVariant(), QVariant(), false, at(1974, 9, 21)});
     items.rows.push_back({40, -1, QVariant(), QVariant(), QVariant(), QVariant(), false, QVariant()});
 
     JetTable labels{QStringLiteral("CUSTOMLAB"),
-                    {col("Id_File", JetType::Short), col("Price01", JetType::Text, 128), col("Price02", JetType::Text, 128)},
-                    {{-1, QStringLiteral("Marché"), QStringLiteral("Épicerie")}}};
+        {col("Id_File", JetType::Short), col("Price01", JetType::Text, 128), col("Price02", JetType::Text, 128)},
+        {{-1, QStringLiteral("Marché"), QStringLiteral("Épicerie")}}};
     JetTable values{QStringLiteral("OBJECT_VAL_STR"),
-                    {col("Id", JetType::Counter), col("ID_CLASS", JetType::Long), col("ID_ATTRIBUTE", JetType::Long),
-                     col("USERID", JetType::Long), col("VALUE", JetType::Text, 255)},
-                    {{3, -99, -99, -99, QStringLiteral("1.50")}, {4, 1, 2, -1, QStringLiteral("bleu")}}};
+        {col("Id", JetType::Counter), col("ID_CLASS", JetType::Long), col("ID_ATTRIBUTE", JetType::Long),
+            col("USERID", JetType::Long), col("VALUE", JetType::Text, 255)},
+        {{3, -99, -99, -99, QStringLiteral("1.50")}, {4, 1, 2, -1, QStringLiteral("bleu")}}};
     JetTable notes{QStringLiteral("NOTES"),
-                   {col("Id", JetType::Counter), col("Body", JetType::Memo), col("Amount", JetType::Currency),
-                    col("Done", JetType::YesNo), col("Code", JetType::Text, 12), col("Count", JetType::Short)},
-                   {{1, QStringLiteral("à faire"), 12.3456, true, QStringLiteral("A1"), 3}}};
+        {col("Id", JetType::Counter), col("Body", JetType::Memo), col("Amount", JetType::Currency),
+            col("Done", JetType::YesNo), col("Code", JetType::Text, 12), col("Count", JetType::Short)},
+        {{1, QStringLiteral("à faire"), 12.3456, true, QStringLiteral("A1"), 3}}};
     return {items, labels, values, notes};
 }
 
@@ -65,18 +65,18 @@ protected:
         sqlite3 *db = nullptr;
         ASSERT_EQ(sqlite3_open(templatePath.toUtf8().constData(), &db), SQLITE_OK);
         ASSERT_EQ(sqlite3_exec(db,
-                               "CREATE TABLE ITEMS (Id INTEGER PRIMARY KEY AUTOINCREMENT, Id_File SMALLINT,"
-                               " Sel YESNO DEFAULT 0, Quantity INTEGER DEFAULT 0, Stock INTEGER DEFAULT 5,"
-                               " Title TEXT(128) COLLATE NOCASE, Price01 DOUBLE, Misc11 LONGTEXT COLLATE NOCASE,"
-                               " Img1 BLOB);"
-                               "CREATE TABLE CUSTOMLAB (Id_File SMALLINT, Price01 TEXT(128) COLLATE NOCASE,"
-                               " Price02 TEXT(128) COLLATE NOCASE, Price03 TEXT(128) COLLATE NOCASE);"
-                               "INSERT INTO CUSTOMLAB VALUES (-1, 'Prix n°1', 'Prix n°2', 'Prix n°3');"
-                               "CREATE TABLE OBJECT_VAL_STR (Id INTEGER PRIMARY KEY AUTOINCREMENT, ID_CLASS INTEGER,"
-                               " ID_ATTRIBUTE INTEGER, USERID INTEGER, \"VALUE\" TEXT(255) COLLATE NOCASE);"
-                               "INSERT INTO OBJECT_VAL_STR VALUES (1, -99, -99, -99, '1.83');",
-                               nullptr, nullptr, nullptr),
-                  SQLITE_OK);
+                      "CREATE TABLE ITEMS (Id INTEGER PRIMARY KEY AUTOINCREMENT, Id_File SMALLINT,"
+                      " Sel YESNO DEFAULT 0, Quantity INTEGER DEFAULT 0, Stock INTEGER DEFAULT 5,"
+                      " Title TEXT(128) COLLATE NOCASE, Price01 DOUBLE, Misc11 LONGTEXT COLLATE NOCASE,"
+                      " Img1 BLOB);"
+                      "CREATE TABLE CUSTOMLAB (Id_File SMALLINT, Price01 TEXT(128) COLLATE NOCASE,"
+                      " Price02 TEXT(128) COLLATE NOCASE, Price03 TEXT(128) COLLATE NOCASE);"
+                      "INSERT INTO CUSTOMLAB VALUES (-1, 'Prix n°1', 'Prix n°2', 'Prix n°3');"
+                      "CREATE TABLE OBJECT_VAL_STR (Id INTEGER PRIMARY KEY AUTOINCREMENT, ID_CLASS INTEGER,"
+                      " ID_ATTRIBUTE INTEGER, USERID INTEGER, \"VALUE\" TEXT(255) COLLATE NOCASE);"
+                      "INSERT INTO OBJECT_VAL_STR VALUES (1, -99, -99, -99, '1.83');",
+                      nullptr, nullptr, nullptr),
+            SQLITE_OK);
         sqlite3_close(db);
         QDir().mkpath(dirs.root() + QStringLiteral("data"));
         target = dirs.root() + QStringLiteral("data/VIVRELO.MDB");
@@ -120,22 +120,24 @@ TEST_F(JetImportTest, ConvertsTablesShapedLikeOurs)
     EXPECT_EQ(items("Added", 12).toString(), QStringLiteral("1974-09-21 00:00:00"));
     EXPECT_TRUE(items("Added", 40).isNull());
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT type FROM pragma_table_info('ITEMS') WHERE name='Added'")).toString(),
-              QStringLiteral("DATETIME"));
+        QStringLiteral("DATETIME"));
 
     // The user's labels and version replace the template's rows.
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT COUNT(*) FROM CUSTOMLAB")).toInt(), 1);
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT Price02 FROM CUSTOMLAB")).toString(), QStringLiteral("Épicerie"));
     EXPECT_TRUE(db.scalar(QStringLiteral("SELECT Price03 FROM CUSTOMLAB")).isNull());
-    EXPECT_EQ(db.scalar(QStringLiteral("SELECT VALUE FROM OBJECT_VAL_STR WHERE ID_CLASS=-99 AND ID_ATTRIBUTE=-99 AND USERID=-99"))
+    EXPECT_EQ(db.scalar(QStringLiteral(
+                            "SELECT VALUE FROM OBJECT_VAL_STR WHERE ID_CLASS=-99 AND ID_ATTRIBUTE=-99 AND USERID=-99"))
                   .toString(),
-              QStringLiteral("1.50"));
+        QStringLiteral("1.50"));
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT COUNT(*) FROM OBJECT_VAL_STR")).toInt(), 2);
 
     // A table we do not have is created with our declared types.
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT group_concat(type, ' ') FROM pragma_table_info('NOTES')")).toString(),
-              QStringLiteral("INTEGER LONGTEXT CURRENCY YESNO TEXT(12) SMALLINT"));
+        QStringLiteral("INTEGER LONGTEXT CURRENCY YESNO TEXT(12) SMALLINT"));
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT Amount FROM NOTES")).toDouble(), 12.3456);
-    EXPECT_EQ(db.scalar(QStringLiteral("SELECT Body FROM NOTES WHERE Body='À FAIRE'")).toString(), QStringLiteral("à faire"));
+    EXPECT_EQ(
+        db.scalar(QStringLiteral("SELECT Body FROM NOTES WHERE Body='À FAIRE'")).toString(), QStringLiteral("à faire"));
     db.exec(QStringLiteral("INSERT INTO NOTES (Body) VALUES ('x')"));
     EXPECT_EQ(db.lastInsertId(), 2);
 }

@@ -46,7 +46,8 @@ QString truncatedCopy(const QTemporaryDir &dir, const char *name, qint64 size)
     return path;
 }
 
-class JetReaderEveryType : public ::testing::TestWithParam<const char *> {};
+class JetReaderEveryType : public ::testing::TestWithParam<const char *>
+{ };
 
 TEST_P(JetReaderEveryType, ReadsTypesAndValuesAsStored)
 {
@@ -54,14 +55,15 @@ TEST_P(JetReaderEveryType, ReadsTypesAndValuesAsStored)
     std::vector<QString> names;
     for (const JetTable &t : tables)
         names.push_back(t.name);
-    EXPECT_EQ(names, (std::vector<QString>{QStringLiteral("Table1"), QStringLiteral("Table2"),
-                                           QStringLiteral("Table3"), QStringLiteral("Table4")}));
+    EXPECT_EQ(names,
+        (std::vector<QString>{
+            QStringLiteral("Table1"), QStringLiteral("Table2"), QStringLiteral("Table3"), QStringLiteral("Table4")}));
 
     const JetTable &t = tableNamed(tables, QStringLiteral("Table1"));
     ASSERT_EQ(t.rows.size(), 2u);
-    const std::vector<std::pair<const char *, JetType>> types = {
-        {"A", JetType::Text}, {"C", JetType::Short}, {"D", JetType::Short}, {"E", JetType::Long},
-        {"F", JetType::Double}, {"G", JetType::Date}, {"H", JetType::Currency}, {"I", JetType::YesNo}};
+    const std::vector<std::pair<const char *, JetType>> types = {{"A", JetType::Text}, {"C", JetType::Short},
+        {"D", JetType::Short}, {"E", JetType::Long}, {"F", JetType::Double}, {"G", JetType::Date},
+        {"H", JetType::Currency}, {"I", JetType::YesNo}};
     for (const auto &[column, type] : types)
         EXPECT_EQ(t.columns.at(t.columnIndex(QLatin1String(column))).type, type) << column;
     EXPECT_EQ(t.columns.at(t.columnIndex(QStringLiteral("B"))).size, 100);
@@ -78,8 +80,7 @@ TEST_P(JetReaderEveryType, ReadsTypesAndValuesAsStored)
     EXPECT_EQ(cell(t, 1, "E").toInt(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Access2000And2003, JetReaderEveryType,
-                         ::testing::Values("testV2000.mdb", "testV2003.mdb"));
+INSTANTIATE_TEST_SUITE_P(Access2000And2003, JetReaderEveryType, ::testing::Values("testV2000.mdb", "testV2003.mdb"));
 
 TEST(JetReader, ReadsLongValuesWhole)
 {
@@ -94,8 +95,8 @@ TEST(JetReader, ReadsLongValuesWhole)
 
     const QByteArray ole = cell(t, 0, "RESERVED_BINARY_DATA").toByteArray();
     EXPECT_EQ(ole.size(), 22970);
-    EXPECT_EQ(QCryptographicHash::hash(ole, QCryptographicHash::Md5).toHex(),
-              QByteArray("c90c305ecaa92bf90c02839a41c77615"));
+    EXPECT_EQ(
+        QCryptographicHash::hash(ole, QCryptographicHash::Md5).toHex(), QByteArray("c90c305ecaa92bf90c02839a41c77615"));
     EXPECT_EQ(t.columns.at(t.columnIndex(QStringLiteral("RESERVED_BINARY_DATA"))).type, JetType::Blob);
 
     EXPECT_EQ(cell(t, 0, "PROJ_OPT_CURRENCY_SYMBOL").toString(), QStringLiteral("£"));
@@ -169,7 +170,7 @@ TEST(JetReader, ConvertsDayCountsIncludingDatesBefore1900)
     EXPECT_EQ(JetDateToDateTime(-1.25), at(1899, 12, 29, 6));
     EXPECT_EQ(JetDateToDateTime(-0.5), at(1899, 12, 30, 12));
     EXPECT_EQ(JetDateToDateTime(double(QDate(1899, 12, 30).daysTo(QDate(1789, 7, 14)))), at(1789, 7, 14));
-    EXPECT_EQ(JetDateToDateTime(1.0 - 1e-9), at(1899, 12, 31));           // rounds up to midnight
+    EXPECT_EQ(JetDateToDateTime(1.0 - 1e-9), at(1899, 12, 31)); // rounds up to midnight
     EXPECT_FALSE(JetDateToDateTime(1e12).isValid());
     EXPECT_FALSE(JetDateToDateTime(std::nan("")).isValid());
 }

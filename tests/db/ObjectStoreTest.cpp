@@ -1,6 +1,6 @@
+#include "db/ObjectStore.h"
 #include "base/Error.h"
 #include "db/Connection.h"
-#include "db/ObjectStore.h"
 #include "support/TestDirs.h"
 
 #include <QFile>
@@ -25,15 +25,20 @@ protected:
     void SetUp() override
     {
         const QString path = dirs.root() + QStringLiteral("VIVRELO.MDB");
-        ASSERT_TRUE(QFile::copy(test::BuiltProgramDir() + QStringLiteral("Ressources/DB/Data/Access/VIVRELO.MDB"), path));
+        ASSERT_TRUE(
+            QFile::copy(test::BuiltProgramDir() + QStringLiteral("Ressources/DB/Data/Access/VIVRELO.MDB"), path));
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         db.open(path);
     }
-    int count(const char *table) { return db.scalar(QStringLiteral("SELECT COUNT(*) FROM ") + QLatin1String(table)).toInt(); }
+    int count(const char *table)
+    {
+        return db.scalar(QStringLiteral("SELECT COUNT(*) FROM ") + QLatin1String(table)).toInt();
+    }
     void expectDeclaredTexts()
     {
         EXPECT_EQ(store.OBJECT_CLASS.sql(), QStringList{QStringLiteral("SELECT Id, Name FROM OBJECT_CLASS")});
-        EXPECT_EQ(store.OBJECT_ATTRIBUTE.sql(), QStringList{QStringLiteral("SELECT Id, Name, Type FROM OBJECT_ATTRIBUTE")});
+        EXPECT_EQ(
+            store.OBJECT_ATTRIBUTE.sql(), QStringList{QStringLiteral("SELECT Id, Name, Type FROM OBJECT_ATTRIBUTE")});
         EXPECT_EQ(store.OBJECT_VAL_OLE.sql(),
             QStringList{QStringLiteral("SELECT Id, Id_Class, Id_Attribute, UserId, Value FROM OBJECT_VAL_OLE")});
         EXPECT_FALSE(store.OBJECT_VAL_OLE.isActive());
@@ -77,11 +82,11 @@ TEST_F(ObjectStoreTest, FirstReadStoresTheDefaultAndLaterReadsReturnTheStoredPic
 TEST_F(ObjectStoreTest, WriteReplacesThePictureAndWithoutPictureKeepsTheValue)
 {
     const QString cls = QStringLiteral("CoverBmp"), attr = QStringLiteral("Image");
-    store.WritePicture(-1, cls, attr, QImage());                       // a value row with nothing in it
+    store.WritePicture(-1, cls, attr, QImage()); // a value row with nothing in it
     EXPECT_EQ(count("OBJECT_VAL_OLE"), 1);
     QImage picture = filled(Qt::green);
-    EXPECT_THROW(store.ReadPicture(-1, cls, attr, picture), Error);     // empty and no default
-    EXPECT_EQ(picture.pixel(0, 0), filled(Qt::green).pixel(0, 0));     // left as it was
+    EXPECT_THROW(store.ReadPicture(-1, cls, attr, picture), Error); // empty and no default
+    EXPECT_EQ(picture.pixel(0, 0), filled(Qt::green).pixel(0, 0)); // left as it was
     expectDeclaredTexts();
 
     store.WritePicture(-1, cls, attr, filled(Qt::red, 4, 4));
@@ -107,9 +112,11 @@ TEST_F(ObjectStoreTest, FailedOperationLeavesTheStoreUsable)
 {
     db.exec(QStringLiteral("INSERT INTO OBJECT_CLASS (Name) VALUES ('CoverBmp')"));
     db.exec(QStringLiteral("INSERT INTO OBJECT_ATTRIBUTE (Name) VALUES ('Image')"));
-    db.exec(QStringLiteral("INSERT INTO OBJECT_VAL_OLE (ID_CLASS, ID_ATTRIBUTE, USERID, Value) VALUES (1, 1, -1, x'00112233')"));
+    db.exec(QStringLiteral(
+        "INSERT INTO OBJECT_VAL_OLE (ID_CLASS, ID_ATTRIBUTE, USERID, Value) VALUES (1, 1, -1, x'00112233')"));
     QImage picture;
-    EXPECT_THROW(store.ReadPicture(-1, QStringLiteral("CoverBmp"), QStringLiteral("Image"), picture, filled(Qt::blue)), Error);
+    EXPECT_THROW(
+        store.ReadPicture(-1, QStringLiteral("CoverBmp"), QStringLiteral("Image"), picture, filled(Qt::blue)), Error);
     expectDeclaredTexts();
 
     store.WritePicture(-1, QStringLiteral("CoverBmp"), QStringLiteral("Image"), filled(Qt::red, 2, 2));

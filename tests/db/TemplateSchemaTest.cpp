@@ -1,6 +1,6 @@
 #include "db/Connection.h"
-#include "db/FieldKind.h"
 #include "db/DbFixture.h"
+#include "db/FieldKind.h"
 #include "support/TestDirs.h"
 
 #include <QFile>
@@ -19,7 +19,8 @@ protected:
     void SetUp() override
     {
         path = dirs.root() + QStringLiteral("VIVRELO.MDB");
-        ASSERT_TRUE(QFile::copy(test::BuiltProgramDir() + QStringLiteral("Ressources/DB/Data/Access/VIVRELO.MDB"), path));
+        ASSERT_TRUE(
+            QFile::copy(test::BuiltProgramDir() + QStringLiteral("Ressources/DB/Data/Access/VIVRELO.MDB"), path));
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         db.open(path);
     }
@@ -49,7 +50,8 @@ TEST_F(TemplateSchemaTest, TablesHoldTheirColumnsWithTheirKinds)
     EXPECT_EQ(tables.join(QLatin1Char(' ')),
         QStringLiteral("BACKUP CUSTOMLAB FORMATLIST ITEMS OBJECT_ATTRIBUTE OBJECT_CLASS OBJECT_VAL_OLE "
                        "OBJECT_VAL_STR SQL_QUERY SQL_TREE STAT_QUERY STAT_TREE"));
-    QString items = QStringLiteral("Id ftAutoInc, Id_File ftSmallint, Sel ftBoolean, Quantity ftInteger, "
+    QString items = QStringLiteral(
+        "Id ftAutoInc, Id_File ftSmallint, Sel ftBoolean, Quantity ftInteger, "
         "Title ftWideString, Mark ftWideString, Stock_Min ftInteger, Stock_Max ftInteger, Stock ftInteger, "
         "Price01 ftFloat, Price02 ftFloat, Price03 ftFloat, Reference ftWideString, Comment1 ftWideString, "
         "Custom00144243 ftWideString");
@@ -73,9 +75,11 @@ TEST_F(TemplateSchemaTest, TablesHoldTheirColumnsWithTheirKinds)
 TEST_F(TemplateSchemaTest, IsEmptyAtVersion183)
 {
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT [VALUE] FROM [OBJECT_VAL_STR] WHERE [ID_CLASS]=-99 AND "
-                                       "[ID_ATTRIBUTE]=-99 AND [USERID]=-99")).toString(),
+                                       "[ID_ATTRIBUTE]=-99 AND [USERID]=-99"))
+                  .toString(),
         QStringLiteral("1.83"));
-    for (const char *table : {"ITEMS", "CUSTOMLAB", "FORMATLIST", "BACKUP", "OBJECT_CLASS", "OBJECT_ATTRIBUTE", "OBJECT_VAL_OLE"})
+    for (const char *table :
+        {"ITEMS", "CUSTOMLAB", "FORMATLIST", "BACKUP", "OBJECT_CLASS", "OBJECT_ATTRIBUTE", "OBJECT_VAL_OLE"})
         EXPECT_EQ(db.scalar(QStringLiteral("SELECT COUNT(*) FROM %1").arg(QLatin1String(table))).toInt(), 0) << table;
 }
 
@@ -99,9 +103,11 @@ TEST_F(TemplateSchemaTest, AnswersEveryStatementOfTheSystem)
         QStringLiteral("UPDATE ITEMS SET Sel=True"),
         QStringLiteral("UPDATE ITEMS SET Sel=False"),
         QStringLiteral("SELECT Id, Sel, Quantity, Stock FROM ITEMS WHERE ID_FILE=-1 ORDER BY TITLE"),
-        QStringLiteral("SELECT Id, Sel, Quantity, Title, Mark, Price01, Price02, Price03 FROM ITEMS WHERE ID_FILE=-1 ORDER BY TITLE"),
-        QStringLiteral("SELECT [VALUE], [ID_CLASS], [ID_ATTRIBUTE], [USERID] FROM [OBJECT_VAL_STR] WHERE [ID_CLASS]=-99 "
-                       "AND [ID_ATTRIBUTE]=-99 AND [USERID]=-99"),
+        QStringLiteral("SELECT Id, Sel, Quantity, Title, Mark, Price01, Price02, Price03 FROM ITEMS WHERE ID_FILE=-1 "
+                       "ORDER BY TITLE"),
+        QStringLiteral(
+            "SELECT [VALUE], [ID_CLASS], [ID_ATTRIBUTE], [USERID] FROM [OBJECT_VAL_STR] WHERE [ID_CLASS]=-99 "
+            "AND [ID_ATTRIBUTE]=-99 AND [USERID]=-99"),
         QStringLiteral("SELECT Id, Id_File, NodeTitle, NodeLevel, NodePos, NodeType FROM STAT_TREE"),
         QStringLiteral("SELECT Id, Id_Tree, Query FROM STAT_QUERY"),
         QStringLiteral("SELECT Id, Id_File, NodeTitle, NodeLevel, NodePos, NodeType FROM SQL_TREE"),
@@ -116,19 +122,24 @@ TEST_F(TemplateSchemaTest, NewProductIsUntickedWithQuantityZeroAndValuesKeepThei
 {
     db.exec(QStringLiteral("INSERT INTO ITEMS (Id_File, Title, Reference, Misc11, Price01, Stock) "
                            "VALUES (-1, '1e3', '00042', '0123', 2, '7')"));
-    EXPECT_EQ(test::Rows(db, QStringLiteral("SELECT Sel, Quantity, typeof(Title), typeof(Reference), typeof(Misc11), "
-                                      "Reference, typeof(Price01), typeof(Stock) FROM ITEMS")),
+    EXPECT_EQ(test::Rows(db,
+                  QStringLiteral("SELECT Sel, Quantity, typeof(Title), typeof(Reference), typeof(Misc11), "
+                                 "Reference, typeof(Price01), typeof(Stock) FROM ITEMS")),
         QStringList{QStringLiteral("0|0|text|text|text|00042|real|integer")});
 }
 
 TEST_F(TemplateSchemaTest, ListQueriesReadOnlyTheIndexAndNoIndexComparesTextWithoutCase)
 {
-    for (const char *sql : {"SELECT Id, Sel, Quantity, Title, Mark, Price01, Price02, Price03 FROM ITEMS WHERE ID_FILE=-1 ORDER BY TITLE",
-                            "SELECT Id, Sel, Quantity, Stock FROM ITEMS WHERE ID_FILE=-1 ORDER BY TITLE"})
-        EXPECT_TRUE(test::Rows(db, QStringLiteral("EXPLAIN QUERY PLAN ") + QLatin1String(sql)).join(QLatin1Char(' '))
+    for (const char *sql :
+        {"SELECT Id, Sel, Quantity, Title, Mark, Price01, Price02, Price03 FROM ITEMS WHERE ID_FILE=-1 ORDER BY TITLE",
+            "SELECT Id, Sel, Quantity, Stock FROM ITEMS WHERE ID_FILE=-1 ORDER BY TITLE"})
+        EXPECT_TRUE(test::Rows(db, QStringLiteral("EXPLAIN QUERY PLAN ") + QLatin1String(sql))
+                        .join(QLatin1Char(' '))
                         .contains(QStringLiteral("COVERING INDEX")))
             << sql;
-    for (const QString &index : test::Rows(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type='index' AND sql IS NOT NULL")))
-        for (const QString &key : test::Rows(db, QStringLiteral("PRAGMA index_xinfo(%1)").arg(index))) // seqno|cid|name|desc|coll|key
+    for (const QString &index :
+        test::Rows(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type='index' AND sql IS NOT NULL")))
+        for (const QString &key :
+            test::Rows(db, QStringLiteral("PRAGMA index_xinfo(%1)").arg(index))) // seqno|cid|name|desc|coll|key
             EXPECT_NE(key.split(QLatin1Char('|'))[4].toUpper(), QStringLiteral("NOCASE")) << index.toStdString();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DbFixture.h"
 #include "base/AppValues.h"
 #include "base/Error.h"
 #include "base/Progress.h"
@@ -8,7 +9,6 @@
 #include "db/ConnectionConfig.h"
 #include "db/DataSetRoutines.h"
 #include "db/Upgrade.h"
-#include "DbFixture.h"
 #include "support/TestDirs.h"
 
 #include <QDir>
@@ -62,10 +62,7 @@ protected:
     }
     void TearDown() override { SetClockForTests({}); }
 
-    QString TemplatePath() const
-    {
-        return dirs.programDir() + QStringLiteral("Ressources/DB/Data/Access/VIVRELO.MDB");
-    }
+    QString TemplatePath() const { return dirs.programDir() + QStringLiteral("Ressources/DB/Data/Access/VIVRELO.MDB"); }
     QString writeScript(const QString &text, const QString &name = QStringLiteral("test.maj"))
     {
         dirs.writeFile(dataDir + name, text.toUtf8());

@@ -18,7 +18,7 @@ TEST(VersionNumber, RemovesTheFirstPointOnly)
     EXPECT_EQ(VersionNumber(QStringLiteral("1.83")), 183);
     EXPECT_EQ(VersionNumber(QStringLiteral("0")), 0);
     EXPECT_EQ(VersionNumber(QStringLiteral("1.830")), 1830); // above the product's 183
-    EXPECT_EQ(VersionNumber(QStringLiteral("1.9")), 19);     // older than 1.83
+    EXPECT_EQ(VersionNumber(QStringLiteral("1.9")), 19); // older than 1.83
     EXPECT_EQ(VersionNumber(QStringLiteral("1.8.3")), 0);
     EXPECT_EQ(VersionNumber(QStringLiteral("version")), 0);
     EXPECT_EQ(VersionNumber(QString()), 0);
@@ -31,9 +31,9 @@ TEST_F(UpgradeTest, AMissingVersionRowReadsZeroAndIsInsertedOnce)
     SetBDVersion(conn, QStringLiteral("OBJECT_VAL_STR"), QStringLiteral("VALUE"), QStringLiteral("1.83"));
     SetBDVersion(conn, QStringLiteral("OBJECT_VAL_STR"), QStringLiteral("VALUE"), QStringLiteral("1.90"));
     EXPECT_EQ(rows(QStringLiteral("SELECT ID_CLASS, ID_ATTRIBUTE, USERID, VALUE FROM OBJECT_VAL_STR")),
-              QStringList{"-99|-99|-99|1.90"});
+        QStringList{"-99|-99|-99|1.90"});
     EXPECT_EQ(GetBDVersion(conn, QStringLiteral("OBJECT_VAL_STR]; DROP TABLE ITEMS; --"), QStringLiteral("VALUE")),
-              QStringLiteral("0"));
+        QStringLiteral("0"));
     EXPECT_TRUE(conn.tableNames().contains(QStringLiteral("ITEMS")));
 }
 
@@ -62,10 +62,11 @@ TEST_F(UpgradeTest, AccessTypesBecomeOursAndCountersTheKey)
     QStringList kinds;
     for (const FieldDef &f : t.fields())
         kinds << FieldKindName(f.kind);
-    EXPECT_EQ(kinds.join(u' '), QStringLiteral("ftAutoInc ftSmallint ftInteger ftFloat ftBoolean ftDateTime "
-                                               "ftWideString ftWideMemo ftBlob ftBCD ftWideString ftWideString ftBoolean"));
+    EXPECT_EQ(kinds.join(u' '),
+        QStringLiteral("ftAutoInc ftSmallint ftInteger ftFloat ftBoolean ftDateTime "
+                       "ftWideString ftWideMemo ftBlob ftBCD ftWideString ftWideString ftBoolean"));
     EXPECT_EQ(rows(QStringLiteral("SELECT type FROM pragma_table_info('T') WHERE name IN ('F','J')")),
-              (QStringList{"TEXT(50)", "TEXT(255)"}));
+        (QStringList{"TEXT(50)", "TEXT(255)"}));
     conn.exec(QStringLiteral("INSERT INTO T (F) VALUES ('Éclair')"));
     EXPECT_EQ(rows(QStringLiteral("SELECT Id FROM T WHERE F = 'éclair'")), QStringList{"1"}); // NOCASE
 }
@@ -74,27 +75,26 @@ TEST_F(UpgradeTest, AccessTypesBecomeOursAndCountersTheKey)
 // never on " END".
 TEST_F(UpgradeTest, CommandWordsAreFoundInTheirOrderAndBlocksCloseOnTheirEnd)
 {
-    const QStringList lines = run(QStringLiteral(
-        "SqlExe{DELETE FROM ITEMS} TableEmpty(OBJECT_VAL_STR)\r\n"
-        "SqlExe{UPDATE OBJECT_VAL_STR SET VALUE = 'a'}\r\n"
-        "end\r\n"
-        "FieldExists(ITEMS.Quantity)\r\n"
-        "NotFieldExists(ITEMS.quantity)\r\n"
-        " END\r\n"
-        "SqlExe{UPDATE OBJECT_VAL_STR SET VALUE = 'b'}\r\n"
-        "ENDING\r\n"
-        "NotFieldType(ITEMS.Sel,ftBoolean)\r\n"
-        "SqlExe{UPDATE OBJECT_VAL_STR SET VALUE = 'c'}\r\n"
-        "END\r\n"
-        "NotFieldType(ITEMS.Sel,ftNoSuchKind)\r\n"
-        "SqlExe{UPDATE OBJECT_VAL_STR SET VALUE = 'd'}\r\n"
-        "END\r\n"));
+    const QStringList lines = run(QStringLiteral("SqlExe{DELETE FROM ITEMS} TableEmpty(OBJECT_VAL_STR)\r\n"
+                                                 "SqlExe{UPDATE OBJECT_VAL_STR SET VALUE = 'a'}\r\n"
+                                                 "end\r\n"
+                                                 "FieldExists(ITEMS.Quantity)\r\n"
+                                                 "NotFieldExists(ITEMS.quantity)\r\n"
+                                                 " END\r\n"
+                                                 "SqlExe{UPDATE OBJECT_VAL_STR SET VALUE = 'b'}\r\n"
+                                                 "ENDING\r\n"
+                                                 "NotFieldType(ITEMS.Sel,ftBoolean)\r\n"
+                                                 "SqlExe{UPDATE OBJECT_VAL_STR SET VALUE = 'c'}\r\n"
+                                                 "END\r\n"
+                                                 "NotFieldType(ITEMS.Sel,ftNoSuchKind)\r\n"
+                                                 "SqlExe{UPDATE OBJECT_VAL_STR SET VALUE = 'd'}\r\n"
+                                                 "END\r\n"));
     // TableEmpty guard (rows present): the DELETE never ran. FieldExists ran its block, whose
     // NotFieldExists skipped past " END" to "ENDING". The Boolean Sel skipped; an unknown kind
     // name is ftUnknown, so that block ran.
-    EXPECT_EQ(lines, (QStringList{Stamp + AlreadyDone, Stamp + AlreadyDone, Stamp + AlreadyDone,
-                                  Stamp + QStringLiteral("SQL:UPDATE OBJECT_VAL_STR SET VALUE = 'd' (Ok)"),
-                                  Stamp + Banner, QString()}));
+    EXPECT_EQ(lines,
+        (QStringList{Stamp + AlreadyDone, Stamp + AlreadyDone, Stamp + AlreadyDone,
+            Stamp + QStringLiteral("SQL:UPDATE OBJECT_VAL_STR SET VALUE = 'd' (Ok)"), Stamp + Banner, QString()}));
     EXPECT_EQ(window.maximum, 13); // lines - 1
     EXPECT_TRUE(status.texts.contains(QStringLiteral("Test de la mise à jour ...")));
 }
@@ -120,7 +120,7 @@ TEST_F(UpgradeTest, BackupAnsweredYesIsACompactedCopyAndNoSkipsIt)
     const QString backupDir = dataDir + QStringLiteral("Backup/Maj/");
     run(QStringLiteral("SqlExe{UPDATE ITEMS SET Stock = 1}\r\n"), true);
     EXPECT_EQ(prompter.lastText(),
-              QStringLiteral("Souhaitez-vous effectuer une sauvegarde de la base de données avant la mise à jour ?"));
+        QStringLiteral("Souhaitez-vous effectuer une sauvegarde de la base de données avant la mise à jour ?"));
     EXPECT_FALSE(QFileInfo::exists(backupDir));
     EXPECT_FALSE(QFileInfo::exists(dataDir + QStringLiteral("test.maj")));
 
@@ -129,7 +129,8 @@ TEST_F(UpgradeTest, BackupAnsweredYesIsACompactedCopyAndNoSkipsIt)
     run(QStringLiteral("SqlExe{DELETE FROM ITEMS}\r\n"), true);
     run(QStringLiteral("SqlExe{DELETE FROM BACKUP}\r\n"), true); // the same second
     EXPECT_EQ(QDir(backupDir).entryList(QDir::Files, QDir::Name),
-              (QStringList{"VIVRELO_ACCESS_BACKUP_MAJ_05032008140733.bkp", "VIVRELO_ACCESS_BACKUP_MAJ_05032008140733_2.bkp"}));
+        (QStringList{
+            "VIVRELO_ACCESS_BACKUP_MAJ_05032008140733.bkp", "VIVRELO_ACCESS_BACKUP_MAJ_05032008140733_2.bkp"}));
     Connection copy;
     copy.open(backupDir + QStringLiteral("VIVRELO_ACCESS_BACKUP_MAJ_05032008140733.bkp"));
     EXPECT_EQ(Rows(copy, QStringLiteral("SELECT Title FROM ITEMS")), QStringList{"avant"});
@@ -199,11 +200,12 @@ TEST_F(UpgradeTest, TemplateWithAValColumnIsUpgradedAndStampedThere)
 {
     const QString templ = dirs.programDir() + QStringLiteral("Data/Access/VIVRELO.MDB");
     QDir().mkpath(QFileInfo(templ).path());
-    CreateDatabase(templ, "CREATE TABLE OBJECT_VAL_STR (Id INTEGER PRIMARY KEY AUTOINCREMENT, ID_CLASS INTEGER, "
-                          "ID_ATTRIBUTE INTEGER, USERID INTEGER, VAL TEXT(255));"
-                          "INSERT INTO OBJECT_VAL_STR (ID_CLASS, ID_ATTRIBUTE, USERID, VAL) VALUES (-99,-99,-99,'1.2');");
+    CreateDatabase(templ,
+        "CREATE TABLE OBJECT_VAL_STR (Id INTEGER PRIMARY KEY AUTOINCREMENT, ID_CLASS INTEGER, "
+        "ID_ATTRIBUTE INTEGER, USERID INTEGER, VAL TEXT(255));"
+        "INSERT INTO OBJECT_VAL_STR (ID_CLASS, ID_ATTRIBUTE, USERID, VAL) VALUES (-99,-99,-99,'1.2');");
     dirs.writeFile(dirs.programDir() + QStringLiteral("Maj/BD_183.maj"),
-                   "NotTableExists(BACKUP)\r\nSqlExe{CREATE TABLE BACKUP (Path TEXT(255))}\r\nEND\r\n");
+        "NotTableExists(BACKUP)\r\nSqlExe{CREATE TABLE BACKUP (Path TEXT(255))}\r\nEND\r\n");
     UpgradeTemplateDatabase(QStringLiteral("Access\\VIVRELO.MDB"), prompter, window);
     Connection t;
     t.open(templ);
@@ -220,12 +222,13 @@ QStringList SchemaOf(Connection &c)
     for (const QString &table : c.tableNames()) {
         if (table == QLatin1String("sqlite_sequence"))
             continue;
-        for (const QString &row : Rows(c, QStringLiteral("SELECT name, type, dflt_value, pk FROM pragma_table_info('%1')").arg(table))) {
+        for (const QString &row :
+            Rows(c, QStringLiteral("SELECT name, type, dflt_value, pk FROM pragma_table_info('%1')").arg(table))) {
             const QString column = row.section(u'|', 0, 0);
             const char *type = nullptr, *collation = nullptr;
             int notNull = 0, pk = 0, autoInc = 0;
             sqlite3_table_column_metadata(c.handle(), "main", table.toUtf8().constData(), column.toUtf8().constData(),
-                                          &type, &collation, &notNull, &pk, &autoInc);
+                &type, &collation, &notNull, &pk, &autoInc);
             out << table + u'.' + row + u'|' + QString::fromUtf8(collation) + u'|' + QString::number(autoInc);
         }
     }
@@ -251,9 +254,10 @@ TEST_F(UpgradeTest, AnOlderDatabaseIsBroughtToTheTemplateSchemaAtStart)
 
     EXPECT_EQ(SchemaOf(conn), expected);
     EXPECT_EQ(rows(QStringLiteral("SELECT Title, Sel, Quantity, Stock FROM ITEMS ORDER BY Id")),
-              (QStringList{"Café moulu|1|1|2", "Pâtes|0|0|6", "Lessive|0|0|0"}));
+        (QStringList{"Café moulu|1|1|2", "Pâtes|0|0|6", "Lessive|0|0|0"}));
     EXPECT_EQ(rows(QStringLiteral("SELECT Price01, Price04 FROM CUSTOMLAB")), QStringList{"Marché|"});
-    EXPECT_EQ(rows(QStringLiteral("SELECT name FROM sqlite_master WHERE type='index' AND name='ITEMS_List'")).size(), 1);
+    EXPECT_EQ(
+        rows(QStringLiteral("SELECT name FROM sqlite_master WHERE type='index' AND name='ITEMS_List'")).size(), 1);
     EXPECT_EQ(GetBDVersion(conn, QStringLiteral("OBJECT_VAL_STR"), QStringLiteral("VALUE")), QStringLiteral("1.83"));
     EXPECT_FALSE(QFileInfo::exists(dataDir + QStringLiteral("BD_183.maj"))); // ran once
     for (const QString &line : log())
@@ -263,7 +267,7 @@ TEST_F(UpgradeTest, AnOlderDatabaseIsBroughtToTheTemplateSchemaAtStart)
     const QStringList now = SchemaOf(conn);
     const QStringList items = rows(QStringLiteral("SELECT * FROM ITEMS"));
     RunUpgradeScript(conn, dirs.programDir() + QStringLiteral("Maj/"), QStringLiteral("BD_183.maj"), false, prompter,
-                     nullptr, window);
+        nullptr, window);
     EXPECT_EQ(SchemaOf(conn), now);
     EXPECT_EQ(rows(QStringLiteral("SELECT * FROM ITEMS")), items);
 }

@@ -25,7 +25,7 @@ void set32(QByteArray &b, int at, std::uint32_t v)
 // A BMP file as Windows programs write it: an info header of `header` bytes (the masks
 // inside it from 52 bytes up, right after it at 40), the palette, then `pixels` as given.
 QByteArray makeFile(int header, int width, int height, int bits, std::uint32_t compression,
-                    std::vector<std::uint32_t> masks, std::vector<std::uint32_t> palette, const char *hexPixels)
+    std::vector<std::uint32_t> masks, std::vector<std::uint32_t> palette, const char *hexPixels)
 {
     const QByteArray pixels = QByteArray::fromHex(hexPixels);
     QByteArray info;
@@ -53,20 +53,57 @@ std::vector<std::pair<const char *, QByteArray>> sampleFiles()
 {
     const std::vector<std::uint32_t> rgba = {0xFF000000, 0xFF0000, 0xFF00, 0xFF};
     return {
-        {"24 bottom-up", makeFile(40, 3, 2, 24, 0, {}, {}, "ffffff00000000ffff000000" "0000ff00ff00ff0000000000")},
-        {"24 top-down", makeFile(40, 3, -2, 24, 0, {}, {}, "0000ff00ff00ff0000000000" "ffffff00000000ffff000000")},
-        {"24 V5", makeFile(124, 3, 2, 24, 0, {}, {}, "ffffff00000000ffff000000" "0000ff00ff00ff0000000000")},
-        {"32 BI_RGB", makeFile(40, 3, 2, 32, 0, {}, {}, "ffffff000000000000ffff00" "0000ff0000ff0000ff000000")},
-        {"32 V4 RGBA", makeFile(108, 3, -2, 32, 3, rgba, {}, "800000ff8000ff0080ff0000" "80ffffff800000008000ffff")},
-        {"16 5-5-5", makeFile(40, 3, 2, 16, 0, {}, {}, "ff7f0000e07f0000" "007ce0031f000000")},
-        {"16 5-6-5", makeFile(40, 3, 2, 16, 3, {0xF800, 0x07E0, 0x001F}, {}, "ffff0000e0ff0000" "00f8e0071f000000")},
-        {"8 palette", makeFile(40, 3, 2, 8, 0, {}, kPalette, "03040500" "00010200")},
-        {"4 palette", makeFile(40, 3, 2, 4, 0, {}, kPalette, "34500000" "01200000")},
+        {"24 bottom-up",
+            makeFile(40, 3, 2, 24, 0, {}, {},
+                "ffffff00000000ffff000000"
+                "0000ff00ff00ff0000000000")},
+        {"24 top-down",
+            makeFile(40, 3, -2, 24, 0, {}, {},
+                "0000ff00ff00ff0000000000"
+                "ffffff00000000ffff000000")},
+        {"24 V5",
+            makeFile(124, 3, 2, 24, 0, {}, {},
+                "ffffff00000000ffff000000"
+                "0000ff00ff00ff0000000000")},
+        {"32 BI_RGB",
+            makeFile(40, 3, 2, 32, 0, {}, {},
+                "ffffff000000000000ffff00"
+                "0000ff0000ff0000ff000000")},
+        {"32 V4 RGBA",
+            makeFile(108, 3, -2, 32, 3, rgba, {},
+                "800000ff8000ff0080ff0000"
+                "80ffffff800000008000ffff")},
+        {"16 5-5-5",
+            makeFile(40, 3, 2, 16, 0, {}, {},
+                "ff7f0000e07f0000"
+                "007ce0031f000000")},
+        {"16 5-6-5",
+            makeFile(40, 3, 2, 16, 3, {0xF800, 0x07E0, 0x001F}, {},
+                "ffff0000e0ff0000"
+                "00f8e0071f000000")},
+        {"8 palette",
+            makeFile(40, 3, 2, 8, 0, {}, kPalette,
+                "03040500"
+                "00010200")},
+        {"4 palette",
+            makeFile(40, 3, 2, 4, 0, {}, kPalette,
+                "34500000"
+                "01200000")},
         // RLE8: the bottom row absolute (3 pixels, padded), end of line, three runs of
         // one, end of bitmap. RLE4: the same, the top row as a run of two alternating
         // nibbles and a run of one.
-        {"8 RLE", makeFile(40, 3, 2, 8, 1, {}, kPalette, "000303040500" "0000" "010001010102" "0001")},
-        {"4 RLE", makeFile(40, 3, 2, 4, 2, {}, kPalette, "00033450" "0000" "02010120" "0001")},
+        {"8 RLE",
+            makeFile(40, 3, 2, 8, 1, {}, kPalette,
+                "000303040500"
+                "0000"
+                "010001010102"
+                "0001")},
+        {"4 RLE",
+            makeFile(40, 3, 2, 4, 2, {}, kPalette,
+                "00033450"
+                "0000"
+                "02010120"
+                "0001")},
     };
 }
 
@@ -92,8 +129,10 @@ TEST(Bmp, ReadsTheFormatsWindowsProgramsWriteAndReportsTheStoredOne)
     EXPECT_EQ(LoadBmp(files[7].second).palette[3], (PaletteEntry{255, 255, 255}));
 
     // One bit a pixel under the 12-byte core header (3-byte palette entries), 10 wide.
-    const QByteArray core = QByteArray::fromHex("424d2800000000000000200000000c0000000a00020001000100" "000000ffffff"
-                                          "ffc00000" "81400000");
+    const QByteArray core = QByteArray::fromHex("424d2800000000000000200000000c0000000a00020001000100"
+                                                "000000ffffff"
+                                                "ffc00000"
+                                                "81400000");
     const Bitmap one = To24Bit(LoadBmp(core));
     const int top[10] = {1, 0, 0, 0, 0, 0, 0, 1, 0, 1};
     for (int x = 0; x < 10; ++x) {
@@ -106,7 +145,12 @@ TEST(Bmp, RunLengthDeltasSkipPixelsAndOverlongRunsAreClipped)
 {
     // 4 × 3: on the bottom row a run of two 5s; a delta of one right and one up; a run of
     // three 7s of which one fits; end of line; end of bitmap.
-    const Bitmap b = LoadBmp(makeFile(40, 4, 3, 8, 1, {}, std::vector<std::uint32_t>(8), "0205" "00020101" "0307" "0000" "0001"));
+    const Bitmap b = LoadBmp(makeFile(40, 4, 3, 8, 1, {}, std::vector<std::uint32_t>(8),
+        "0205"
+        "00020101"
+        "0307"
+        "0000"
+        "0001"));
     const std::vector<std::uint8_t> topRowFirst = {0, 0, 0, 0, 0, 0, 0, 7, 5, 5, 0, 0};
     EXPECT_EQ(b.bits, topRowFirst);
 }
@@ -142,12 +186,21 @@ TEST(Bmp, LyingHeadersAreClearErrors)
         int at;
         std::uint32_t value;
     } lies[] = {
-        {"zero width", 18, 0}, {"negative width", 18, 0xFFFFFFFF}, {"zero height", 22, 0},
-        {"most negative height", 22, 0x80000000}, {"absurd width", 18, 0x40000000},
-        {"width beyond the stored rows", 18, 30000}, {"pixels past the end", 10, 0x7FFFFFFF},
-        {"pixels inside the palette", 10, 60}, {"more colours than 8 bits hold", 46, 257},
-        {"palette beyond the file", 46, 200}, {"unknown header", 14, 64}, {"header beyond the file", 14, 124},
-        {"JPEG compression", 30, 4}, {"RLE4 at 8 bits", 30, 2}, {"bit fields at 8 bits", 30, 3},
+        {"zero width", 18, 0},
+        {"negative width", 18, 0xFFFFFFFF},
+        {"zero height", 22, 0},
+        {"most negative height", 22, 0x80000000},
+        {"absurd width", 18, 0x40000000},
+        {"width beyond the stored rows", 18, 30000},
+        {"pixels past the end", 10, 0x7FFFFFFF},
+        {"pixels inside the palette", 10, 60},
+        {"more colours than 8 bits hold", 46, 257},
+        {"palette beyond the file", 46, 200},
+        {"unknown header", 14, 64},
+        {"header beyond the file", 14, 124},
+        {"JPEG compression", 30, 4},
+        {"RLE4 at 8 bits", 30, 2},
+        {"bit fields at 8 bits", 30, 3},
     };
     ASSERT_NO_THROW(LoadBmp(good));
     for (const auto &lie : lies) {
@@ -174,8 +227,7 @@ TEST(Bmp, TruncatedOrCorruptedFilesNeverReadOutsideTheFile)
         try {
             const Bitmap b = To24Bit(LoadBmp(bytes));
             EXPECT_EQ(b.bits.size(), b.stride() * std::size_t(b.height));
-        } catch (const Error &) {
-        }
+        } catch (const Error &) { }
     };
     // VIVRELO_FUZZ_ROUNDS raises the count for a longer run by hand.
     const int asked = qEnvironmentVariableIntValue("VIVRELO_FUZZ_ROUNDS");

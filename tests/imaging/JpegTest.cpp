@@ -49,8 +49,10 @@ Decoded decodeFile(const QString &path)
     }
     d.rgb.resize(std::size_t(d.width) * std::size_t(d.height) * 3);
     tjhandle decoder = tjInitDecompress();
-    EXPECT_EQ(tjDecompress2(decoder, reinterpret_cast<const unsigned char *>(b.constData()), static_cast<unsigned long>(b.size()),
-                            d.rgb.data(), d.width, 0, d.height, TJPF_RGB, 0), 0) << tjGetErrorStr2(decoder);
+    EXPECT_EQ(tjDecompress2(decoder, reinterpret_cast<const unsigned char *>(b.constData()),
+                  static_cast<unsigned long>(b.size()), d.rgb.data(), d.width, 0, d.height, TJPF_RGB, 0),
+        0)
+        << tjGetErrorStr2(decoder);
     tjDestroy(decoder);
     return d;
 }
@@ -156,7 +158,8 @@ TEST(SaveBitmapAsJpeg, OtherFormatsAndUnwritableFilesFailWithTheOneMessageAndKee
     EXPECT_EQ(kept.readAll(), QByteArray("earlier picture"));
 
     EXPECT_EQ(failureOf(quadrants(4, 4), dirs.root() + QStringLiteral("missing/folder/x.jpg")),
-              QStringLiteral("Error writing JPEG to file"));
-    EXPECT_EQ(failureOf(Bitmap{}, dirs.root() + QStringLiteral("empty.jpg")), QStringLiteral("Error writing JPEG to file"));
+        QStringLiteral("Error writing JPEG to file"));
+    EXPECT_EQ(
+        failureOf(Bitmap{}, dirs.root() + QStringLiteral("empty.jpg")), QStringLiteral("Error writing JPEG to file"));
     EXPECT_FALSE(QFile::exists(dirs.root() + QStringLiteral("empty.jpg")));
 }

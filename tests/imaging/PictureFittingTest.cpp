@@ -24,7 +24,10 @@ Bitmap blueBitmap(int width, int height, std::initializer_list<int> values)
     return b;
 }
 
-int blue(const Bitmap &b, int x, int y) { return b.row(y)[3 * x]; }
+int blue(const Bitmap &b, int x, int y)
+{
+    return b.row(y)[3 * x];
+}
 
 // The channel (0 blue, 1 green, 2 red) of every pixel, row by row.
 std::vector<int> channel(const Bitmap &b, int c = 0)
@@ -44,18 +47,19 @@ TEST(FittedSize, KeepsSmallPicturesAndFitsLargerOnesAlongTheirLimitingSide)
     struct Case {
         int bw, bh, sw, sh, w, h;
     } cases[] = {
-        {200, 200, 120, 80, 120, 80},  // fits: unchanged
+        {200, 200, 120, 80, 120, 80}, // fits: unchanged
         {200, 200, 200, 200, 200, 200},
         {200, 200, 600, 300, 200, 100}, // wider: trunc(200 / 600 × 300) = 100 fits the height
         {300, 100, 400, 300, 133, 100}, // wider, height limits: trunc(100 / 300 × 400)
         {150, 300, 300, 600, 150, 300}, // taller: trunc(300 / 600 × 300) = 150 fits the width
         {200, 100, 100, 400, 25, 100},
         {100, 300, 300, 400, 100, 133}, // taller, width limits: trunc(100 / 300 × 400)
-        {100, 100, 1000, 1, 100, 1},    // trunc(0.1) would leave no row at all
+        {100, 100, 1000, 1, 100, 1}, // trunc(0.1) would leave no row at all
         {100, 100, 1, 1000, 1, 100},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(FittedSize(c.bw, c.bh, c.sw, c.sh), QSize(c.w, c.h)) << c.sw << "x" << c.sh << " in " << c.bw << "x" << c.bh;
+        EXPECT_EQ(FittedSize(c.bw, c.bh, c.sw, c.sh), QSize(c.w, c.h))
+            << c.sw << "x" << c.sh << " in " << c.bw << "x" << c.bh;
 }
 
 TEST(FittedSize, ASquareStaysSquareAtTheBoxsShorterSide)

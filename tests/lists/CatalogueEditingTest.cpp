@@ -1,6 +1,6 @@
+#include "lists/CatalogueEditing.h"
 #include "base/Error.h"
 #include "db/DataSetRoutines.h"
-#include "lists/CatalogueEditing.h"
 #include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>

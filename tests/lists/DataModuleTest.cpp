@@ -1,9 +1,9 @@
+#include "lists/DataModule.h"
 #include "base/AppValues.h"
 #include "base/Error.h"
 #include "base/Prompter.h"
 #include "db/ConnectionConfig.h"
 #include "db/DataSetRoutines.h"
-#include "lists/DataModule.h"
 #include "support/TestDirs.h"
 
 #include <QDir>
@@ -25,12 +25,14 @@ protected:
         QDir().mkpath(data);
         const ConnectionConfig &c = ReadConnectionConfig(data, data);
         QDir().mkpath(QFileInfo(c.databaseFile()).path());
-        ASSERT_TRUE(QFile::copy(dirs.programDir() + QStringLiteral("Ressources/DB/Data/Access/VIVRELO.MDB"), c.databaseFile()));
+        ASSERT_TRUE(
+            QFile::copy(dirs.programDir() + QStringLiteral("Ressources/DB/Data/Access/VIVRELO.MDB"), c.databaseFile()));
         ASSERT_TRUE(dm.DataModuleCreate(prompter));
     }
     void addProduct(const QString &title, const QString &mark)
     {
-        dm.ADOConnection1.exec(QStringLiteral("INSERT INTO ITEMS (Id_File, Title, Mark) VALUES (-1, ?, ?)"), {title, mark});
+        dm.ADOConnection1.exec(
+            QStringLiteral("INSERT INTO ITEMS (Id_File, Title, Mark) VALUES (-1, ?, ?)"), {title, mark});
     }
     QStringList fieldNames(DataSet &ds)
     {
@@ -57,7 +59,8 @@ TEST_F(DataModuleTest, EveryDatasetOpensWithItsPersistentFields)
     }
     dm.ItemsList.open();
     EXPECT_EQ(fieldNames(dm.ItemsList).join(QLatin1Char(',')),
-        QStringLiteral("Sel,Stock,Quantity,Price01,Price02,Price03,Title,Mark,Id,Id_File,Stock_Min,Stock_Max,TitleMark"));
+        QStringLiteral(
+            "Sel,Stock,Quantity,Price01,Price02,Price03,Title,Mark,Id,Id_File,Stock_Min,Stock_Max,TitleMark"));
     dm.Items.open();
     const QStringList items = fieldNames(dm.Items);
     EXPECT_EQ(items.size(), 33);
@@ -79,7 +82,8 @@ TEST_F(DataModuleTest, NewProductTakesTheCatalogueDefaults)
     const QVariant id = dm.Items.field(QStringLiteral("Id")).value();
     const QVariant row = dm.ADOConnection1.scalar(
         QStringLiteral("SELECT Id_File || '|' || Sel || '|' || Quantity || '|' || Stock_Min || '|' || Stock_Max || '|' "
-                       "|| Stock || '|' || Price01 || '|' || Price03 || '|' || Misc11 || '|' || (Img1 IS NULL) FROM ITEMS WHERE Id=?"),
+                       "|| Stock || '|' || Price01 || '|' || Price03 || '|' || Misc11 || '|' || (Img1 IS NULL) FROM "
+                       "ITEMS WHERE Id=?"),
         {id});
     EXPECT_EQ(row.toString(), QStringLiteral("-1|0|0|1|1|1|0.0|0.0||1"));
 }
@@ -96,7 +100,8 @@ TEST_F(DataModuleTest, CatalogueGridShowsTitleAndBrand)
     ASSERT_EQ(shown.size(), 3);
     EXPECT_EQ(shown[1], QStringLiteral("Beurre"));
     EXPECT_EQ(shown[2], QStringLiteral("Lait (X)"));
-    EXPECT_EQ(shown[0], (QString(100, QLatin1Char('a')) + QStringLiteral(" (") + QString(40, QLatin1Char('b'))).left(128));
+    EXPECT_EQ(
+        shown[0], (QString(100, QLatin1Char('a')) + QStringLiteral(" (") + QString(40, QLatin1Char('b'))).left(128));
 }
 
 TEST(TitleMark, NeverCutsACharacterInTwo)

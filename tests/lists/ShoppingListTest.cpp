@@ -27,9 +27,8 @@ std::array<PriceMarker, 3> Markers(double a, double b, double c)
 
 TEST(ShoppingList, DisplayLinesCarryPaddedIdQuantityTitleAndThreeAmounts)
 {
-    const auto display = BuildListDisplay(
-        {Row(42, true, 2, "Lait", 1.25, QVariant(), 3), Row(7, false, 5, "Pain", 1, 1, 1),
-         Row(12345, true, 0, "Œufs", 2, 2, 2)},
+    const auto display = BuildListDisplay({Row(42, true, 2, "Lait", 1.25, QVariant(), 3),
+                                              Row(7, false, 5, "Pain", 1, 1, 1), Row(12345, true, 0, "Œufs", 2, 2, 2)},
         Euro);
     ASSERT_EQ(display.lines.size(), 2);
     EXPECT_EQ(display.lines[0], QStringLiteral("0042#2%1%Lait%2%2.50 €%3%0.00 €%4%6.00 €%5%"));

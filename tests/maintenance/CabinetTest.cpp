@@ -49,8 +49,14 @@ int run(const QString &program, const QStringList &args, QString *output = nullp
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
-quint16 le16(const QByteArray &b, int at) { return quint16(uchar(b[at]) | (uchar(b[at + 1]) << 8)); }
-quint32 le32(const QByteArray &b, int at) { return le16(b, at) | (quint32(le16(b, at + 2)) << 16); }
+quint16 le16(const QByteArray &b, int at)
+{
+    return quint16(uchar(b[at]) | (uchar(b[at + 1]) << 8));
+}
+quint32 le32(const QByteArray &b, int at)
+{
+    return le16(b, at) | (quint32(le16(b, at + 2)) << 16);
+}
 
 // Offsets of the data block headers of a cabinet without reserved areas.
 std::vector<int> blockOffsets(const QByteArray &cab)
@@ -153,7 +159,10 @@ TEST_F(CabinetFixture, ReadsMakecabArchivesByTheLastComponentOfTheirNames)
     EXPECT_EQ(entries[1].name, QStringLiteral("dir1\\file1"));
     EXPECT_EQ(entries[1].size, 60);
 
-    const struct { const char *name; const char *md5; } expected[] = {
+    const struct {
+        const char *name;
+        const char *md5;
+    } expected[] = {
         {"empty", "d41d8cd98f00b204e9800998ecf8427e"},
         {"file1", "9f348626c6a84b91537327656c98e113"},
         {"file2", "cc38402d8b50f75cdb7279e90ee33b39"},
@@ -167,7 +176,8 @@ TEST_F(CabinetFixture, ReadsMakecabArchivesByTheLastComponentOfTheirNames)
         const QString target = dirs.root() + QLatin1String(name) + QLatin1Char('/');
         QDir().mkpath(target);
         QString msg = messageOf([&] {
-            const auto result = ExtractCabinet(test::TestDataDir() + QStringLiteral("cab/") + QLatin1String(name), target);
+            const auto result =
+                ExtractCabinet(test::TestDataDir() + QStringLiteral("cab/") + QLatin1String(name), target);
             EXPECT_EQ(result.extracted.size(), 4u);
         });
         EXPECT_TRUE(msg.isEmpty()) << name << ": " << msg.toStdString();
@@ -197,10 +207,13 @@ TEST_F(CabinetFixture, HostileNamesLandInsideTheTargetUnderTheirBareNameOrAreSki
     dirs.writeFile(cab, bytes);
 
     std::vector<QString> seen;
-    const ExtractionResult result =
-        ExtractCabinet(cab, out, [&](int, int count, const QString &name) { seen.push_back(name); EXPECT_EQ(count, 7); });
-    EXPECT_EQ(outFiles(), QStringList({QStringLiteral("drive.jpg"), QStringLiteral("evil"), QStringLiteral("ok.jpg"),
-                                       QStringLiteral("path")}));
+    const ExtractionResult result = ExtractCabinet(cab, out, [&](int, int count, const QString &name) {
+        seen.push_back(name);
+        EXPECT_EQ(count, 7);
+    });
+    EXPECT_EQ(outFiles(),
+        QStringList(
+            {QStringLiteral("drive.jpg"), QStringLiteral("evil"), QStringLiteral("ok.jpg"), QStringLiteral("path")}));
     EXPECT_EQ(readAll(out + QStringLiteral("evil")), QByteArray("un"));
     EXPECT_EQ(readAll(out + QStringLiteral("ok.jpg")), QByteArray("cinq"));
     ASSERT_EQ(result.skipped.size(), 3u);
@@ -215,9 +228,10 @@ TEST_F(CabinetFixture, DamagedArchivesFailClearlyAndLeaveNoFileUnderARealName)
 {
     const QByteArray random = randomBytes(80 * 1024, 3);
     const QString cab = dirs.root() + QStringLiteral("good.bkp");
-    WriteCabinet(cab, {{QStringLiteral("VIVRELO.MDB"), source(QStringLiteral("db"), random)},
-                       {QStringLiteral("a.jpg"), source(QStringLiteral("a.jpg"), "image")}},
-                 noProgress());
+    WriteCabinet(cab,
+        {{QStringLiteral("VIVRELO.MDB"), source(QStringLiteral("db"), random)},
+            {QStringLiteral("a.jpg"), source(QStringLiteral("a.jpg"), "image")}},
+        noProgress());
     const QByteArray good = readAll(cab);
     dirs.writeFile(out + QStringLiteral("VIVRELO.MDB"), "existing");
     const QString bad = dirs.root() + QStringLiteral("bad.bkp");
@@ -232,7 +246,8 @@ TEST_F(CabinetFixture, DamagedArchivesFailClearlyAndLeaveNoFileUnderARealName)
         EXPECT_EQ(readAll(out + QStringLiteral("VIVRELO.MDB")), QByteArray("existing"));
     };
     for (int size : {20, 40, 70, int(good.size()) / 2, int(good.size()) - 1})
-        expectFailure(good.left(size), size < 36 ? QStringLiteral("n'est pas une archive") : QStringLiteral("incomplète"));
+        expectFailure(
+            good.left(size), size < 36 ? QStringLiteral("n'est pas une archive") : QStringLiteral("incomplète"));
     expectFailure("Ceci est un texte.\r\n", QStringLiteral("n'est pas une archive de sauvegarde"));
     expectFailure({}, QStringLiteral("n'est pas une archive de sauvegarde"));
 
@@ -249,9 +264,10 @@ TEST_F(CabinetFixture, BlocksWithoutChecksumStillExtract)
 {
     const QByteArray random = randomBytes(100 * 1024, 11);
     const QString cab = dirs.root() + QStringLiteral("nosum.bkp");
-    WriteCabinet(cab, {{QStringLiteral("VIVRELO.MDB"), source(QStringLiteral("db"), random)},
-                       {QStringLiteral("b.jpg"), source(QStringLiteral("b.jpg"), "photo")}},
-                 noProgress());
+    WriteCabinet(cab,
+        {{QStringLiteral("VIVRELO.MDB"), source(QStringLiteral("db"), random)},
+            {QStringLiteral("b.jpg"), source(QStringLiteral("b.jpg"), "photo")}},
+        noProgress());
     QByteArray bytes = readAll(cab);
     for (int at : blockOffsets(bytes))
         bytes.replace(at, 4, QByteArray(4, '\0'));

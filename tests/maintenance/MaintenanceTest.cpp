@@ -20,7 +20,10 @@
 using namespace vivrelo;
 
 QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 QT_END_NAMESPACE
 
 namespace {
@@ -44,8 +47,9 @@ struct MaintenanceFixture : ::testing::Test {
     TDataModule1 dm;
     int disabled = 0, enabled = 0, upgrades = 0;
     std::function<void()> whileReleased = [] {};
-    DataModuleHost host{dm, {[this](bool on) { ++(on ? enabled : disabled), on ? void() : whileReleased(); }, {}, {},
-                             [this] { ++upgrades; }}};
+    DataModuleHost host{dm,
+        {[this](bool on) { ++(on ? enabled : disabled), on ? void() : whileReleased(); }, {}, {},
+            [this] { ++upgrades; }}};
     QString dataDir = dirs.root() + QStringLiteral("data/");
     MaintenancePlaces places = MaintenancePlacesOf(ReadConnectionConfig(dataDir, dataDir), dataDir);
     MaintenanceContext ctx{host, prompter, progress, places};
@@ -64,7 +68,7 @@ struct MaintenanceFixture : ::testing::Test {
         ASSERT_TRUE(dm.DataModuleCreate(prompter));
         for (const char *title : {"Beurre", "Café", "Farine"})
             dm.ADOConnection1.exec(QStringLiteral("INSERT INTO ITEMS (Id_File, Title, Stock) VALUES (-1, ?, 2)"),
-                                   {QString::fromUtf8(title)});
+                {QString::fromUtf8(title)});
         dirs.writeFile(images + QStringLiteral("beurre.jpg"), "photo du beurre");
         dirs.writeFile(images + QStringLiteral("cafe.jpg"), "photo du café");
         dirs.writeFile(images + QStringLiteral("notes.bmp"), "pas une photo");
@@ -74,13 +78,17 @@ struct MaintenanceFixture : ::testing::Test {
     {
         Connection c;
         c.open(db);
-        return c.scalar(QStringLiteral("SELECT group_concat(Title, ',') FROM (SELECT Title FROM ITEMS ORDER BY Id)")).toString();
+        return c.scalar(QStringLiteral("SELECT group_concat(Title, ',') FROM (SELECT Title FROM ITEMS ORDER BY Id)"))
+            .toString();
     }
     QString history()
     {
         return dm.ADOConnection1.scalar(QStringLiteral("SELECT group_concat(Description, ',') FROM BACKUP")).toString();
     }
-    QStringList backupFolder() const { return QDir(backupDir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name); }
+    QStringList backupFolder() const
+    {
+        return QDir(backupDir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+    }
 };
 
 } // namespace
@@ -155,7 +163,8 @@ TEST_F(MaintenanceFixture, CompactionNeverLeavesTheDatabaseAwayFromItsName)
     whileReleased = [&] { dirs.writeFile(journal, "journal"); };
     EXPECT_FALSE(CompactCommand(ctx));
     whileReleased = [] {};
-    EXPECT_TRUE(prompter.lastText().contains(QStringLiteral("transaction inachevée"))) << prompter.lastText().toStdString();
+    EXPECT_TRUE(prompter.lastText().contains(QStringLiteral("transaction inachevée")))
+        << prompter.lastText().toStdString();
     EXPECT_FALSE(QFileInfo::exists(CompactionWorkPath(places)));
     QFile::remove(journal);
 
@@ -167,8 +176,9 @@ TEST_F(MaintenanceFixture, CompactionNeverLeavesTheDatabaseAwayFromItsName)
     EXPECT_EQ(titles(), QStringLiteral("Beurre,Café,Farine"));
     EXPECT_EQ(enabled, disabled);
     // Every attempt keeps its history row.
-    EXPECT_EQ(history(), QStringLiteral("Sauvagarde de la base de données,Compactage de la base de données,"
-                                        "Compactage de la base de données,Compactage de la base de données"));
+    EXPECT_EQ(history(),
+        QStringLiteral("Sauvagarde de la base de données,Compactage de la base de données,"
+                       "Compactage de la base de données,Compactage de la base de données"));
     QDir().rmdir(db + QStringLiteral(".compactage"));
     ASSERT_TRUE(CompactCommand(ctx));
     EXPECT_EQ(prompter.lastText(), QStringLiteral("Compactage effectué."));
@@ -193,8 +203,10 @@ TEST_F(MaintenanceFixture, AnArchiveThatCannotBePlacedIsNeverReportedAsDone)
     // A Backup folder that refuses new files (an immutable folder refuses even root).
     const bool root = geteuid() == 0;
     const QString lock = root ? QStringLiteral("chattr") : QStringLiteral("chmod");
-    const QStringList on = root ? QStringList{QStringLiteral("+i"), backupDir} : QStringList{QStringLiteral("555"), backupDir};
-    const QStringList off = root ? QStringList{QStringLiteral("-i"), backupDir} : QStringList{QStringLiteral("755"), backupDir};
+    const QStringList on =
+        root ? QStringList{QStringLiteral("+i"), backupDir} : QStringList{QStringLiteral("555"), backupDir};
+    const QStringList off =
+        root ? QStringList{QStringLiteral("-i"), backupDir} : QStringList{QStringLiteral("755"), backupDir};
     if (QProcess::execute(lock, on) != 0)
         GTEST_SKIP() << "cannot make the folder read-only";
     const bool done = BackupCommand(ctx, old);
@@ -216,22 +228,29 @@ TEST_F(MaintenanceFixture, ArchivesThatCannotBeRestoredLeaveTheDatabaseAndPictur
     // An Access database of another program, and a newer Access file that cannot be read.
     const QString access = test::TestDataDir() + QStringLiteral("jet/testV2000.mdb");
     const QString ace = dirs.writeFile(src + QStringLiteral("ace/VIVRELO.MDB"),
-                                       QByteArray("\x00\x01\x00\x00Standard ACE DB", 19) + QByteArray(8192, 'z'));
+        QByteArray("\x00\x01\x00\x00Standard ACE DB", 19) + QByteArray(8192, 'z'));
     const QString good = backupDir + QStringLiteral("good.bkp");
     ASSERT_TRUE(BackupCommand(ctx, good));
     const QByteArray goodBytes = readAll(good);
     const QByteArray compacted = readAll(db);
 
-    struct Case { const char *file; QByteArray bytes; std::vector<CabinetSource> entries; const char *expected; };
+    struct Case {
+        const char *file;
+        QByteArray bytes;
+        std::vector<CabinetSource> entries;
+        const char *expected;
+    };
     const std::vector<Case> cases = {
         {"tronquee.bkp", goodBytes.left(goodBytes.size() * 2 / 3), {}, "incomplète"},
         {"texte.bkp", "Ceci n'est pas une archive.\r\n", {}, "n'est pas une archive de sauvegarde"},
         {"sans-base.bkp", {}, {{QStringLiteral("p.jpg"), photo}}, "ne contient pas de base de données"},
         {"hostile.bkp", {}, {{QStringLiteral("..\\..\\..\\evil.jpg"), photo}, {QStringLiteral("\\"), photo}},
-         "ne contient pas de base de données"},
-        {"fausse-base.bkp", {}, {{QStringLiteral("VIVRELO.MDB"), text}, {QStringLiteral("p.jpg"), photo}}, "pas utilisable"},
+            "ne contient pas de base de données"},
+        {"fausse-base.bkp", {}, {{QStringLiteral("VIVRELO.MDB"), text}, {QStringLiteral("p.jpg"), photo}},
+            "pas utilisable"},
         {"absente.bkp", {}, {}, "introuvable"},
-        {"access.bkp", {}, {{QStringLiteral("VIVRELO.MDB"), access}, {QStringLiteral("p.jpg"), photo}}, "pas de table ITEMS"},
+        {"access.bkp", {}, {{QStringLiteral("VIVRELO.MDB"), access}, {QStringLiteral("p.jpg"), photo}},
+            "pas de table ITEMS"},
         {"ace.bkp", {}, {{QStringLiteral("VIVRELO.MDB"), ace}}, "format ACE"},
     };
     const QString rowsBefore = history();
@@ -242,7 +261,8 @@ TEST_F(MaintenanceFixture, ArchivesThatCannotBeRestoredLeaveTheDatabaseAndPictur
         else if (!c.bytes.isEmpty())
             dirs.writeFile(path, c.bytes);
         EXPECT_FALSE(RestoreCommand(ctx, path)) << c.file;
-        EXPECT_TRUE(prompter.lastText().contains(QString::fromUtf8(c.expected))) << c.file << ": " << prompter.lastText().toStdString();
+        EXPECT_TRUE(prompter.lastText().contains(QString::fromUtf8(c.expected)))
+            << c.file << ": " << prompter.lastText().toStdString();
         EXPECT_EQ(readAll(db), compacted) << c.file;
         EXPECT_EQ(readAll(images + QStringLiteral("beurre.jpg")), QByteArray("photo du beurre")) << c.file;
         EXPECT_EQ(QDir(images).entryList(QDir::Files).size(), 3) << c.file;
@@ -277,15 +297,17 @@ TEST_F(MaintenanceFixture, AnArchiveOfAnOlderInstallationIsRestoredAsOurs)
 TEST_F(MaintenanceFixture, EntriesNeverReplaceFilesOfTheBackupFolderOrLandOutsideIt)
 {
     const QString src = dirs.root() + QStringLiteral("src/");
-    const QString older = dirs.writeFile(backupDir + QStringLiteral("VIVRELO_ACCESS_BACKUP_01_01_2020.bkp"), "archive de 2020");
+    const QString older =
+        dirs.writeFile(backupDir + QStringLiteral("VIVRELO_ACCESS_BACKUP_01_01_2020.bkp"), "archive de 2020");
     QDir().mkpath(src);
     ASSERT_TRUE(QFile::copy(db, src + QStringLiteral("base")));
     const QString archive = dirs.root() + QStringLiteral("x.bkp");
-    WriteCabinet(archive, {{QStringLiteral("C:\\Data\\Access\\VIVRELO.MDB"), src + QStringLiteral("base")},
-                           {QStringLiteral("..\\..\\..\\..\\escape.txt"), dirs.writeFile(src + QStringLiteral("e"), "x")},
-                           {QStringLiteral("VIVRELO_ACCESS_BACKUP_01_01_2020.bkp"), dirs.writeFile(src + QStringLiteral("f"), "y")},
-                           {QStringLiteral("/etc/neuf.jpg"), dirs.writeFile(src + QStringLiteral("g"), "neuve")}},
-                 noProgress());
+    WriteCabinet(archive,
+        {{QStringLiteral("C:\\Data\\Access\\VIVRELO.MDB"), src + QStringLiteral("base")},
+            {QStringLiteral("..\\..\\..\\..\\escape.txt"), dirs.writeFile(src + QStringLiteral("e"), "x")},
+            {QStringLiteral("VIVRELO_ACCESS_BACKUP_01_01_2020.bkp"), dirs.writeFile(src + QStringLiteral("f"), "y")},
+            {QStringLiteral("/etc/neuf.jpg"), dirs.writeFile(src + QStringLiteral("g"), "neuve")}},
+        noProgress());
     ASSERT_TRUE(RestoreCommand(ctx, archive)) << prompter.lastText().toStdString();
     EXPECT_EQ(readAll(older), QByteArray("archive de 2020"));
     EXPECT_EQ(readAll(images + QStringLiteral("neuf.jpg")), QByteArray("neuve"));

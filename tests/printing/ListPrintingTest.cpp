@@ -12,8 +12,8 @@ const QString kEuro = QStringLiteral("€");
 const QString kFooter = QString::fromLatin1(kProductWebAddress);
 const QString kSample = QStringLiteral("Article (marque)");
 
-ListPrintRow Row(const QString &title, bool ticked, std::optional<double> price = 1.0,
-                 const QString &quantity = QStringLiteral("1"))
+ListPrintRow Row(
+    const QString &title, bool ticked, std::optional<double> price = 1.0, const QString &quantity = QStringLiteral("1"))
 {
     ListPrintRow r;
     r.Sel = ticked;
@@ -83,9 +83,8 @@ TEST(PrintList, AmountsTotalsAndArticles)
     lait.Mark = QStringLiteral("X");
     lait.Price02 = 3.0;
     const std::vector<ListPrintRow> rows{Row(QStringLiteral("Beurre"), false), lait,
-                                         Row(QStringLiteral("Sel"), true, std::nullopt, QStringLiteral("3")),
-                                         Row(QStringLiteral("Sucre"), true, 2.0, QString()),
-                                         Row(QString(300, QLatin1Char('a')), true, 0.5)};
+        Row(QStringLiteral("Sel"), true, std::nullopt, QStringLiteral("3")),
+        Row(QStringLiteral("Sucre"), true, 2.0, QString()), Row(QString(300, QLatin1Char('a')), true, 0.5)};
     RecordingSurface s;
     ASSERT_TRUE(PrintList(s, rows, PrintLayout(), 1, kEuro));
     EXPECT_TRUE(s.textsEqualTo(QStringLiteral("Beurre")).empty());
@@ -111,8 +110,7 @@ TEST(PrintList, TopLineBeyondTheBreakLine)
     PrintLayout layout;
     layout.TopLine = 20.0; // 2000 >= 2100 - 120
     const std::vector<ListPrintRow> rows{Row(QStringLiteral("A"), false), Row(QStringLiteral("B"), true),
-                                         Row(QStringLiteral("C"), false), Row(QStringLiteral("D"), false),
-                                         Row(QStringLiteral("E"), true)};
+        Row(QStringLiteral("C"), false), Row(QStringLiteral("D"), false), Row(QStringLiteral("E"), true)};
     RecordingSurface s;
     ASSERT_TRUE(PrintList(s, rows, layout, 1, kEuro));
     // Each printed line ends its page; rows off the list add no page of their own.

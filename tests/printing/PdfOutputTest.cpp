@@ -21,8 +21,9 @@ using test::RunTool;
 
 QString PageText(const QString &pdf, int page)
 {
-    return RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page),
-                                             QStringLiteral("-l"), QString::number(page), pdf, QStringLiteral("-")});
+    return RunTool(QStringLiteral("pdftotext"),
+        {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+            QString::number(page), pdf, QStringLiteral("-")});
 }
 
 std::vector<ListPrintRow> SampleRows(int ticked)
@@ -69,12 +70,12 @@ TEST_F(PdfOutput, ThirtyTickedRowsOnTwoPages)
 
     const QString first = PageText(path, 1);
     const QString second = PageText(path, 2);
-    EXPECT_TRUE(first.contains(QStringLiteral("Produit 28")) && !first.contains(QStringLiteral("Produit 29")) &&
-                !first.contains(QStringLiteral("Hors liste")) && !first.contains(QStringLiteral("TOTAL")))
+    EXPECT_TRUE(first.contains(QStringLiteral("Produit 28")) && !first.contains(QStringLiteral("Produit 29"))
+        && !first.contains(QStringLiteral("Hors liste")) && !first.contains(QStringLiteral("TOTAL")))
         << first.toStdString();
     EXPECT_TRUE(second.contains(QStringLiteral("Produit 30 (Marque)")) && second.contains(QStringLiteral("TOTAL")));
-    EXPECT_TRUE(first.contains(QString::fromLatin1(kProductWebAddress)) &&
-                second.contains(QString::fromLatin1(kProductWebAddress)));
+    EXPECT_TRUE(first.contains(QString::fromLatin1(kProductWebAddress))
+        && second.contains(QString::fromLatin1(kProductWebAddress)));
 
     double total = 0;
     for (const auto &r : rows)
@@ -84,7 +85,8 @@ TEST_F(PdfOutput, ThirtyTickedRowsOnTwoPages)
     // of its cell 201 mm from the top, and its cell is 2.5 mm high.
     const QString boxes = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
     const auto m = QRegularExpression(QStringLiteral("xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" "
-                                                     "yMax=\"([\\d.]+)\">TOTAL<")).match(boxes);
+                                                     "yMax=\"([\\d.]+)\">TOTAL<"))
+                       .match(boxes);
     ASSERT_TRUE(m.hasMatch()) << boxes.toStdString();
     const double pointsPerUnit = 72.0 / 254.0;
     EXPECT_NEAR(m.captured(1).toDouble(), 100 * pointsPerUnit, 0.6);
@@ -137,9 +139,9 @@ TEST_F(PdfOutput, PreviewBitmap)
     ASSERT_EQ(img.size(), QSize(794, 1123));
     const double px = 96 / 254.0; // pixels per unit
     EXPECT_EQ(img.pixelColor(img.width() - 2, img.height() - 2), kPreviewBackground);
-    EXPECT_EQ(img.pixelColor(int(1200 * px), int(1500 * px)), QColor(Qt::white));         // inside the list page
-    EXPECT_EQ(img.pixelColor(int(600 * px), int(1998.5 * px)), QColor(Qt::black));        // the rule
-    EXPECT_EQ(img.pixelColor(int(1492 * px), int(2102 * px)), QColor(192, 192, 192));     // the shadow
+    EXPECT_EQ(img.pixelColor(int(1200 * px), int(1500 * px)), QColor(Qt::white)); // inside the list page
+    EXPECT_EQ(img.pixelColor(int(600 * px), int(1998.5 * px)), QColor(Qt::black)); // the rule
+    EXPECT_EQ(img.pixelColor(int(1492 * px), int(2102 * px)), QColor(192, 192, 192)); // the shadow
 }
 
 } // namespace

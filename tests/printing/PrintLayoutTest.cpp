@@ -9,7 +9,7 @@ namespace {
 
 TEST(PrintLayout, MeasuresTruncateTheExactProduct)
 {
-    EXPECT_EQ(T(0.7), 69);   // stored just below 0.7
+    EXPECT_EQ(T(0.7), 69); // stored just below 0.7
     EXPECT_EQ(T(14.9), 1490);
     EXPECT_EQ(T(21.0), 2100);
     EXPECT_EQ(T(1.0), 100);

@@ -22,23 +22,25 @@ QStringList Lines(const char *text)
 
 TEST(ReportClauses, LinesAreReplacedInsertedOrAppended)
 {
-    const QStringList grouped = Lines("SELECT Mark, COUNT(*) FROM ITEMS\nwhere ID_FILE=-1\nGROUP BY Mark\nORDER BY Mark");
+    const QStringList grouped =
+        Lines("SELECT Mark, COUNT(*) FROM ITEMS\nwhere ID_FILE=-1\nGROUP BY Mark\nORDER BY Mark");
     EXPECT_EQ(ReplaceReportClauses(grouped, {}, QStringLiteral("Stock>0"), QStringLiteral("COUNT(*)>1"), {}),
-              Lines("SELECT Mark, COUNT(*) FROM ITEMS\nWHERE Stock>0\nGROUP BY Mark\nHAVING COUNT(*)>1\nORDER BY Mark"));
+        Lines("SELECT Mark, COUNT(*) FROM ITEMS\nWHERE Stock>0\nGROUP BY Mark\nHAVING COUNT(*)>1\nORDER BY Mark"));
 
     const QStringList unordered = Lines("SELECT Mark FROM ITEMS\nGROUP BY Mark");
     EXPECT_EQ(ReplaceReportClauses(unordered, QStringLiteral("ITEMS2"), {}, QStringLiteral("COUNT(*)>1"), {}),
-              Lines("FROM ITEMS2\nGROUP BY Mark\nHAVING COUNT(*)>1"));
+        Lines("FROM ITEMS2\nGROUP BY Mark\nHAVING COUNT(*)>1"));
 
     const QStringList having = Lines("SELECT Mark FROM ITEMS\nGROUP BY Mark\nHAVING COUNT(*)>5\nORDER BY Mark");
     EXPECT_EQ(ReplaceReportClauses(having, {}, {}, QStringLiteral("COUNT(*)>1"), QStringLiteral("Title")),
-              Lines("SELECT Mark FROM ITEMS\nGROUP BY Mark\nHAVING COUNT(*)>1\nORDER BY Title"));
+        Lines("SELECT Mark FROM ITEMS\nGROUP BY Mark\nHAVING COUNT(*)>1\nORDER BY Title"));
 
     // The order text may carry its keyword: the line is not doubled.
     EXPECT_EQ(ReplaceReportClauses(having, {}, {}, {}, QStringLiteral("ORDER BY Stock")).last(),
-              QStringLiteral("ORDER BY Stock"));
+        QStringLiteral("ORDER BY Stock"));
     // A query without an order line gets one; one without a WHERE line cannot take a filter.
-    EXPECT_EQ(ReplaceReportClauses(unordered, {}, {}, {}, QStringLiteral("Mark")).last(), QStringLiteral("ORDER BY Mark"));
+    EXPECT_EQ(
+        ReplaceReportClauses(unordered, {}, {}, {}, QStringLiteral("Mark")).last(), QStringLiteral("ORDER BY Mark"));
     EXPECT_THROW(ReplaceReportClauses(unordered, {}, QStringLiteral("Stock>0"), {}, {}), Error);
 }
 
@@ -52,8 +54,8 @@ protected:
         QDir().mkpath(data);
         const ConnectionConfig &c = ReadConnectionConfig(data, data);
         QDir().mkpath(QFileInfo(c.databaseFile()).path());
-        ASSERT_TRUE(QFile::copy(dirs.programDir() + QStringLiteral("Ressources/DB/Data/Access/VIVRELO.MDB"),
-                                c.databaseFile()));
+        ASSERT_TRUE(
+            QFile::copy(dirs.programDir() + QStringLiteral("Ressources/DB/Data/Access/VIVRELO.MDB"), c.databaseFile()));
         ASSERT_TRUE(dm.DataModuleCreate(prompter));
         dm.setCurrencySymbol(QStringLiteral("€"));
         report = std::make_unique<TDataModuleReport>(dm);
@@ -62,7 +64,7 @@ protected:
     {
         dm.ADOConnection1.exec(QStringLiteral("INSERT INTO ITEMS (Id_File, Title, Mark, Stock_Min, Stock_Max, Stock, "
                                               "Price01, Price02, Price03) VALUES (-1, ?, ?, 1, 4, 2, ?, 0, 0)"),
-                               {title, mark, price});
+            {title, mark, price});
     }
     // Runs the product list and keeps the texts of its pages.
     QStringList run(const QString &sortField)

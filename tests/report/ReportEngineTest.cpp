@@ -98,9 +98,10 @@ TEST(ReportEngine, BandsFlowOverPagesWithHeaderFooterAndPageCount)
     EXPECT_EQ(p2.last(), QStringLiteral("Page 2 / 3"));
 
     const QStringList p3 = Texts(r.pages[2]);
-    EXPECT_EQ(p3, (QStringList{QStringLiteral("Produit"), QStringLiteral("49. Produit 49"), QStringLiteral("73.50 €"),
-                               QStringLiteral("50. Produit 50"), QStringLiteral("75.00 €"), QStringLiteral("Fin"),
-                               QStringLiteral("Page 3 / 3")}));
+    EXPECT_EQ(p3,
+        (QStringList{QStringLiteral("Produit"), QStringLiteral("49. Produit 49"), QStringLiteral("73.50 €"),
+            QStringLiteral("50. Produit 50"), QStringLiteral("75.00 €"), QStringLiteral("Fin"),
+            QStringLiteral("Page 3 / 3")}));
 
     // No row passes the top of the footer, which sits at the foot of the drawable area.
     for (const PreparedPage &page : r.pages) {
@@ -125,24 +126,24 @@ TEST(ReportEngine, EmptyRowsGiveOnePageWithTheFixedBands)
     MemoryRowSource none({QStringLiteral("Title"), QStringLiteral("Price01")}, {});
     const PreparedReport r = PrepareReport(layout, &none, Program);
     ASSERT_EQ(r.pageCount(), 1);
-    EXPECT_EQ(Texts(r.pages[0]), (QStringList{QStringLiteral("Liste "), QStringLiteral("Produit"), QStringLiteral("Fin"),
-                                              QStringLiteral("Page 1 / 1")}));
+    EXPECT_EQ(Texts(r.pages[0]),
+        (QStringList{
+            QStringLiteral("Liste "), QStringLiteral("Produit"), QStringLiteral("Fin"), QStringLiteral("Page 1 / 1")}));
     // No data set at all (a report without a query) lays the same bands.
     EXPECT_EQ(PrepareReport(layout, nullptr, Program).pageCount(), 1);
 }
 
 TEST(ReportEngine, ExpressionsFormatsAndVariables)
 {
-    const QString text = QStringLiteral(
-        "band: master-data\n  height: 5\n"
-        "  text:\n    box: 0 0 50 5\n    value: [[[title]] [qty]\n"
-        "  text:\n    box: 0 0 50 5\n    format: 0.000\n    value: [Price01]\n"
-        "  text:\n    box: 0 0 50 5\n    format: integer\n    value: [Price01]\n"
-        "  text:\n    box: 0 0 50 5\n    format: money\n    value: [Price01]\n"
-        "  text:\n    box: 0 0 50 5\n    value: \" [Price01] [Who] \"\n");
+    const QString text = QStringLiteral("band: master-data\n  height: 5\n"
+                                        "  text:\n    box: 0 0 50 5\n    value: [[[title]] [qty]\n"
+                                        "  text:\n    box: 0 0 50 5\n    format: 0.000\n    value: [Price01]\n"
+                                        "  text:\n    box: 0 0 50 5\n    format: integer\n    value: [Price01]\n"
+                                        "  text:\n    box: 0 0 50 5\n    format: money\n    value: [Price01]\n"
+                                        "  text:\n    box: 0 0 50 5\n    value: \" [Price01] [Who] \"\n");
     const ReportLayout layout = ParseReportLayout(text);
     MemoryRowSource rows({QStringLiteral("Title"), QStringLiteral("Qty"), QStringLiteral("Price01")},
-                         {{QStringLiteral("Pain"), 3, 2.675}, {QStringLiteral("Sel"), QVariant(), QVariant()}});
+        {{QStringLiteral("Pain"), 3, 2.675}, {QStringLiteral("Sel"), QVariant(), QVariant()}});
     QStringList asked;
     auto values = [&asked](const QString &name) -> std::optional<QVariant> {
         asked << name;
@@ -154,15 +155,16 @@ TEST(ReportEngine, ExpressionsFormatsAndVariables)
     };
     const PreparedReport r = PrepareReport(layout, &rows, values);
     EXPECT_EQ(Texts(r.pages[0]),
-              (QStringList{QStringLiteral("[Pain] 3"), QStringLiteral("2.675"), QStringLiteral("3"), QStringLiteral("2.68 €"),
-                           QStringLiteral(" 2.675 moi "), QStringLiteral("[Sel] "), QString(), QString(), QString(),
-                           QStringLiteral("  moi ")}));
+        (QStringList{QStringLiteral("[Pain] 3"), QStringLiteral("2.675"), QStringLiteral("3"), QStringLiteral("2.68 €"),
+            QStringLiteral(" 2.675 moi "), QStringLiteral("[Sel] "), QString(), QString(), QString(),
+            QStringLiteral("  moi ")}));
     EXPECT_TRUE(asked.contains(QStringLiteral("WHO")));
     EXPECT_FALSE(asked.contains(QStringLiteral("Who")));
 
     // A name that is neither a field nor a variable is reported with its layout line.
-    const ReportLayout unknown = ParseReportLayout(QStringLiteral("band: title\n  height: 5\n  text:\n    box: 0 0 5 5\n"
-                                                                  "    value: [Nothing]\n"));
+    const ReportLayout unknown =
+        ParseReportLayout(QStringLiteral("band: title\n  height: 5\n  text:\n    box: 0 0 5 5\n"
+                                         "    value: [Nothing]\n"));
     try {
         PrepareReport(unknown, &rows, values);
         FAIL() << "an unknown name was accepted";
@@ -250,8 +252,8 @@ TEST(ReportEngine, PicturesComeFromTheirBlobFieldFittedInTheirBox)
     buffer.open(QIODevice::WriteOnly);
     ASSERT_TRUE(wide.save(&buffer, "PNG"));
 
-    const ReportLayout layout = ParseReportLayout(QStringLiteral(
-        "band: master-data\n  height: 30\n  picture:\n    box: 10 0 40 40\n    field: Img1\n"));
+    const ReportLayout layout = ParseReportLayout(
+        QStringLiteral("band: master-data\n  height: 30\n  picture:\n    box: 10 0 40 40\n    field: Img1\n"));
     MemoryRowSource rows({QStringLiteral("Img1")}, {{png}, {QVariant()}, {QByteArray("pas une image")}});
     const PreparedReport r = PrepareReport(layout, &rows, {});
     ASSERT_EQ(r.pages[0].items.size(), 1u); // rows without a readable picture draw nothing
@@ -263,8 +265,8 @@ TEST(ReportEngine, PicturesComeFromTheirBlobFieldFittedInTheirBox)
     // A picture outside the rows has nothing to come from.
     EXPECT_THROW(PrepareReport(ParseReportLayout(QStringLiteral("band: title\n  height: 5\n  picture:\n"
                                                                 "    box: 0 0 5 5\n    field: Img1\n")),
-                               &rows, {}),
-                 Error);
+                     &rows, {}),
+        Error);
 }
 
 } // namespace

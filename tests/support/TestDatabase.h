@@ -28,8 +28,8 @@ public:
         QDir().mkpath(data);
         const ConnectionConfig &c = ReadConnectionConfig(data, data);
         QDir().mkpath(QFileInfo(c.databaseFile()).path());
-        EXPECT_TRUE(QFile::copy(dirs.programDir() + QStringLiteral("Ressources/DB/Data/Access/VIVRELO.MDB"),
-            c.databaseFile()));
+        EXPECT_TRUE(
+            QFile::copy(dirs.programDir() + QStringLiteral("Ressources/DB/Data/Access/VIVRELO.MDB"), c.databaseFile()));
         reopen();
     }
     void reopen()

@@ -11,9 +11,18 @@
 
 namespace vivrelo::test {
 
-QString BuiltProgramDir() { return QStringLiteral(VIVRELO_PROGRAM_DIR "/"); }
-QString TestDataDir() { return QStringLiteral(VIVRELO_TESTDATA_DIR "/"); }
-QString SourceDir() { return QStringLiteral(VIVRELO_SOURCE_DIR "/"); }
+QString BuiltProgramDir()
+{
+    return QStringLiteral(VIVRELO_PROGRAM_DIR "/");
+}
+QString TestDataDir()
+{
+    return QStringLiteral(VIVRELO_TESTDATA_DIR "/");
+}
+QString SourceDir()
+{
+    return QStringLiteral(VIVRELO_SOURCE_DIR "/");
+}
 
 bool CopyTree(const QString &from, const QString &to)
 {
@@ -53,10 +62,22 @@ TestDirs::~TestDirs()
     qputenv("HOME", m_oldHome);
 }
 
-QString TestDirs::root() const { return m_tmp.path() + QLatin1Char('/'); }
-QString TestDirs::programDir() const { return root() + QStringLiteral("program/"); }
-QString TestDirs::homeDir() const { return root() + QStringLiteral("home/"); }
-QString TestDirs::documentsDir() const { return homeDir() + QStringLiteral("Documents/"); }
+QString TestDirs::root() const
+{
+    return m_tmp.path() + QLatin1Char('/');
+}
+QString TestDirs::programDir() const
+{
+    return root() + QStringLiteral("program/");
+}
+QString TestDirs::homeDir() const
+{
+    return root() + QStringLiteral("home/");
+}
+QString TestDirs::documentsDir() const
+{
+    return homeDir() + QStringLiteral("Documents/");
+}
 QString TestDirs::defaultDataDir() const
 {
     return documentsDir() + QStringLiteral("Orbelin Software Development/Talvane Vivrelo/");

@@ -16,10 +16,10 @@ public:
     TestDirs();
     ~TestDirs();
 
-    QString root() const;        // the temporary folder, with a final "/"
-    QString programDir() const;  // <tmp>/program/
-    QString homeDir() const;     // <tmp>/home/
-    QString documentsDir() const;// <tmp>/home/Documents/
+    QString root() const; // the temporary folder, with a final "/"
+    QString programDir() const; // <tmp>/program/
+    QString homeDir() const; // <tmp>/home/
+    QString documentsDir() const; // <tmp>/home/Documents/
     // The data directory the program chooses by default for this home.
     QString defaultDataDir() const;
 

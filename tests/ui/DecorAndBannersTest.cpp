@@ -90,8 +90,7 @@ TEST_F(DecorAndBannersTest, SplashShowsTheVersionAndFollowsProgressEvenHidden)
     EXPECT_EQ(splash.objectName(), QStringLiteral("Splash"));
     EXPECT_EQ(splash.size(), QSize(435, 170));
     EXPECT_TRUE(splash.windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_EQ(splash.findChild<QLabel *>(QStringLiteral("version_"))->text(),
-              QStringLiteral("Version 1.83"));
+    EXPECT_EQ(splash.findChild<QLabel *>(QStringLiteral("version_"))->text(), QStringLiteral("Version 1.83"));
     auto *bar = splash.findChild<QProgressBar *>(QStringLiteral("barre"));
     EXPECT_FALSE(bar->isTextVisible());
 
@@ -113,10 +112,8 @@ TEST_F(DecorAndBannersTest, AboutNamesTheDataSourceAndClosesWithOk)
     TAbout about(QStringLiteral("TALVANE_VIVRELO"));
     EXPECT_EQ(about.objectName(), QStringLiteral("About"));
     EXPECT_TRUE(about.windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_EQ(about.findChild<QLabel *>(QStringLiteral("Lab_Dsn"))->text(),
-              QStringLiteral("DSN: TALVANE_VIVRELO"));
-    EXPECT_EQ(about.findChild<QLabel *>(QStringLiteral("Lab_Product"))->text(),
-              QStringLiteral("Talvane Vivrelo"));
+    EXPECT_EQ(about.findChild<QLabel *>(QStringLiteral("Lab_Dsn"))->text(), QStringLiteral("DSN: TALVANE_VIVRELO"));
+    EXPECT_EQ(about.findChild<QLabel *>(QStringLiteral("Lab_Product"))->text(), QStringLiteral("Talvane Vivrelo"));
     auto *ok = about.findChild<QPushButton *>(QStringLiteral("Btn_Ok"));
     QTimer::singleShot(50, ok, [ok] { QTest::mouseClick(ok, Qt::LeftButton); });
     EXPECT_EQ(about.exec(), QDialog::Accepted);

@@ -45,9 +45,8 @@ TEST_F(MessageBoxPrompterTest, BoxesSpeakFrenchAndShowTheTextAsWritten)
     ASSERT_TRUE(InstallFrenchTranslations(*QCoreApplication::instance()));
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Annuler"));
 
-    auto ask = MakeMessageBox(MessageKind::Confirmation,
-                              QStringLiteral("IMPORTANT !!\r\rLigne <b>2</b>\r\nfin"),
-                              MessageButtons::YesNo);
+    auto ask = MakeMessageBox(
+        MessageKind::Confirmation, QStringLiteral("IMPORTANT !!\r\rLigne <b>2</b>\r\nfin"), MessageButtons::YesNo);
     EXPECT_EQ(ask->text(), QStringLiteral("IMPORTANT !!\n\nLigne <b>2</b>\nfin"));
     EXPECT_EQ(ask->textFormat(), Qt::PlainText);
     EXPECT_EQ(ask->windowTitle(), QStringLiteral("Talvane Vivrelo"));
@@ -59,10 +58,8 @@ TEST_F(MessageBoxPrompterTest, BoxesSpeakFrenchAndShowTheTextAsWritten)
     const struct {
         MessageKind kind;
         QMessageBox::Icon icon;
-    } kinds[] = {{MessageKind::Information, QMessageBox::Information},
-                 {MessageKind::Warning, QMessageBox::Warning},
-                 {MessageKind::Error, QMessageBox::Critical},
-                 {MessageKind::Plain, QMessageBox::NoIcon}};
+    } kinds[] = {{MessageKind::Information, QMessageBox::Information}, {MessageKind::Warning, QMessageBox::Warning},
+        {MessageKind::Error, QMessageBox::Critical}, {MessageKind::Plain, QMessageBox::NoIcon}};
     for (const auto &k : kinds) {
         auto box = MakeMessageBox(k.kind, QStringLiteral("Texte"), MessageButtons::Ok);
         EXPECT_EQ(box->icon(), k.icon);
@@ -79,12 +76,9 @@ TEST_F(MessageBoxPrompterTest, AnswersComeFromTheButtonPressed)
     PressWhenShown(QStringLiteral("Oui"));
     EXPECT_TRUE(prompter.confirm(QStringLiteral("Valider la liste ?")));
     PressWhenShown(QString()); // Escape
-    EXPECT_EQ(prompter.ask(MessageKind::Confirmation, QStringLiteral("Purger ?"),
-                           MessageButtons::YesNo),
-              Answer::No);
+    EXPECT_EQ(prompter.ask(MessageKind::Confirmation, QStringLiteral("Purger ?"), MessageButtons::YesNo), Answer::No);
     PressWhenShown(QStringLiteral("OK"));
-    EXPECT_EQ(prompter.ask(MessageKind::Error, QStringLiteral("Erreur"), MessageButtons::Ok),
-              Answer::Ok);
+    EXPECT_EQ(prompter.ask(MessageKind::Error, QStringLiteral("Erreur"), MessageButtons::Ok), Answer::Ok);
     ASSERT_EQ(prompter.shown().size(), 4u);
     EXPECT_EQ(prompter.shown()[3].buttons, QStringList{QStringLiteral("OK")});
 }

@@ -42,8 +42,8 @@ protected:
         DataSet &labels = db.dm->CustomLabel;
         labels.open();
         labels.edit();
-        const bool ok = ShowPropertiesDialog(nullptr, *db.dm, *db.objects,
-            [this](QWidget *, const QString &dir, const QString &filter) {
+        const bool ok = ShowPropertiesDialog(
+            nullptr, *db.dm, *db.objects, [this](QWidget *, const QString &dir, const QString &filter) {
                 pickedIn = dir;
                 EXPECT_EQ(filter, QStringLiteral("Bitmaps (*.bmp)"));
                 return nextFile;
@@ -151,8 +151,8 @@ TEST_F(EnterProperties, Screenshot)
     const QString folder = qEnvironmentVariable("VIVRELO_SCREENSHOTS");
     if (folder.isEmpty())
         GTEST_SKIP() << "VIVRELO_SCREENSHOTS not set";
-    db.dm->ADOConnection1.exec(QStringLiteral(
-        "UPDATE CUSTOMLAB SET Price01='Marché', Price02='Hyper', Price03='Épicerie'"));
+    db.dm->ADOConnection1.exec(
+        QStringLiteral("UPDATE CUSTOMLAB SET Price01='Marché', Price02='Hyper', Price03='Épicerie'"));
     db.dm->CustomLabel.open();
     db.dm->CustomLabel.edit();
     TEnterProperties dialog(db.dm->CustomLabel, *db.objects, -1);

@@ -18,8 +18,8 @@ using namespace vivrelo::test;
 
 namespace {
 
-const QStringList kFaces{QStringLiteral("Arial"), QStringLiteral("Courier New"),
-                         QStringLiteral("Arial"), QStringLiteral("Times New Roman")};
+const QStringList kFaces{
+    QStringLiteral("Arial"), QStringLiteral("Courier New"), QStringLiteral("Arial"), QStringLiteral("Times New Roman")};
 
 // A window holding one 120 × 21 edit at (20, 30), placed at `at` on the screen.
 struct EditWindow {
@@ -61,9 +61,8 @@ TEST_F(TStrListTest, DropsUnderTheEditEightEntriesHighAndOneWhenEmpty)
     TStrList *empty = TStrList::open(w.edit, {}, QColor(5, 200, 255));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(empty));
     EXPECT_EQ(empty->height(), 16);
-    EXPECT_TRUE(Near(PixelOf(empty->findChild<QWidget *>(QStringLiteral("Shape_Border")),
-                             QPoint(0, 8)),
-                     QColor(1, 165, 220), 0));
+    EXPECT_TRUE(Near(
+        PixelOf(empty->findChild<QWidget *>(QStringLiteral("Shape_Border")), QPoint(0, 8)), QColor(1, 165, 220), 0));
 }
 
 TEST_F(TStrListTest, NearTheBottomOfTheScreenItOpensAboveTheEdit)
@@ -129,8 +128,7 @@ TEST_F(TStrListTest, EnterOrAClickWritesTheEntryIntoTheEdit)
     picker = TStrList::open(w.edit, kFaces);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(picker));
     QListWidget *list = picker->list();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(1)).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
     EXPECT_FALSE(picker->isVisible());
     EXPECT_EQ(w.edit->text(), QStringLiteral("Courier New"));
     EXPECT_EQ(w.edit->property("tag").toInt(), 1);

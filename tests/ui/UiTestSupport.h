@@ -33,7 +33,7 @@ inline QColor PixelOf(QWidget *w, const QPoint &at)
 inline bool Near(const QColor &a, const QColor &b, int tolerance = 2)
 {
     return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance
-           && qAbs(a.blue() - b.blue()) <= tolerance;
+        && qAbs(a.blue() - b.blue()) <= tolerance;
 }
 
 } // namespace vivrelo::test

@@ -20,8 +20,8 @@ namespace {
 
 // A 500 × 300 borderless dialog laid out by hand the way the window descriptions are: title
 // bar with its title and close picture, content under it, grip in the corner.
-std::unique_ptr<QDialog> MakeDialog(const QString &title = QStringLiteral(" Catalogue"),
-                                    bool withGrip = true, QWidget *owner = nullptr)
+std::unique_ptr<QDialog> MakeDialog(
+    const QString &title = QStringLiteral(" Catalogue"), bool withGrip = true, QWidget *owner = nullptr)
 {
     auto d = std::make_unique<QDialog>(owner, Qt::FramelessWindowHint);
     d->setObjectName(QStringLiteral("EnterItems"));
@@ -129,8 +129,8 @@ TEST_F(WindowChromeTest, TitleBarShowsWhetherItsWindowIsActive)
     ASSERT_TRUE(WaitFor([&] { return !chromeA->showsActive(); }));
     EXPECT_TRUE(Near(PixelOf(barA, QPoint(0, 9)), QColor(160, 190, 250)));
     EXPECT_TRUE(Near(PixelOf(barA, QPoint(499, 9)), QColor(104, 137, 206), 3));
-    EXPECT_EQ(a->findChild<QLabel *>(QStringLiteral("Title"))->palette().color(QPalette::WindowText),
-              QColor(255, 255, 255));
+    EXPECT_EQ(
+        a->findChild<QLabel *>(QStringLiteral("Title"))->palette().color(QPalette::WindowText), QColor(255, 255, 255));
     EXPECT_EQ(a->findChild<QTimer *>(QStringLiteral("ActiveTest"))->interval(), 10);
 }
 
@@ -250,8 +250,7 @@ TEST(MainWindowPlacementTest, SavedPlacementIsKeptOnlyWhileItFitsTheWorkArea)
     const QRect screen(0, 0, 1280, 1024);
     EXPECT_EQ(RestoredPlacement({30, 40, 900, 700}, screen), QRect(30, 40, 900, 700));
     // A smaller screen than the one it was saved on: 800 x 600, centred.
-    EXPECT_EQ(RestoredPlacement({300, 200, 900, 700}, QRect(0, 0, 1024, 738)),
-              QRect(112, 69, 800, 600));
+    EXPECT_EQ(RestoredPlacement({300, 200, 900, 700}, QRect(0, 0, 1024, 738)), QRect(112, 69, 800, 600));
     // Nothing saved, or a size without its height.
     EXPECT_EQ(RestoredPlacement({}, screen), QRect(240, 212, 800, 600));
     EXPECT_EQ(RestoredPlacement({10, 10, 900, -1}, screen), QRect(240, 212, 800, 600));

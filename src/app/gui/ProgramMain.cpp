@@ -3,19 +3,19 @@
 #include "app/gui/ProgramCommands.h"
 #include "app/gui/TMdacMsg.h"
 
+#include "app/DataStart.h"
+#include "app/Settings.h"
+#include "app/Startup.h"
 #include "base/AppValues.h"
 #include "base/Error.h"
 #include "base/Paths.h"
-#include "app/Settings.h"
-#include "app/Startup.h"
 #include "db/ConnectionConfig.h"
 #include "db/ObjectStore.h"
 #include "lists/DataModule.h"
-#include "app/DataStart.h"
 #include "lists/gui/TMainForm.h"
 #include "ui/MessageBoxPrompter.h"
-#include "ui/TNewGauge.h"
 #include "ui/ShellPictures.h"
+#include "ui/TNewGauge.h"
 #include "ui/TSplash.h"
 #include "ui/TWait.h"
 
@@ -47,10 +47,7 @@ public:
     }
 
 private:
-    static void show(const QString &text)
-    {
-        MessageBoxPrompter(QApplication::activeWindow()).error(text);
-    }
+    static void show(const QString &text) { MessageBoxPrompter(QApplication::activeWindow()).error(text); }
 };
 
 } // namespace
@@ -104,8 +101,8 @@ int ProgramMain(int argc, char **argv)
     int status = 0;
     {
         DataModules &modules = RunningDataModules();
-        TMainForm mainForm(*modules.main, *modules.objects, state.settingsPath,
-            ProgramCommands(*modules.main, *modules.objects));
+        TMainForm mainForm(
+            *modules.main, *modules.objects, state.settingsPath, ProgramCommands(*modules.main, *modules.objects));
         splash.setPosition(8);
         splash.QWidget::hide();
         mainForm.show();

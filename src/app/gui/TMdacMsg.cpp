@@ -1,8 +1,8 @@
 #include "app/gui/TMdacMsg.h"
 
-#include "base/AppValues.h"
 #include "app/Environment.h"
 #include "app/Settings.h"
+#include "base/AppValues.h"
 #include "ui/DialogBody.h"
 #include "ui/WindowChrome.h"
 
@@ -15,7 +15,8 @@
 namespace vivrelo {
 
 TMdacMsg::TMdacMsg(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), ui(std::make_unique<Ui::TMdacMsg>())
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+    , ui(std::make_unique<Ui::TMdacMsg>())
 {
     ui->setupUi(this);
     DressDialogBody(this);

@@ -23,8 +23,11 @@ namespace {
 bool isNumber(FieldKind kind)
 {
     switch (kind) {
-    case FieldKind::Smallint: case FieldKind::Integer: case FieldKind::AutoInc:
-    case FieldKind::Float: case FieldKind::BCD:
+    case FieldKind::Smallint:
+    case FieldKind::Integer:
+    case FieldKind::AutoInc:
+    case FieldKind::Float:
+    case FieldKind::BCD:
         return true;
     default:
         return false;
@@ -50,7 +53,9 @@ bool sameValue(const QVariant &a, const QVariant &b)
 // ---- model
 
 DataSetModel::DataSetModel(DataSet &dataSet, Prompter &prompter, QObject *parent)
-    : QAbstractTableModel(parent), m_ds(dataSet), m_prompter(prompter)
+    : QAbstractTableModel(parent)
+    , m_ds(dataSet)
+    , m_prompter(prompter)
 {
     m_token = m_ds.subscribe([this](const DataSet::Notification &n) { onNotification(n); });
     reload();
@@ -152,7 +157,7 @@ QVariant DataSetModel::data(const QModelIndex &index, int role) const
         return editText(index.column(), valueAt(index.row(), index.column()));
     case Qt::TextAlignmentRole:
         return isNumber(m_columns[size_t(index.column())].kind) ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
-                                                                 : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+                                                                : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
     default:
         return {};
     }
@@ -183,8 +188,8 @@ QString DataSetModel::check(const QModelIndex &index, const QString &text, QVari
         return QStringLiteral("Cette cellule ne peut pas être modifiée.");
     const Column &c = m_columns[size_t(index.column())];
     try {
-        const QVariant v = ParseCatalogueValue(c.kind, text, headerData(index.column(), Qt::Horizontal).toString(),
-            c.maxLength);
+        const QVariant v =
+            ParseCatalogueValue(c.kind, text, headerData(index.column(), Qt::Horizontal).toString(), c.maxLength);
         if (value)
             *value = v;
     } catch (const Error &e) {
@@ -327,11 +332,12 @@ void DataSetModel::onNotification(const DataSet::Notification &n)
 // ---- delegate
 
 DataSetGridDelegate::DataSetGridDelegate(Prompter &prompter, QObject *parent)
-    : QStyledItemDelegate(parent), m_prompter(prompter)
-{
-}
+    : QStyledItemDelegate(parent)
+    , m_prompter(prompter)
+{ }
 
-QWidget *DataSetGridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &index) const
+QWidget *DataSetGridDelegate::createEditor(
+    QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &index) const
 {
     auto *edit = new QLineEdit(parent);
     edit->setFrame(false);
@@ -461,14 +467,15 @@ void DataSetGridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
     painter->setPen(SortColumnTextColour(painted, colours));
     painter->setFont(option.font);
     // Left-aligned, at the text position of the other cells.
-    painter->drawText(option.rect.adjusted(3, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter,
-        index.data(Qt::DisplayRole).toString());
+    painter->drawText(
+        option.rect.adjusted(3, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter, index.data(Qt::DisplayRole).toString());
     painter->restore();
 }
 
 // ---- grid
 
-DataSetGrid::DataSetGrid(QWidget *parent) : QTableView(parent)
+DataSetGrid::DataSetGrid(QWidget *parent)
+    : QTableView(parent)
 {
     const GridColours colours;
     QPalette pal = palette();
@@ -491,10 +498,10 @@ DataSetGrid::DataSetGrid(QWidget *parent) : QTableView(parent)
     verticalHeader()->setSectionsClickable(false);
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setHighlightSections(false);
-    horizontalHeader()->setStyleSheet(QStringLiteral(
-        "QHeaderView::section { background-color: rgb(216, 216, 216); color: black; font-family: Arial;"
-        " font-weight: bold; border: 0px; border-right: 1px solid rgb(160, 160, 160);"
-        " border-bottom: 1px solid rgb(160, 160, 160); padding: 1px 3px; }"));
+    horizontalHeader()->setStyleSheet(
+        QStringLiteral("QHeaderView::section { background-color: rgb(216, 216, 216); color: black; font-family: Arial;"
+                       " font-weight: bold; border: 0px; border-right: 1px solid rgb(160, 160, 160);"
+                       " border-bottom: 1px solid rgb(160, 160, 160); padding: 1px 3px; }"));
 }
 
 void DataSetGrid::setDataSet(DataSet &dataSet, Prompter &prompter)

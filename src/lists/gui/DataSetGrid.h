@@ -3,14 +3,13 @@
 #include "db/DataSet.h"
 
 #include <QAbstractTableModel>
+#include <QLineEdit>
 #include <QPersistentModelIndex>
 #include <QPointer>
 #include <QStyledItemDelegate>
-#include <QLineEdit>
 #include <QTableView>
 
 #include <vector>
-
 
 namespace vivrelo {
 
@@ -19,8 +18,8 @@ class Prompter;
 // The visible fields of a dataset as a table, kept in step with the dataset's
 // notifications and read without moving its current row. The current row shows the edit
 // buffer while it is being edited, and a row being inserted is shown before the current row
-// (where insert() places it) until it is posted or cancelled. Edits reach the dataset through setData, which checks the typed text first
-// (ParseCatalogueValue): a refused text is reported and never reaches a field.
+// (where insert() places it) until it is posted or cancelled. Edits reach the dataset through setData, which checks the
+// typed text first (ParseCatalogueValue): a refused text is reported and never reaches a field.
 class DataSetModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -69,8 +68,8 @@ private:
     Prompter &m_prompter;
     int m_token = 0;
     std::vector<Column> m_columns;
-    int m_count = 0;       // rows of the dataset as last announced to the views
-    int m_insertRow = -1;  // table row of the row being inserted, or -1
+    int m_count = 0; // rows of the dataset as last announced to the views
+    int m_insertRow = -1; // table row of the row being inserted, or -1
     DataSetState m_state = DataSetState::Inactive;
     // The dataset's current row as last seen outside an insertion.
     int m_currentCopyRow = -1;
@@ -87,8 +86,7 @@ class DataSetGridDelegate : public QStyledItemDelegate
 public:
     DataSetGridDelegate(Prompter &prompter, QObject *parent = nullptr);
 
-    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
-        const QModelIndex &index) const override;
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     void setEditorData(QWidget *editor, const QModelIndex &index) const override;
     void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override;
     void destroyEditor(QWidget *editor, const QModelIndex &index) const override;

@@ -5,7 +5,9 @@
 
 namespace vivrelo {
 
-ItemsListModel::ItemsListModel(DataSet &itemsList, QObject *parent) : QAbstractTableModel(parent), m_ds(itemsList)
+ItemsListModel::ItemsListModel(DataSet &itemsList, QObject *parent)
+    : QAbstractTableModel(parent)
+    , m_ds(itemsList)
 {
     findFields();
     m_token = m_ds.subscribe([this](const DataSet::Notification &n) {

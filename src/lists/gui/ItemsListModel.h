@@ -32,8 +32,7 @@ private:
 
     DataSet &m_ds;
     int m_token = 0;
-    int m_sel = -1, m_title = -1, m_mark = -1, m_stock = -1, m_quantity = -1, m_stockMin = -1,
-        m_titleMark = -1;
+    int m_sel = -1, m_title = -1, m_mark = -1, m_stock = -1, m_quantity = -1, m_stockMin = -1, m_titleMark = -1;
     int m_rows = 0;
 };
 

@@ -8,8 +8,8 @@
 #include "lists/DataModule.h"
 #include "lists/ListFile.h"
 #include "lists/gui/DataSetGrid.h"
-#include "ui/MessageBoxPrompter.h"
 #include "ui/DialogBody.h"
+#include "ui/MessageBoxPrompter.h"
 #include "ui/ShellPictures.h"
 #include "ui/WindowChrome.h"
 
@@ -70,9 +70,12 @@ QString InstabilityMessage()
 }
 
 TEnterItems::TEnterItems(TDataModule1 &dm, Prompter *prompter, ProductReport report, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), ui(std::make_unique<Ui::TEnterItems>()), m_dm(dm),
-      m_ownPrompter(prompter ? nullptr : std::make_unique<MessageBoxPrompter>(this)),
-      m_prompter(prompter ? *prompter : *m_ownPrompter), m_report(std::move(report))
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+    , ui(std::make_unique<Ui::TEnterItems>())
+    , m_dm(dm)
+    , m_ownPrompter(prompter ? nullptr : std::make_unique<MessageBoxPrompter>(this))
+    , m_prompter(prompter ? *prompter : *m_ownPrompter)
+    , m_report(std::move(report))
 {
     ui->setupUi(this);
     DressDialogBody(this);

@@ -31,8 +31,7 @@ class TEnterItems : public QDialog
     Q_OBJECT
 public:
     // Messages go through `prompter`, or through message boxes over this window when null.
-    TEnterItems(TDataModule1 &dm, Prompter *prompter = nullptr, ProductReport report = {},
-        QWidget *parent = nullptr);
+    TEnterItems(TDataModule1 &dm, Prompter *prompter = nullptr, ProductReport report = {}, QWidget *parent = nullptr);
     ~TEnterItems() override;
 
     // Re-opens the catalogue ordered by the field; when that fails, says the program looks

@@ -2,10 +2,10 @@
 
 #include "ui_TMainForm.h"
 
-#include "base/AppValues.h"
 #include "app/Environment.h"
-#include "base/Error.h"
 #include "app/Settings.h"
+#include "base/AppValues.h"
+#include "base/Error.h"
 #include "db/ConnectionConfig.h"
 #include "db/DataSetRoutines.h"
 #include "db/ObjectStore.h"
@@ -24,12 +24,12 @@
 #include "ui/WindowChrome.h"
 
 #include <QCloseEvent>
-#include <QResizeEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPointer>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QStringListModel>
 #include <QStyledItemDelegate>
@@ -94,10 +94,7 @@ public:
         box(223, 273, Qt::AlignRight, f.amounts[2]);
         p->restore();
     }
-    QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const override
-    {
-        return {800, kListRowHeight};
-    }
+    QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const override { return {800, kListRowHeight}; }
 };
 
 // The selection cell of the catalogue grid: a pale cell with the tick and the stock alarm.
@@ -105,9 +102,10 @@ class SelCellDelegate : public QStyledItemDelegate
 {
 public:
     SelCellDelegate(QPixmap tick, QPixmap alarm, QObject *parent)
-        : QStyledItemDelegate(parent), m_tick(std::move(tick)), m_alarm(std::move(alarm))
-    {
-    }
+        : QStyledItemDelegate(parent)
+        , m_tick(std::move(tick))
+        , m_alarm(std::move(alarm))
+    { }
     void paint(QPainter *p, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         const QRect r = option.rect;
@@ -149,10 +147,15 @@ void PaintLabel(QLabel *label, int pixels, bool bold, const QColor &ground)
 
 } // namespace
 
-TMainForm::TMainForm(TDataModule1 &dm, TDataModuleObject &objects, const QString &settingsPath,
-                     MainCommands commands, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::TMainForm>()), m_dm(dm), m_objects(objects),
-      m_settingsPath(settingsPath), m_commands(std::move(commands)), m_prompter(this)
+TMainForm::TMainForm(
+    TDataModule1 &dm, TDataModuleObject &objects, const QString &settingsPath, MainCommands commands, QWidget *parent)
+    : QWidget(parent)
+    , ui(std::make_unique<Ui::TMainForm>())
+    , m_dm(dm)
+    , m_objects(objects)
+    , m_settingsPath(settingsPath)
+    , m_commands(std::move(commands))
+    , m_prompter(this)
 {
     ui->setupUi(this);
     setWindowFlags(windowFlags() | Qt::Window | Qt::FramelessWindowHint);
@@ -242,7 +245,8 @@ void TMainForm::setUpControls()
     ui->DigitalTime->setText(QStringLiteral("00:00"));
 
     ui->Image2->setPixmap(ListHeaderPicture(ui->Image2->size()));
-    ui->Frame_ListItems->setStyleSheet(QStringLiteral("QFrame#Frame_ListItems { border: 1px solid silver; background: white; }"));
+    ui->Frame_ListItems->setStyleSheet(
+        QStringLiteral("QFrame#Frame_ListItems { border: 1px solid silver; background: white; }"));
 
     // Pictures the grid and the markers copy.
     ui->Img_Check->setPixmap(ShellPicture(QStringLiteral("tick")));
@@ -273,8 +277,8 @@ void TMainForm::setUpControls()
     m_model = new ItemsListModel(m_dm.ItemsList, this);
     QTableView *grid = ui->Grid_ItemsList;
     grid->setModel(m_model);
-    grid->setItemDelegateForColumn(ItemsListModel::SelColumn,
-        new SelCellDelegate(ui->Img_Check->pixmap(), ui->Img_Alarm->pixmap(), grid));
+    grid->setItemDelegateForColumn(
+        ItemsListModel::SelColumn, new SelCellDelegate(ui->Img_Check->pixmap(), ui->Img_Alarm->pixmap(), grid));
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -302,16 +306,21 @@ void TMainForm::setUpControls()
     pal.setColor(QPalette::Inactive, QPalette::Highlight, kSelectionColour);
     pal.setColor(QPalette::Inactive, QPalette::HighlightedText, Qt::white);
     grid->setPalette(pal);
-    grid->setStyleSheet(QStringLiteral(
-        "QTableView#Grid_ItemsList { border: 1px solid silver; gridline-color: rgb(200,210,225); }"
-        "QHeaderView::section { background: rgb(243,243,243); font-weight: bold; border: 0px;"
-        " border-right: 1px solid silver; border-bottom: 1px solid silver; padding-left: 2px; }"));
+    grid->setStyleSheet(
+        QStringLiteral("QTableView#Grid_ItemsList { border: 1px solid silver; gridline-color: rgb(200,210,225); }"
+                       "QHeaderView::section { background: rgb(243,243,243); font-weight: bold; border: 0px;"
+                       " border-right: 1px solid silver; border-bottom: 1px solid silver; padding-left: 2px; }"));
     grid->setContextMenuPolicy(Qt::CustomContextMenu);
 
     // The spin editors floating over the current row.
-    struct Spin { QFrame *panel; QLineEdit *edit; QToolButton *up; QToolButton *down; };
+    struct Spin {
+        QFrame *panel;
+        QLineEdit *edit;
+        QToolButton *up;
+        QToolButton *down;
+    };
     for (const Spin &s : {Spin{ui->Spin_Stock, ui->Ed_Stock, ui->Spin_Stock_Up, ui->Spin_Stock_Down},
-                          Spin{ui->Spin_Quantity, ui->Ed_Quantity, ui->Spin_Quantity_Up, ui->Spin_Quantity_Down}}) {
+             Spin{ui->Spin_Quantity, ui->Ed_Quantity, ui->Spin_Quantity_Up, ui->Spin_Quantity_Down}}) {
         s.panel->setAutoFillBackground(true);
         QPalette sp = s.panel->palette();
         sp.setColor(QPalette::Window, kSpinColour);
@@ -341,9 +350,7 @@ void TMainForm::setUpMenus()
         QAction *a = m_reportMenu->addAction(QStringLiteral("Liste (Prix n°%1)").arg(n));
         a->setObjectName(QStringLiteral("Popup_Report_ListPrice%1").arg(n));
         a->setEnabled(bool(m_commands.printList));
-        connect(a, &QAction::triggered, this, [this, n] {
-            runCommand([this, n] { m_commands.printList(this, n); });
-        });
+        connect(a, &QAction::triggered, this, [this, n] { runCommand([this, n] { m_commands.printList(this, n); }); });
     }
 
     m_itemsListMenu = new TPopupMenuMod(this);
@@ -355,7 +362,8 @@ void TMainForm::setUpMenus()
     all->setObjectName(QStringLiteral("Popup_ItemsList_SelectAll"));
     QAction *none = m_itemsListMenu->addAction(QStringLiteral("&Désélectionner tout"));
     none->setObjectName(QStringLiteral("Popup_ItemsList_UnSelectAll"));
-    connect(m_selectAction, &QAction::triggered, this, [this] { runCommand([this] { Popup_ItemsList_SelectClick(); }); });
+    connect(
+        m_selectAction, &QAction::triggered, this, [this] { runCommand([this] { Popup_ItemsList_SelectClick(); }); });
     connect(all, &QAction::triggered, this, [this] { runCommand([this] { SelectAll(true); }); });
     connect(none, &QAction::triggered, this, [this] { runCommand([this] { SelectAll(false); }); });
     // The toggle entry names what it will do to the current row.
@@ -377,7 +385,8 @@ void TMainForm::setUpMenus()
 void TMainForm::connectCommands()
 {
     QTableView *grid = ui->Grid_ItemsList;
-    connect(grid, &QAbstractItemView::doubleClicked, this, [this] { runCommand([this] { Grid_ItemsListDblClick(); }); });
+    connect(
+        grid, &QAbstractItemView::doubleClicked, this, [this] { runCommand([this] { Grid_ItemsListDblClick(); }); });
     connect(grid, &QWidget::customContextMenuRequested, this, [this, grid](const QPoint &at) {
         const QModelIndex index = grid->indexAt(at);
         if (index.isValid())
@@ -396,7 +405,8 @@ void TMainForm::connectCommands()
     connect(grid->verticalScrollBar(), &QScrollBar::valueChanged, this, &TMainForm::placeSpinEditors);
 
     const auto spin = [this](QToolButton *b, bool stock, int delta) {
-        connect(b, &QToolButton::clicked, this, [this, stock, delta] { runCommand([=, this] { SpinStep(stock, delta); }); });
+        connect(b, &QToolButton::clicked, this,
+            [this, stock, delta] { runCommand([=, this] { SpinStep(stock, delta); }); });
     };
     spin(ui->Spin_Stock_Up, true, 1);
     spin(ui->Spin_Stock_Down, true, -1);
@@ -411,16 +421,18 @@ void TMainForm::connectCommands()
     }
 
     connect(ui->Btn_Valid, &QAbstractButton::clicked, this, [this] { runCommand([this] { Btn_ValidClick(); }); });
-    connect(ui->Btn_Report, &QAbstractButton::clicked, this, [this] {
-        m_reportMenu->popup(PopupReportPosition(ui->Btn_Report));
-    });
+    connect(ui->Btn_Report, &QAbstractButton::clicked, this,
+        [this] { m_reportMenu->popup(PopupReportPosition(ui->Btn_Report)); });
     connect(ui->Btn_List, &QAbstractButton::clicked, this, [this] {
         if (!m_commands.catalogueEditor)
             return;
         runCommand([this] {
             m_commands.catalogueEditor(this);
             m_dm.ItemsList.disableControls();
-            struct Enable { DataSet &ds; ~Enable() { ds.enableControls(); } } enable{m_dm.ItemsList};
+            struct Enable {
+                DataSet &ds;
+                ~Enable() { ds.enableControls(); }
+            } enable{m_dm.ItemsList};
             m_dm.ItemsList.close();
             m_dm.ItemsList.open();
         });
@@ -469,9 +481,11 @@ void TMainForm::connectCommands()
     modal(ui->Popup_Tools_DataBase_History, m_commands.history, false);
     modal(ui->Popup_Tools_DataBase_Compact, m_commands.compact, true);
     connect(ui->Popup_File_Exit, &QAction::triggered, this, &QWidget::close);
-    connect(ui->Popup_Help_Doc, &QAction::triggered, this, [this] { runCommand([this] { ShowHelpFile(m_prompter); }); });
+    connect(
+        ui->Popup_Help_Doc, &QAction::triggered, this, [this] { runCommand([this] { ShowHelpFile(m_prompter); }); });
     connect(ui->Popup_Help_Web, &QAction::triggered, this, [this] { runCommand([] { OpenWebSite(); }); });
-    connect(ui->Popup_Help_About, &QAction::triggered, this, [this] { runCommand([this] { Popup_Help_AboutClick(); }); });
+    connect(
+        ui->Popup_Help_About, &QAction::triggered, this, [this] { runCommand([this] { Popup_Help_AboutClick(); }); });
 }
 
 void TMainForm::runCommand(const std::function<void()> &command)
@@ -521,7 +535,8 @@ void TMainForm::LoadSkin()
     // A default picture that cannot be read stops here, before the store is touched.
     ui->TabNoteBook1->setBackground(
         QPixmap::fromImage(ReadSkinTexture(m_objects, m_dm.CurrentListFileId, SkinTexture::Background)));
-    ui->TabNoteBook1->setCover(QPixmap::fromImage(ReadSkinTexture(m_objects, m_dm.CurrentListFileId, SkinTexture::Cover)));
+    ui->TabNoteBook1->setCover(
+        QPixmap::fromImage(ReadSkinTexture(m_objects, m_dm.CurrentListFileId, SkinTexture::Cover)));
     ui->TabNoteBook1->redraw();
     ui->TabNoteBook1->show();
 }
@@ -547,8 +562,9 @@ void TMainForm::BuildListView()
         totals[n]->setText(MoneyText(m_display.totals[n], m_dm.currencySymbol()));
         const PriceMarker marker = m_display.markers[n];
         QLabel *source = marker == PriceMarker::Cheapest ? ui->Img_moins
-                       : marker == PriceMarker::InBetween ? ui->Img_egal
-                       : marker == PriceMarker::Dearest ? ui->Img_plus : nullptr;
+            : marker == PriceMarker::InBetween           ? ui->Img_egal
+            : marker == PriceMarker::Dearest             ? ui->Img_plus
+                                                         : nullptr;
         if (source)
             pictures[n]->setPixmap(source->pixmap());
         else
@@ -648,7 +664,10 @@ bool TMainForm::takeEditText(bool stock)
     if (m_checkingEdit)
         return false;
     m_checkingEdit = true;
-    const struct Done { bool &flag; ~Done() { flag = false; } } done{m_checkingEdit};
+    const struct Done {
+        bool &flag;
+        ~Done() { flag = false; }
+    } done{m_checkingEdit};
     QLineEdit *edit = stock ? ui->Ed_Stock : ui->Ed_Quantity;
     bool ok = false;
     const int value = edit->text().trimmed().toInt(&ok, 10);
@@ -737,8 +756,9 @@ void TMainForm::refreshEdits()
     const bool row = hasCurrentRow();
     for (bool stock : {true, false}) {
         QLineEdit *edit = stock ? ui->Ed_Stock : ui->Ed_Quantity;
-        const QString value = row ? m_dm.ItemsList.field(stock ? QStringLiteral("Stock") : QStringLiteral("Quantity")).asString()
-                                  : QString();
+        const QString value = row
+            ? m_dm.ItemsList.field(stock ? QStringLiteral("Stock") : QStringLiteral("Quantity")).asString()
+            : QString();
         // Two characters are typed at most, but a stored value is shown whole: a stock of 120
         // never reads 12.
         edit->setMaxLength(qMax(2, int(value.size())));
@@ -752,12 +772,18 @@ void TMainForm::placeSpinEditors()
     QTableView *grid = ui->Grid_ItemsList;
     const int row = m_dm.ItemsList.isActive() ? m_dm.ItemsList.currentIndex() : -1;
     const QRect cell = row >= 0 && row < m_model->rowCount() ? grid->visualRect(m_model->index(row, 0)) : QRect();
-    const bool visible = hasCurrentRow() && cell.isValid() && cell.top() >= 0
-                         && cell.bottom() <= grid->viewport()->height();
+    const bool visible =
+        hasCurrentRow() && cell.isValid() && cell.top() >= 0 && cell.bottom() <= grid->viewport()->height();
     const int top = grid->y() + grid->viewport()->y() + cell.top();
-    struct Spin { QFrame *panel; QLineEdit *edit; QToolButton *up; QToolButton *down; int offset; };
+    struct Spin {
+        QFrame *panel;
+        QLineEdit *edit;
+        QToolButton *up;
+        QToolButton *down;
+        int offset;
+    };
     for (const Spin &s : {Spin{ui->Spin_Stock, ui->Ed_Stock, ui->Spin_Stock_Up, ui->Spin_Stock_Down, 98},
-                          Spin{ui->Spin_Quantity, ui->Ed_Quantity, ui->Spin_Quantity_Up, ui->Spin_Quantity_Down, 58}}) {
+             Spin{ui->Spin_Quantity, ui->Ed_Quantity, ui->Spin_Quantity_Up, ui->Spin_Quantity_Down, 58}}) {
         if (!visible) {
             s.panel->hide();
             continue;
@@ -803,7 +829,7 @@ void TMainForm::savePlacement()
         s.height = r.height();
     }
     s.state = state & Qt::WindowMaximized ? QStringLiteral("wsMaximized")
-            : state & Qt::WindowMinimized ? QStringLiteral("wsMinimized")
+        : state & Qt::WindowMinimized     ? QStringLiteral("wsMinimized")
                                           : QStringLiteral("wsNormal");
 }
 

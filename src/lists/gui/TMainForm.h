@@ -26,11 +26,11 @@ class TPopupMenuMod;
 // The windows the main window opens for its commands, plugged in by the program as they
 // exist. A command left empty keeps its button or menu entry disabled.
 struct MainCommands {
-    std::function<void(QWidget *owner)> catalogueEditor;          // Btn_List, modal
-    std::function<bool(QWidget *owner)> properties;               // Proprits1: true on OK
-    std::function<void(QWidget *owner)> layoutPreview;            // Paramtragedelaliste1
+    std::function<void(QWidget *owner)> catalogueEditor; // Btn_List, modal
+    std::function<bool(QWidget *owner)> properties; // Proprits1: true on OK
+    std::function<void(QWidget *owner)> layoutPreview; // Paramtragedelaliste1
     std::function<void(QWidget *owner, int priceColumn)> printList; // Popup_Report_ListPrice1..3
-    std::function<void(QWidget *owner)> backup;                   // the four database commands
+    std::function<void(QWidget *owner)> backup; // the four database commands
     std::function<void(QWidget *owner)> restore;
     std::function<void(QWidget *owner)> history;
     std::function<void(QWidget *owner)> compact;
@@ -45,8 +45,8 @@ class TMainForm : public QWidget
 public:
     // Runs the creation steps: title, the list file's layout and label rows, price labels,
     // ItemsList opened, skin. An error on the way is shown and the window is still made.
-    TMainForm(TDataModule1 &dm, TDataModuleObject &objects, const QString &settingsPath,
-              MainCommands commands = {}, QWidget *parent = nullptr);
+    TMainForm(TDataModule1 &dm, TDataModuleObject &objects, const QString &settingsPath, MainCommands commands = {},
+        QWidget *parent = nullptr);
     ~TMainForm() override;
 
     void UpdateControls();

@@ -9,7 +9,8 @@ namespace vivrelo {
 const char *const BackupHistoryModel::Columns[4] = {"DateSav", "TimeSav", "Description", "Path"};
 
 BackupHistoryModel::BackupHistoryModel(DataSet &backup, QObject *parent)
-    : QAbstractTableModel(parent), m_backup(backup)
+    : QAbstractTableModel(parent)
+    , m_backup(backup)
 {
     m_token = m_backup.subscribe([this](const DataSet::Notification &n) {
         switch (n.event) {
@@ -64,11 +65,16 @@ QVariant BackupHistoryModel::data(const QModelIndex &index, int role) const
         return {};
     const HistoryEntry &e = m_rows[size_t(index.row())];
     switch (index.column()) {
-    case 0: return e.date;
-    case 1: return e.time;
-    case 2: return e.description;
-    case 3: return e.path;
-    default: return {};
+    case 0:
+        return e.date;
+    case 1:
+        return e.time;
+    case 2:
+        return e.description;
+    case 3:
+        return e.path;
+    default:
+        return {};
     }
 }
 
@@ -102,8 +108,7 @@ QColor HistoryGridDelegate::groundAt(int top, int rowHeight, bool selected)
     return place % 2 ? Alternate : QColor(Qt::white);
 }
 
-void HistoryGridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
-                                const QModelIndex &index) const
+void HistoryGridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     const bool selected = option.state & QStyle::State_Selected;
     const QRect r = option.rect;

@@ -60,7 +60,10 @@ struct BusyCursor {
 class WaitClosingPrompter : public Prompter
 {
 public:
-    WaitClosingPrompter(Prompter &inner, QWidget &wait) : m_inner(inner), m_wait(wait) {}
+    WaitClosingPrompter(Prompter &inner, QWidget &wait)
+        : m_inner(inner)
+        , m_wait(wait)
+    { }
     Answer ask(MessageKind kind, const QString &text, MessageButtons buttons) override
     {
         if (kind != MessageKind::Confirmation)
@@ -82,10 +85,11 @@ struct WindowOperation {
     WaitClosingPrompter prompter;
     MaintenanceContext ctx;
 
-    WindowOperation(TDataModule1 &dataModule, QWidget *mainWindow, Prompter &shown,
-                    DataModuleHost::Window window)
-        : host(dataModule, completed(std::move(window), mainWindow)), wait(nullptr), prompter(shown, wait),
-          ctx{host, prompter, wait, MaintenancePlacesOf(DbConfig(), App().dataDir)}
+    WindowOperation(TDataModule1 &dataModule, QWidget *mainWindow, Prompter &shown, DataModuleHost::Window window)
+        : host(dataModule, completed(std::move(window), mainWindow))
+        , wait(nullptr)
+        , prompter(shown, wait)
+        , ctx{host, prompter, wait, MaintenancePlacesOf(DbConfig(), App().dataDir)}
     {
         if (mainWindow)
             wait.placeOn(mainWindow);
@@ -153,8 +157,8 @@ namespace {
 
 // A command on a file chosen in a dialog: nothing happens when the user cancels.
 bool RunOnChosenFile(QWidget *mainWindow, Prompter &prompter, const DataModuleHost::Window &window,
-                     const FileChooser &choose, FileDialogRequest (*request)(const MaintenancePlaces &),
-                     bool (*command)(MaintenanceContext &, const QString &))
+    const FileChooser &choose, FileDialogRequest (*request)(const MaintenancePlaces &),
+    bool (*command)(MaintenanceContext &, const QString &))
 {
     TDataModule1 *dm = RunningDataModule(prompter);
     if (!dm)
@@ -173,14 +177,14 @@ FileDialogRequest TodaysBackupRequest(const MaintenancePlaces &places)
 
 } // namespace
 
-bool RunBackupCommand(QWidget *mainWindow, Prompter &prompter, const DataModuleHost::Window &window,
-                      const FileChooser &choose)
+bool RunBackupCommand(
+    QWidget *mainWindow, Prompter &prompter, const DataModuleHost::Window &window, const FileChooser &choose)
 {
     return RunOnChosenFile(mainWindow, prompter, window, choose, TodaysBackupRequest, BackupCommand);
 }
 
-bool RunRestoreCommand(QWidget *mainWindow, Prompter &prompter, const DataModuleHost::Window &window,
-                       const FileChooser &choose)
+bool RunRestoreCommand(
+    QWidget *mainWindow, Prompter &prompter, const DataModuleHost::Window &window, const FileChooser &choose)
 {
     return RunOnChosenFile(mainWindow, prompter, window, choose, RestoreOpenRequest, RestoreCommand);
 }

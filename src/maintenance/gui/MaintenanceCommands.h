@@ -14,13 +14,13 @@ class Prompter;
 
 // What a file dialog of the maintenance commands is asked to show.
 struct FileDialogRequest {
-    QString objectName;    // SaveDlg_Backup, OpenDlg_Backup
-    bool save = false;     // a save dialog (no question before replacing a file), else an open one
+    QString objectName; // SaveDlg_Backup, OpenDlg_Backup
+    bool save = false; // a save dialog (no question before replacing a file), else an open one
     QString title;
-    QString filter;        // "Sauvegarde base de donnée (*bkp)"
+    QString filter; // "Sauvegarde base de donnée (*bkp)"
     QString defaultSuffix; // "bkp"
-    QString directory;     // initial folder
-    QString fileName;      // proposed file (save dialog), a full path; empty for none
+    QString directory; // initial folder
+    QString fileName; // proposed file (save dialog), a full path; empty for none
 };
 // Shows the dialog and returns the chosen file, or an empty text when the user cancels. The
 // commands use Qt's file dialog unless one is given (tests give their own).
@@ -39,11 +39,11 @@ FileDialogRequest RestoreOpenRequest(const MaintenancePlaces &places);
 // prompter.
 
 // "Sauvegarde": the save dialog, then the backup into the chosen archive.
-bool RunBackupCommand(QWidget *mainWindow, Prompter &prompter, const DataModuleHost::Window &window,
-                      const FileChooser &choose = {});
+bool RunBackupCommand(
+    QWidget *mainWindow, Prompter &prompter, const DataModuleHost::Window &window, const FileChooser &choose = {});
 // "Restauration": the open dialog, then the restore of the chosen archive (no question).
-bool RunRestoreCommand(QWidget *mainWindow, Prompter &prompter, const DataModuleHost::Window &window,
-                       const FileChooser &choose = {});
+bool RunRestoreCommand(
+    QWidget *mainWindow, Prompter &prompter, const DataModuleHost::Window &window, const FileChooser &choose = {});
 // "Compacter/Réparer": the question, then the compaction in place.
 bool RunCompactCommand(QWidget *mainWindow, Prompter &prompter, const DataModuleHost::Window &window);
 // "Historique": the history window, modal.

@@ -30,8 +30,10 @@ void setGround(QWidget *w, const QColor &colour)
 } // namespace
 
 TBackupList::TBackupList(TDataModule1 &dataModule, Prompter &prompter, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), ui(std::make_unique<Ui::TBackupList>()),
-      m_dm(dataModule), m_prompter(prompter)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+    , ui(std::make_unique<Ui::TBackupList>())
+    , m_dm(dataModule)
+    , m_prompter(prompter)
 {
     ui->setupUi(this);
     setFixedSize(626, 298);
@@ -51,10 +53,10 @@ TBackupList::TBackupList(TDataModule1 &dataModule, Prompter &prompter, QWidget *
     grid->setPalette(pal);
     grid->verticalHeader()->hide();
     grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 4);
-    grid->horizontalHeader()->setStyleSheet(QStringLiteral(
-        "QHeaderView::section { background-color: rgb(216, 216, 216); border: none;"
-        " border-right: 1px solid rgb(160, 160, 160); border-bottom: 1px solid rgb(160, 160, 160);"
-        " padding-left: 2px; }"));
+    grid->horizontalHeader()->setStyleSheet(
+        QStringLiteral("QHeaderView::section { background-color: rgb(216, 216, 216); border: none;"
+                       " border-right: 1px solid rgb(160, 160, 160); border-bottom: 1px solid rgb(160, 160, 160);"
+                       " padding-left: 2px; }"));
     grid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     grid->horizontalHeader()->setHighlightSections(false);
     grid->setItemDelegate(new HistoryGridDelegate(grid));

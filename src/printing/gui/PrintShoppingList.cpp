@@ -25,8 +25,7 @@ const QString kDocumentName = QStringLiteral("Liste de courses");
 ListOutput AskOutput(QWidget *owner)
 {
     QMessageBox box(QMessageBox::Question, App().productName,
-                    QStringLiteral("Imprimer la liste ou l'enregistrer dans un fichier PDF ?"), QMessageBox::NoButton,
-                    owner);
+        QStringLiteral("Imprimer la liste ou l'enregistrer dans un fichier PDF ?"), QMessageBox::NoButton, owner);
     QPushButton *print = box.addButton(QStringLiteral("Imprimer"), QMessageBox::AcceptRole);
     QPushButton *pdf = box.addButton(QStringLiteral("Enregistrer en PDF"), QMessageBox::AcceptRole);
     QPushButton *cancel = box.addButton(QStringLiteral("Annuler"), QMessageBox::RejectRole);
@@ -40,8 +39,7 @@ ListOutput AskOutput(QWidget *owner)
     return ListOutput::Cancel;
 }
 
-bool PrintOnPrinter(QWidget *owner, int column, Prompter &prompter, const PrintListDialogs &dialogs,
-                    TDataModule1 &dm)
+bool PrintOnPrinter(QWidget *owner, int column, Prompter &prompter, const PrintListDialogs &dialogs, TDataModule1 &dm)
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(kDocumentName);
@@ -51,9 +49,8 @@ bool PrintOnPrinter(QWidget *owner, int column, Prompter &prompter, const PrintL
     }
     const std::vector<ListPrintRow> rows = ReadPrintedListRows(dm.ADOConnection1);
     const PrintLayout layout = LoadPrintLayout(dm);
-    return PrintWithPrinter(printer, prompter, [&](DrawingSurface &s) {
-        return PrintList(s, rows, layout, column, dm.currencySymbol());
-    });
+    return PrintWithPrinter(
+        printer, prompter, [&](DrawingSurface &s) { return PrintList(s, rows, layout, column, dm.currencySymbol()); });
 }
 
 bool SaveAsPdf(QWidget *owner, int column, Prompter &prompter, const PrintListDialogs &dialogs, TDataModule1 &dm)
@@ -82,8 +79,8 @@ PrintListDialogs SystemPrintListDialogs()
         return dialog.exec() == QDialog::Accepted;
     };
     d.pdfFile = [](QWidget *owner, const QString &suggested) {
-        QString path = QFileDialog::getSaveFileName(owner, QStringLiteral("Enregistrer la liste en PDF"), suggested,
-                                                    QStringLiteral("Document PDF (*.pdf)"));
+        QString path = QFileDialog::getSaveFileName(
+            owner, QStringLiteral("Enregistrer la liste en PDF"), suggested, QStringLiteral("Document PDF (*.pdf)"));
         if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
             path += QStringLiteral(".pdf");
         return path;

@@ -4,7 +4,8 @@
 
 namespace vivrelo {
 
-PrinterSurface::PrinterSurface(QPrinter &printer) : m_printer(printer)
+PrinterSurface::PrinterSurface(QPrinter &printer)
+    : m_printer(printer)
 {
     printer.setFullPage(false);
     begin(&printer, &printer, printer.resolution() / 254.0);
@@ -23,9 +24,8 @@ bool PrinterSurface::deviceFailed() const
     return m_printer.printerState() == QPrinter::Error || m_printer.printerState() == QPrinter::Aborted;
 }
 
-
-bool PrintOnDefaultPrinter(Prompter &prompter, const QString &documentName,
-                           const std::function<bool(DrawingSurface &)> &draw)
+bool PrintOnDefaultPrinter(
+    Prompter &prompter, const QString &documentName, const std::function<bool(DrawingSurface &)> &draw)
 {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull()) {

@@ -35,7 +35,7 @@ bool PrintWithPrinter(QPrinter &printer, Prompter &prompter, const std::function
 // One print job on the system's default printer: `draw` draws the document and ends the
 // surface. When there is no printer, or the job fails, the user is told that nothing was
 // printed and the answer is false. Errors thrown while drawing abort the job and pass on.
-bool PrintOnDefaultPrinter(Prompter &prompter, const QString &documentName,
-                           const std::function<bool(DrawingSurface &)> &draw);
+bool PrintOnDefaultPrinter(
+    Prompter &prompter, const QString &documentName, const std::function<bool(DrawingSurface &)> &draw);
 
 } // namespace vivrelo

@@ -11,7 +11,9 @@ namespace {
 constexpr int kSheetMargin = 8; // grey around the sheet, in pixels
 }
 
-ReportPreview::ReportPreview(QWidget *parent) : QScrollArea(parent), m_sheet(new QLabel)
+ReportPreview::ReportPreview(QWidget *parent)
+    : QScrollArea(parent)
+    , m_sheet(new QLabel)
 {
     setBackgroundRole(QPalette::Dark);
     setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -46,8 +48,9 @@ void ReportPreview::setZoom(PreviewZoom zoom)
     // The scroll bars each mode needs are set first, so the view's size is final when the
     // scale is taken from it: none for the whole page, the vertical one for the page width.
     const bool fits = zoom == PreviewZoom::OnePage;
-    setVerticalScrollBarPolicy(fits ? Qt::ScrollBarAlwaysOff
-                                    : zoom == PreviewZoom::PageWidth ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(fits          ? Qt::ScrollBarAlwaysOff
+            : zoom == PreviewZoom::PageWidth ? Qt::ScrollBarAlwaysOn
+                                             : Qt::ScrollBarAsNeeded);
     setHorizontalScrollBarPolicy(zoom == PreviewZoom::Full ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
     redraw();
 }

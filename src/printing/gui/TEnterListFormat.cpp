@@ -12,8 +12,11 @@
 namespace vivrelo {
 
 TEnterListFormat::TEnterListFormat(PrintLayout &layout, Prompter &prompter, QWidget *parent)
-    : QDialog(parent, Qt::FramelessWindowHint), ui(std::make_unique<Ui::TEnterListFormat>()), m_layout(layout),
-      m_prompter(prompter), m_families(QFontDatabase::families())
+    : QDialog(parent, Qt::FramelessWindowHint)
+    , ui(std::make_unique<Ui::TEnterListFormat>())
+    , m_layout(layout)
+    , m_prompter(prompter)
+    , m_families(QFontDatabase::families())
 {
     ui->setupUi(this);
     // Stored in this order on OK.
@@ -28,10 +31,14 @@ TEnterListFormat::TEnterListFormat(PrintLayout &layout, Prompter &prompter, QWid
         {ui->Ed_InterLines, &PrintLayout::InterLines, ui->Lab_InterLines->text(), {}},
     };
     const std::pair<QToolButton *, QToolButton *> buttons[] = {
-        {ui->Btn_PrinterTop_Up, ui->Btn_PrinterTop_Down}, {ui->Btn_PrinterLeft_Up, ui->Btn_PrinterLeft_Down},
-        {ui->Btn_PageWidth_Up, ui->Btn_PageWidth_Down},   {ui->Btn_PageHeight_Up, ui->Btn_PageHeight_Down},
-        {ui->Btn_TopLine_Up, ui->Btn_TopLine_Down},       {ui->Btn_LeftItem_Up, ui->Btn_LeftItem_Down},
-        {ui->Btn_LeftPrice_Up, ui->Btn_LeftPrice_Down},   {ui->Btn_InterLines_Up, ui->Btn_InterLines_Down},
+        {ui->Btn_PrinterTop_Up, ui->Btn_PrinterTop_Down},
+        {ui->Btn_PrinterLeft_Up, ui->Btn_PrinterLeft_Down},
+        {ui->Btn_PageWidth_Up, ui->Btn_PageWidth_Down},
+        {ui->Btn_PageHeight_Up, ui->Btn_PageHeight_Down},
+        {ui->Btn_TopLine_Up, ui->Btn_TopLine_Down},
+        {ui->Btn_LeftItem_Up, ui->Btn_LeftItem_Down},
+        {ui->Btn_LeftPrice_Up, ui->Btn_LeftPrice_Down},
+        {ui->Btn_InterLines_Up, ui->Btn_InterLines_Down},
     };
     for (std::size_t i = 0; i < m_measures.size(); ++i) {
         connect(buttons[i].first, &QToolButton::clicked, this, [this, i] { stepMeasure(m_measures[i], +1); });
@@ -42,8 +49,7 @@ TEnterListFormat::TEnterListFormat(PrintLayout &layout, Prompter &prompter, QWid
             try {
                 ParseMeasure(m.edit->text());
                 m.lastGood = m.edit->text();
-            } catch (const Error &) {
-            }
+            } catch (const Error &) { }
         });
     }
     connect(ui->Btn_FontSize_Up, &QToolButton::clicked, this, [this] {

@@ -17,14 +17,16 @@
 namespace vivrelo {
 
 TListFormat::TListFormat(TDataModule1 &dm, Prompter &prompter, QWidget *parent)
-    : QDialog(parent, Qt::FramelessWindowHint), ui(std::make_unique<Ui::TListFormat>()), m_dm(dm),
-      m_prompter(prompter)
+    : QDialog(parent, Qt::FramelessWindowHint)
+    , ui(std::make_unique<Ui::TListFormat>())
+    , m_dm(dm)
+    , m_prompter(prompter)
 {
     ui->setupUi(this);
     ui->zoom->setText(QString::number(kDefaultZoom));
     m_testPrint = [this](const PrintLayout &l) {
         return PrintOnDefaultPrinter(m_prompter, QStringLiteral("Impression test"),
-                                     [&](DrawingSurface &s) { return PrintTestPage(s, l, m_dm.currencySymbol()); });
+            [&](DrawingSurface &s) { return PrintTestPage(s, l, m_dm.currencySymbol()); });
     };
     connect(ui->DebutBtnH, &QToolButton::clicked, this, &TListFormat::DebutBtnHClick);
     connect(ui->DebutBtnB, &QToolButton::clicked, this, &TListFormat::DebutBtnBClick);
@@ -154,7 +156,8 @@ void ShowListFormat(QWidget *owner, Prompter &prompter)
 {
     TDataModule1 *dm = DataModule1();
     if (!dm) {
-        prompter.error(QStringLiteral("La base de données n'est pas ouverte : le paramétrage de la liste est impossible."));
+        prompter.error(
+            QStringLiteral("La base de données n'est pas ouverte : le paramétrage de la liste est impossible."));
         return;
     }
     try {

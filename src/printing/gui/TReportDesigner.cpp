@@ -16,11 +16,16 @@ constexpr int kObjectRole = Qt::UserRole + 1;
 QString BandCaption(BandKind kind)
 {
     switch (kind) {
-    case BandKind::Title: return QStringLiteral("Titre du rapport");
-    case BandKind::PageHeader: return QStringLiteral("En-tête de page");
-    case BandKind::MasterData: return QStringLiteral("Données");
-    case BandKind::PageFooter: return QStringLiteral("Pied de page");
-    case BandKind::Summary: return QStringLiteral("Résumé");
+    case BandKind::Title:
+        return QStringLiteral("Titre du rapport");
+    case BandKind::PageHeader:
+        return QStringLiteral("En-tête de page");
+    case BandKind::MasterData:
+        return QStringLiteral("Données");
+    case BandKind::PageFooter:
+        return QStringLiteral("Pied de page");
+    case BandKind::Summary:
+        return QStringLiteral("Résumé");
     }
     return {};
 }
@@ -28,10 +33,14 @@ QString BandCaption(BandKind kind)
 QString ObjectCaption(const ReportObject &o)
 {
     switch (o.kind) {
-    case ObjectKind::Text: return QStringLiteral("Texte « %1 »").arg(o.text);
-    case ObjectKind::Line: return QStringLiteral("Trait");
-    case ObjectKind::Rect: return QStringLiteral("Cadre");
-    case ObjectKind::Picture: return QStringLiteral("Image [%1]").arg(o.field);
+    case ObjectKind::Text:
+        return QStringLiteral("Texte « %1 »").arg(o.text);
+    case ObjectKind::Line:
+        return QStringLiteral("Trait");
+    case ObjectKind::Rect:
+        return QStringLiteral("Cadre");
+    case ObjectKind::Picture:
+        return QStringLiteral("Image [%1]").arg(o.field);
     }
     return {};
 }
@@ -39,8 +48,11 @@ QString ObjectCaption(const ReportObject &o)
 } // namespace
 
 TReportDesigner::TReportDesigner(const ReportLayout &layout, const QString &path, Prompter &prompter, QWidget *parent)
-    : QDialog(parent, Qt::FramelessWindowHint), ui(std::make_unique<Ui::TReportDesigner>()), m_layout(layout),
-      m_path(path), m_prompter(prompter)
+    : QDialog(parent, Qt::FramelessWindowHint)
+    , ui(std::make_unique<Ui::TReportDesigner>())
+    , m_layout(layout)
+    , m_path(path)
+    , m_prompter(prompter)
 {
     ui->setupUi(this);
     ui->Exit->setPixmap(ShellPicture(QStringLiteral("close")));
@@ -89,7 +101,8 @@ ReportObject *TReportDesigner::currentObject()
     const QTreeWidgetItem *item = ui->Tree_Objects->currentItem();
     if (!item || item->data(0, kObjectRole).toInt() < 0)
         return nullptr;
-    return &m_layout.bands[size_t(item->data(0, kBandRole).toInt())].objects[size_t(item->data(0, kObjectRole).toInt())];
+    return &m_layout.bands[size_t(item->data(0, kBandRole).toInt())]
+                .objects[size_t(item->data(0, kObjectRole).toInt())];
 }
 
 void TReportDesigner::showObject()
@@ -106,10 +119,10 @@ void TReportDesigner::showObject()
     ui->Combo_Align->setCurrentIndex(isText ? int(o->align) : 0);
     m_loading = false;
     for (QWidget *w : {static_cast<QWidget *>(ui->Spin_X), static_cast<QWidget *>(ui->Spin_Y),
-                       static_cast<QWidget *>(ui->Spin_Width), static_cast<QWidget *>(ui->Spin_Height)})
+             static_cast<QWidget *>(ui->Spin_Width), static_cast<QWidget *>(ui->Spin_Height)})
         w->setEnabled(o != nullptr);
     for (QWidget *w : {static_cast<QWidget *>(ui->Ed_Text), static_cast<QWidget *>(ui->Spin_FontSize),
-                       static_cast<QWidget *>(ui->Combo_Align)})
+             static_cast<QWidget *>(ui->Combo_Align)})
         w->setEnabled(isText);
 }
 

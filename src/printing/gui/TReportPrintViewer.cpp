@@ -22,7 +22,7 @@ bool RunPrintDialog(QPrinter &printer, PrintChoice &choice, QWidget *parent)
 {
     QPrintDialog dialog(&printer, parent);
     dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintSelection
-                      | QAbstractPrintDialog::PrintShowPageSize);
+        | QAbstractPrintDialog::PrintShowPageSize);
     dialog.setMinMax(choice.minPage, choice.maxPage);
     dialog.setFromTo(choice.fromPage, choice.toPage);
     if (dialog.exec() != QDialog::Accepted)
@@ -58,8 +58,10 @@ bool RunPrintJob(QPrinter &printer, const PreparedReport &report, const QString 
 } // namespace
 
 TReportPrintViewer::TReportPrintViewer(ReportRun &run, Prompter &prompter, QWidget *parent)
-    : QDialog(parent, Qt::FramelessWindowHint), ui(std::make_unique<Ui::TReportPrintViewer>()), m_run(run),
-      m_prompter(prompter)
+    : QDialog(parent, Qt::FramelessWindowHint)
+    , ui(std::make_unique<Ui::TReportPrintViewer>())
+    , m_run(run)
+    , m_prompter(prompter)
 {
     ui->setupUi(this);
     ui->Exit->setPixmap(ShellPicture(QStringLiteral("close")));
@@ -75,9 +77,10 @@ TReportPrintViewer::TReportPrintViewer(ReportRun &run, Prompter &prompter, QWidg
     connect(ui->spbPreviewPrior, &QToolButton::clicked, ui->frPreview, &ReportPreview::prior);
     connect(ui->spbPreviewNext, &QToolButton::clicked, ui->frPreview, &ReportPreview::next);
     connect(ui->spbPreviewLast, &QToolButton::clicked, ui->frPreview, &ReportPreview::last);
-    connect(ui->Btn_Size_OnePage, &QToolButton::clicked, this, [this] { ui->frPreview->setZoom(PreviewZoom::OnePage); });
+    connect(
+        ui->Btn_Size_OnePage, &QToolButton::clicked, this, [this] { ui->frPreview->setZoom(PreviewZoom::OnePage); });
     connect(ui->Btn_Size_PageWidth, &QToolButton::clicked, this,
-            [this] { ui->frPreview->setZoom(PreviewZoom::PageWidth); });
+        [this] { ui->frPreview->setZoom(PreviewZoom::PageWidth); });
     connect(ui->Btn_Size_Full, &QToolButton::clicked, this, [this] { ui->frPreview->setZoom(PreviewZoom::Full); });
     connect(ui->spbPreviewPrint, &QToolButton::clicked, this, &TReportPrintViewer::spbPreviewPrintClick);
     connect(ui->Btn_Close, &QPushButton::clicked, this, &QDialog::reject);

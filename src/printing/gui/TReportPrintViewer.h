@@ -39,7 +39,8 @@ public:
     // Shows the dialog; false when the user cancelled.
     using PrintDialog = std::function<bool(QPrinter &printer, PrintChoice &choice)>;
     // Prints a range text ("2-4") of the report with a number of copies; false on failure.
-    using PrintJob = std::function<bool(QPrinter &printer, const PreparedReport &report, const QString &range, int copies)>;
+    using PrintJob =
+        std::function<bool(QPrinter &printer, const PreparedReport &report, const QString &range, int copies)>;
     // Opens the designer on the layout; true when it saved a changed layout.
     using Designer = std::function<bool(ReportRun &run, QWidget *parent)>;
 

@@ -107,18 +107,16 @@ int main(int argc, char **argv)
     });
 
     // The price markers: cheapest column, in between, dearest column.
-    make("cheapest", 20, 18, [](QPainter &p) {
-        arrow(p, QRectF(3, 1, 14, 16), false, QColor(40, 170, 60), QColor(0, 100, 20));
-    });
+    make("cheapest", 20, 18,
+        [](QPainter &p) { arrow(p, QRectF(3, 1, 14, 16), false, QColor(40, 170, 60), QColor(0, 100, 20)); });
     make("between", 20, 18, [](QPainter &p) {
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(90, 110, 160));
         p.drawRoundedRect(QRectF(3, 5, 14, 3), 1, 1);
         p.drawRoundedRect(QRectF(3, 10, 14, 3), 1, 1);
     });
-    make("dearest", 20, 18, [](QPainter &p) {
-        arrow(p, QRectF(3, 1, 14, 16), true, QColor(220, 40, 30), QColor(140, 0, 0));
-    });
+    make("dearest", 20, 18,
+        [](QPainter &p) { arrow(p, QRectF(3, 1, 14, 16), true, QColor(220, 40, 30), QColor(140, 0, 0)); });
 
     // Title-bar buttons.
     make("close", 16, 16, [](QPainter &p) {
@@ -252,8 +250,7 @@ int main(int argc, char **argv)
         small.setBold(true);
         p.setFont(small);
         p.setPen(QColor(120, 130, 150));
-        p.drawText(QRectF(160, 10, 110, 30), Qt::AlignLeft | Qt::AlignVCenter,
-                   QStringLiteral("Talvane"));
+        p.drawText(QRectF(160, 10, 110, 30), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Talvane"));
     });
     return 0;
 }

@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 namespace {
@@ -17,7 +17,8 @@ constexpr int Size = 128;
 
 // Reproducible pseudo-random numbers, so that every build draws the same pictures.
 struct Random {
-    explicit Random(std::uint32_t seed) : state(seed * 2654435761u + 0x9E3779B9u)
+    explicit Random(std::uint32_t seed)
+        : state(seed * 2654435761u + 0x9E3779B9u)
     {
         for (int i = 0; i < 8; ++i) // a small seed needs a few rounds to spread its bits
             next();
@@ -36,7 +37,9 @@ struct Random {
 class TileNoise
 {
 public:
-    TileNoise(int cells, std::uint32_t seed) : m_cells(cells), m_values(size_t(cells * cells))
+    TileNoise(int cells, std::uint32_t seed)
+        : m_cells(cells)
+        , m_values(size_t(cells * cells))
     {
         Random r(seed);
         for (double &v : m_values)
@@ -132,10 +135,10 @@ QImage linen()
             const double across = warpOnTop ? std::fabs((x % Thread) + 0.5 - Thread / 2.0) / (Thread / 2.0)
                                             : std::fabs((y % Thread) + 0.5 - Thread / 2.0) / (Thread / 2.0);
             const double slub = warpOnTop ? warpSlub.at(column * Thread, y) : weftSlub.at(x, row * Thread);
-            double amount = 0.10 - across * across * 0.28;          // round threads
-            amount += (slub - 0.5) * 0.22;                           // uneven yarn
-            amount += (fractal(mottle, x, y) - 0.5) * 0.18;          // dyeing
-            amount += warpOnTop ? 0.03 : -0.03;                      // warp catches the light
+            double amount = 0.10 - across * across * 0.28; // round threads
+            amount += (slub - 0.5) * 0.22; // uneven yarn
+            amount += (fractal(mottle, x, y) - 0.5) * 0.18; // dyeing
+            amount += warpOnTop ? 0.03 : -0.03; // warp catches the light
             image.setPixel(x, y, shade(base, amount));
         }
     return image;

@@ -6,8 +6,8 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QTextBrowser>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 
 #include <gtest/gtest.h>

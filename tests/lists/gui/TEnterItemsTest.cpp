@@ -2,8 +2,8 @@
 
 #include "app/Environment.h"
 #include "base/LangText.h"
-#include "lists/gui/DataSetGrid.h"
 #include "lists/TextRoutines.h"
+#include "lists/gui/DataSetGrid.h"
 #include "support/TestDatabase.h"
 #include "ui/UiTestSupport.h"
 
@@ -33,7 +33,8 @@ protected:
         editor->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(editor.get()));
     }
-    template <class T> T *child(const char *name)
+    template <class T>
+    T *child(const char *name)
     {
         T *w = editor->findChild<T *>(QString::fromLatin1(name));
         EXPECT_NE(w, nullptr) << name;
@@ -58,7 +59,8 @@ protected:
     void clickHeader(int column)
     {
         QHeaderView *h = grid()->horizontalHeader();
-        QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, QPoint(h->sectionViewportPosition(column) + 8, h->height() / 2));
+        QTest::mouseClick(
+            h->viewport(), Qt::LeftButton, {}, QPoint(h->sectionViewportPosition(column) + 8, h->height() / 2));
     }
     // Opens the cell's edit with a double click, replaces its text and confirms it with Enter; returns the
     // edit (still open when the text was refused).
@@ -111,7 +113,8 @@ TEST_F(EnterItems, AFreshCatalogueThenAddFillsTheDefaults)
     click("Btn_Printer"); // posts the new row first
     EXPECT_EQ(printed, QStringList{QStringLiteral("Title")});
     EXPECT_EQ(count(QStringLiteral("Stock=1 AND Stock_Min=1 AND Stock_Max=1 AND Price01=0 AND Price03=0 "
-                                   "AND Id_File=-1 AND Sel=0 AND Quantity=0")), 1);
+                                   "AND Id_File=-1 AND Sel=0 AND Quantity=0")),
+        1);
     click("Btn_Close");
     EXPECT_FALSE(editor->isVisible());
     EXPECT_FALSE(db.dm->Items.isActive());
@@ -204,7 +207,10 @@ TEST_F(EnterItems, ColumnTitlesSortAndShadeTheSortColumn)
 
     // A catalogue that cannot be re-read: the warning, then the web site.
     QList<QUrl> opened;
-    const UrlOpener previous = SetUrlOpener([&](const QUrl &url) { opened << url; return true; });
+    const UrlOpener previous = SetUrlOpener([&](const QUrl &url) {
+        opened << url;
+        return true;
+    });
     db.dm->ADOConnection1.close();
     clickHeader(2);
     SetUrlOpener(previous);
@@ -266,12 +272,13 @@ TEST_F(EnterItems, Screenshot)
     if (folder.isEmpty())
         GTEST_SKIP() << "VIVRELO_SCREENSHOTS not set";
     const char *products[][3] = {{"Lait", "Lactel", "0.99"}, {"Pain de mie", "Harrys", "1.85"},
-        {"Café moulu", "Carte Noire", "3.60"}, {"Beurre doux", "Président", "2.35"}, {"Yaourt nature", "Danone", "1.60"},
-        {"Pâtes", "Panzani", "1.15"}, {"Riz basmati", "Taureau Ailé", "2.45"}, {"Huile d'olive", "Puget", "6.90"},
-        {"Farine", "Francine", "0.95"}, {"Sucre", "Béghin Say", "1.30"}, {"Confiture", "Bonne Maman", "2.80"},
-        {"Jambon", "Fleury Michon", "3.40"}, {"Emmental", "Entremont", "2.70"}, {"Eau minérale", "Évian", "2.99"},
-        {"Jus d'orange", "Tropicana", "3.20"}, {"Chocolat", "Côte d'Or", "2.10"}, {"Céréales", "Kellogg's", "3.05"},
-        {"Lessive", "Ariel", "11.90"}, {"Papier toilette", "Lotus", "4.50"}, {"Dentifrice", "Signal", "1.95"}};
+        {"Café moulu", "Carte Noire", "3.60"}, {"Beurre doux", "Président", "2.35"},
+        {"Yaourt nature", "Danone", "1.60"}, {"Pâtes", "Panzani", "1.15"}, {"Riz basmati", "Taureau Ailé", "2.45"},
+        {"Huile d'olive", "Puget", "6.90"}, {"Farine", "Francine", "0.95"}, {"Sucre", "Béghin Say", "1.30"},
+        {"Confiture", "Bonne Maman", "2.80"}, {"Jambon", "Fleury Michon", "3.40"}, {"Emmental", "Entremont", "2.70"},
+        {"Eau minérale", "Évian", "2.99"}, {"Jus d'orange", "Tropicana", "3.20"}, {"Chocolat", "Côte d'Or", "2.10"},
+        {"Céréales", "Kellogg's", "3.05"}, {"Lessive", "Ariel", "11.90"}, {"Papier toilette", "Lotus", "4.50"},
+        {"Dentifrice", "Signal", "1.95"}};
     for (const auto &p : products)
         db.addProduct(QString::fromUtf8(p[0]), QString::fromUtf8(p[1]), QString::fromLatin1(p[2]).toDouble());
     open();

@@ -1,12 +1,12 @@
-#include "base/AppValues.h"
+#include "lists/gui/TMainForm.h"
 #include "app/Environment.h"
-#include "base/Error.h"
 #include "app/Settings.h"
+#include "base/AppValues.h"
+#include "base/Error.h"
 #include "db/ConnectionConfig.h"
 #include "db/DataSetRoutines.h"
 #include "db/ObjectStore.h"
 #include "lists/DataModule.h"
-#include "lists/gui/TMainForm.h"
 #include "support/TestDirs.h"
 #include "ui/DecorClock.h"
 #include "ui/TPopupMenuMod.h"
@@ -53,7 +53,8 @@ protected:
         QDir().mkpath(data);
         const ConnectionConfig &c = ReadConnectionConfig(data, data);
         QDir().mkpath(QFileInfo(c.databaseFile()).path());
-        ASSERT_TRUE(QFile::copy(dirs.programDir() + QStringLiteral("Ressources/DB/Data/Access/VIVRELO.MDB"), c.databaseFile()));
+        ASSERT_TRUE(
+            QFile::copy(dirs.programDir() + QStringLiteral("Ressources/DB/Data/Access/VIVRELO.MDB"), c.databaseFile()));
         ASSERT_TRUE(dm.DataModuleCreate(startPrompter));
         objects = std::make_unique<TDataModuleObject>(dm.ADOConnection1);
         settingsPath = data + QStringLiteral("vivrelo.ini");
@@ -68,15 +69,17 @@ protected:
 
     qint64 add(const Product &p)
     {
-        dm.ADOConnection1.exec(QStringLiteral("INSERT INTO ITEMS (Id_File, Title, Mark, Stock, Stock_Min, Stock_Max, "
-                                              "Price01, Price02, Price03, Sel, Quantity) VALUES (-1, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+        dm.ADOConnection1.exec(
+            QStringLiteral("INSERT INTO ITEMS (Id_File, Title, Mark, Stock, Stock_Min, Stock_Max, "
+                           "Price01, Price02, Price03, Sel, Quantity) VALUES (-1, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
             {p.title, p.mark, p.stock, p.stockMin, p.stockMax, p.prices.value(0), p.prices.value(1), p.prices.value(2),
-             p.sel ? 1 : 0, p.quantity});
+                p.sel ? 1 : 0, p.quantity});
         return dm.ADOConnection1.lastInsertId();
     }
     QVariant column(qint64 id, const char *name)
     {
-        return dm.ADOConnection1.scalar(QStringLiteral("SELECT %1 FROM ITEMS WHERE Id=?").arg(QLatin1String(name)), {id});
+        return dm.ADOConnection1.scalar(
+            QStringLiteral("SELECT %1 FROM ITEMS WHERE Id=?").arg(QLatin1String(name)), {id});
     }
 
     TMainForm &open(MainCommands commands = {})
@@ -86,7 +89,8 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         return *window;
     }
-    template <class T> T *child(const char *name)
+    template <class T>
+    T *child(const char *name)
     {
         T *w = window->findChild<T *>(QLatin1String(name));
         EXPECT_NE(w, nullptr) << name;
@@ -94,10 +98,7 @@ protected:
     }
     QString text(const char *label) { return child<QLabel>(label)->text(); }
     QTableView *grid() { return child<QTableView>("Grid_ItemsList"); }
-    QPoint rowCentre(int row)
-    {
-        return grid()->visualRect(grid()->model()->index(row, 1)).center();
-    }
+    QPoint rowCentre(int row) { return grid()->visualRect(grid()->model()->index(row, 1)).center(); }
     void clickRow(int row) { QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, rowCentre(row)); }
     void doubleClickRow(int row)
     {
@@ -244,7 +245,7 @@ TEST_F(MainFormTest, SpinButtonsKeepQuantityAndStockInsideTheLineBounds)
 
     clickRow(1);
     click("Spin_Quantity_Down"); // ticked: at least 1
-    click("Spin_Stock_Down");    // never below 0
+    click("Spin_Stock_Down"); // never below 0
     EXPECT_EQ(column(empty, "Quantity").toInt(), 1);
     EXPECT_EQ(column(empty, "Stock").toInt(), 0);
     click("Spin_Stock_Up");
@@ -335,7 +336,10 @@ TEST_F(MainFormTest, ControlsFollowTheCatalogueAndTheList)
 
     // The help entry hands the web site to the desktop.
     QUrl opened;
-    const UrlOpener previous = SetUrlOpener([&](const QUrl &url) { opened = url; return true; });
+    const UrlOpener previous = SetUrlOpener([&](const QUrl &url) {
+        opened = url;
+        return true;
+    });
     child<QAction>("Popup_Help_Web")->trigger();
     SetUrlOpener(previous);
     EXPECT_TRUE(opened.toString().startsWith(QStringLiteral("http")));
@@ -360,9 +364,10 @@ TEST_F(MainFormTest, PriceLabelsNameTheTotalsAndThePrintMenu)
     QAction *second = w.reportMenu()->findChild<QAction *>(QStringLiteral("Popup_Report_ListPrice2"));
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(second->text(), QStringLiteral("Liste (Prix n°2)"));
-    const QVariant layout = dm.ADOConnection1.scalar(QStringLiteral(
-        "SELECT PageWidth || ' ' || PageHeight || ' ' || LeftPrice || ' ' || InterLines || ' ' || FontName || ' ' || FontSize "
-        "FROM FORMATLIST WHERE Id_File=-1"));
+    const QVariant layout =
+        dm.ADOConnection1.scalar(QStringLiteral("SELECT PageWidth || ' ' || PageHeight || ' ' || LeftPrice || ' ' || "
+                                                "InterLines || ' ' || FontName || ' ' || FontSize "
+                                                "FROM FORMATLIST WHERE Id_File=-1"));
     EXPECT_EQ(layout.toString(), QStringLiteral("14.9 21.0 11.0 0.7 Arial 20"));
     window->close();
     window.reset();
@@ -483,8 +488,11 @@ TEST_F(MainFormTest, AMissingSkinFileIsReportedAndLeavesTheStoreAlone)
     closer.stop();
     ASSERT_FALSE(w.prompter().shown().empty());
     EXPECT_TRUE(w.prompter().shown().front().text.contains(QStringLiteral("DefaultCover.bmp")));
-    EXPECT_EQ(dm.ADOConnection1.scalar(QStringLiteral(
-        "SELECT COUNT(*) FROM OBJECT_VAL_OLE v JOIN OBJECT_CLASS c ON c.Id = v.Id_Class WHERE c.Name = 'CoverBmp'")).toInt(), 0);
+    EXPECT_EQ(dm.ADOConnection1
+                  .scalar(QStringLiteral("SELECT COUNT(*) FROM OBJECT_VAL_OLE v JOIN OBJECT_CLASS c ON c.Id = "
+                                         "v.Id_Class WHERE c.Name = 'CoverBmp'"))
+                  .toInt(),
+        0);
     // The window still works.
     add({QStringLiteral("Thé")});
     w.SelectAll(true);

@@ -14,8 +14,8 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QDir>
-#include <QFileDialog>
 #include <QFile>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableView>
@@ -27,7 +27,10 @@
 using namespace vivrelo;
 
 QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 QT_END_NAMESPACE
 
 namespace {
@@ -59,7 +62,7 @@ protected:
         dm.Backup.open();
         for (dm.Backup.first(); !dm.Backup.eof(); dm.Backup.next())
             rows << dm.Backup.field(QStringLiteral("Description")).asString() + QLatin1Char('|')
-                        + dm.Backup.field(QStringLiteral("Path")).asString();
+                    + dm.Backup.field(QStringLiteral("Path")).asString();
         dm.Backup.close();
         return rows;
     }
@@ -72,7 +75,8 @@ protected:
     TDataModule1 dm;
 };
 
-template <class W> W *child(QWidget *window, const char *name)
+template <class W>
+W *child(QWidget *window, const char *name)
 {
     W *w = window->findChild<W *>(QString::fromLatin1(name));
     EXPECT_NE(w, nullptr) << name;
@@ -217,8 +221,9 @@ TEST_F(MaintenanceWindows, BackupAndRestoreFromTheMainWindow)
     EXPECT_TRUE(prompter.lastText().startsWith(QStringLiteral("Sauvegarde restaurée.")));
     EXPECT_EQ(calls, (QStringList{"disable", "enable", "rebuild"}));
     EXPECT_EQ(dm.ADOConnection1.scalar(QStringLiteral("SELECT Title FROM ITEMS")).toString(), QStringLiteral("Beurre"));
-    EXPECT_EQ(history(), (QStringList{QStringLiteral("Sauvagarde de la base de données|") + answer,
-                                      QStringLiteral("Restauration de la base de données|") + answer}));
+    EXPECT_EQ(history(),
+        (QStringList{QStringLiteral("Sauvagarde de la base de données|") + answer,
+            QStringLiteral("Restauration de la base de données|") + answer}));
 }
 
 TEST_F(MaintenanceWindows, TheSaveDialogProposesTheDaysArchiveWithoutAskingToReplace)
@@ -228,15 +233,16 @@ TEST_F(MaintenanceWindows, TheSaveDialogProposesTheDaysArchiveWithoutAskingToRep
         auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
         shown = dialog->objectName() + QLatin1Char('|') + dialog->windowTitle() + QLatin1Char('|')
-                + dialog->nameFilters().join(QLatin1Char(';')) + QLatin1Char('|') + dialog->defaultSuffix()
-                + QLatin1Char('|') + QFileInfo(dialog->selectedFiles().value(0)).fileName();
+            + dialog->nameFilters().join(QLatin1Char(';')) + QLatin1Char('|') + dialog->defaultSuffix()
+            + QLatin1Char('|') + QFileInfo(dialog->selectedFiles().value(0)).fileName();
         EXPECT_TRUE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
         EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
         dialog->reject();
     });
     EXPECT_FALSE(RunBackupCommand(nullptr, prompter, {}));
-    EXPECT_EQ(shown, QStringLiteral("SaveDlg_Backup|Localisation de la sauvegarde|Sauvegarde base de donnée (*bkp)|bkp|"
-                                    "VIVRELO_ACCESS_BACKUP_05_03_2008.bkp"));
+    EXPECT_EQ(shown,
+        QStringLiteral("SaveDlg_Backup|Localisation de la sauvegarde|Sauvegarde base de donnée (*bkp)|bkp|"
+                       "VIVRELO_ACCESS_BACKUP_05_03_2008.bkp"));
     EXPECT_TRUE(history().isEmpty());
 }
 

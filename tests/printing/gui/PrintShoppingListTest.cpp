@@ -25,7 +25,10 @@ protected:
         pdf = dirs.root() + QStringLiteral("liste.pdf");
         dialogs.hasPrinter = [] { return true; };
         dialogs.chooseOutput = [this](QWidget *) { return output; };
-        dialogs.printDialog = [this](QPrinter &, QWidget *) { ++printDialogs; return false; };
+        dialogs.printDialog = [this](QPrinter &, QWidget *) {
+            ++printDialogs;
+            return false;
+        };
         dialogs.pdfFile = [this](QWidget *, const QString &suggested) {
             suggestions << suggested;
             return pdf;

@@ -28,7 +28,8 @@ TEST(PrinterSurface, DrawsFromTheCornerOfTheDrawableArea)
         PrinterSurface surface(printer);
         ASSERT_TRUE(PrintTestPage(surface, PrintLayout(), QStringLiteral("€")));
     }
-    const QString boxes = test::RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+    const QString boxes =
+        test::RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
     const auto m = QRegularExpression(QStringLiteral("xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\"[^>]*>TOTAL<")).match(boxes);
     ASSERT_TRUE(m.hasMatch()) << boxes.toStdString();
     const double pointsPerUnit = 72.0 / 254.0;

@@ -26,8 +26,8 @@ protected:
         App().dataDir = dataDir;
         const ConnectionConfig &c = ReadConnectionConfig(dataDir, dataDir);
         QDir().mkpath(QFileInfo(c.databaseFile()).path());
-        ASSERT_TRUE(QFile::copy(dirs.programDir() + QStringLiteral("Ressources/DB/Data/Access/VIVRELO.MDB"),
-                                c.databaseFile()));
+        ASSERT_TRUE(
+            QFile::copy(dirs.programDir() + QStringLiteral("Ressources/DB/Data/Access/VIVRELO.MDB"), c.databaseFile()));
         QFile::setPermissions(c.databaseFile(), QFile::ReadOwner | QFile::WriteOwner);
         ASSERT_TRUE(dm.DataModuleCreate(prompter));
         dm.setCurrencySymbol(QStringLiteral("€"));
@@ -36,17 +36,14 @@ protected:
     {
         dm.ADOConnection1.exec(QStringLiteral("INSERT INTO ITEMS (Id_File, Title, Mark, Sel, Quantity, Price01) "
                                               "VALUES (-1, ?, '', ?, ?, ?)"),
-                               {title, ticked ? 1 : 0, quantity, price01});
+            {title, ticked ? 1 : 0, quantity, price01});
     }
     QVariant stored(const char *column)
     {
-        return dm.ADOConnection1.scalar(QStringLiteral("SELECT %1 FROM FORMATLIST WHERE Id_File=-1")
-                                            .arg(QString::fromLatin1(column)));
+        return dm.ADOConnection1.scalar(
+            QStringLiteral("SELECT %1 FROM FORMATLIST WHERE Id_File=-1").arg(QString::fromLatin1(column)));
     }
-    int layoutRows()
-    {
-        return dm.ADOConnection1.scalar(QStringLiteral("SELECT COUNT(*) FROM FORMATLIST")).toInt();
-    }
+    int layoutRows() { return dm.ADOConnection1.scalar(QStringLiteral("SELECT COUNT(*) FROM FORMATLIST")).toInt(); }
 
     TestDirs dirs;
     QString dataDir;

@@ -48,8 +48,8 @@ protected:
 TEST_F(EnterListFormat, ShowsTheDefaultLayoutUnderItsTitleBar)
 {
     open();
-    const char *edits[] = {"Ed_PageWidth", "Ed_PageHeight", "Ed_TopLine", "Ed_LeftItem",
-                           "Ed_LeftPrice", "Ed_InterLines", "Ed_PrinterTop", "Ed_PrinterLeft"};
+    const char *edits[] = {"Ed_PageWidth", "Ed_PageHeight", "Ed_TopLine", "Ed_LeftItem", "Ed_LeftPrice",
+        "Ed_InterLines", "Ed_PrinterTop", "Ed_PrinterLeft"};
     QStringList shown;
     for (const char *e : edits)
         shown << edit(e)->text();
@@ -125,8 +125,8 @@ TEST_F(EnterListFormat, FontSizeStaysWithinItsBounds)
 TEST_F(EnterListFormat, FontPickerPreselectsTheNameAndWritesTheChoice)
 {
     open();
-    dialog->setFontFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                             QStringLiteral("Liberation Serif")});
+    dialog->setFontFamilies(
+        {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("Liberation Serif")});
     click("Btn_FontName");
     TStrList *p = picker();
     ASSERT_NE(p, nullptr);

@@ -24,7 +24,11 @@ protected:
         window = std::make_unique<TListFormat>(dm, prompter);
         window->show();
     }
-    template <class W> W *child(const char *name) { return window->findChild<W *>(QString::fromLatin1(name)); }
+    template <class W>
+    W *child(const char *name)
+    {
+        return window->findChild<W *>(QString::fromLatin1(name));
+    }
     void click(const char *name) { QTest::mouseClick(child<QAbstractButton>(name), Qt::LeftButton); }
     // Answers the layout editor once it is open: presses `button`, then closes it with `close`.
     void answerEditor(const char *button, const char *close)

@@ -72,7 +72,11 @@ protected:
         viewer->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(viewer.get()));
     }
-    template <class W> W *child(const char *name) { return viewer->findChild<W *>(QString::fromLatin1(name)); }
+    template <class W>
+    W *child(const char *name)
+    {
+        return viewer->findChild<W *>(QString::fromLatin1(name));
+    }
     void click(const char *name) { QTest::mouseClick(child<QAbstractButton>(name), Qt::LeftButton); }
     int page() { return viewer->preview()->page(); }
 

@@ -141,8 +141,9 @@ int main(int argc, char **argv)
     QLineEdit edit(QStringLiteral("Arial"), &main);
     edit.setGeometry(400, 100, 150, 21);
     edit.show();
-    TStrList *picker = TStrList::open(&edit, {QStringLiteral("Arial"), QStringLiteral("Courier New"),
-                                              QStringLiteral("Times New Roman"), QStringLiteral("Verdana")});
+    TStrList *picker = TStrList::open(&edit,
+        {QStringLiteral("Arial"), QStringLiteral("Courier New"), QStringLiteral("Times New Roman"),
+            QStringLiteral("Verdana")});
     Shot(picker, "picker");
     picker->close();
 
@@ -164,8 +165,8 @@ int main(int argc, char **argv)
     menu.close();
 
     auto box = MakeMessageBox(MessageKind::Confirmation,
-                              QStringLiteral("Désirez-vous purger l'historique des sauvegardes ?\rCette opération est définitive."),
-                              MessageButtons::YesNo, &main);
+        QStringLiteral("Désirez-vous purger l'historique des sauvegardes ?\rCette opération est définitive."),
+        MessageButtons::YesNo, &main);
     box->show();
     Shot(box.get(), "message");
     box->hide();
