@@ -340,15 +340,38 @@ void Connection::exec(const QString &sql)
 namespace {
 
 // A statement prepared on the connection with its positional parameters bound; an empty
-// statement (blank text or a comment) when the text holds none.
+// statement (blank text or a comment) when the text holds none. A text holding more than one
+// statement is refused: only the first would run.
 sqlite::Statement PrepareBound(Connection &c, const QString &sql, const QVariantList &parameters)
 {
+    const QByteArray text = sql.toUtf8();
+    const char *end = text.constData() + text.size();
+    const char *tail = nullptr;
     sqlite::Statement statement;
-    if (sqlite3_prepare_v2(c.handle(), sql.toUtf8().constData(), -1, statement.out(), nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(c.handle(), text.constData(), int(text.size()), statement.out(), &tail) != SQLITE_OK)
         c.failWithEngineMessage();
-    if (statement)
-        for (int i = 0; i < parameters.size(); ++i)
-            sqlite::bindValue(statement.get(), i + 1, parameters[i]);
+    if (tail && tail < end) {
+        sqlite::Statement next;
+        const int rc = sqlite3_prepare_v2(c.handle(), tail, int(end - tail), next.out(), nullptr);
+        if (rc != SQLITE_OK || next)
+            fail(QStringLiteral("La requête contient plusieurs instructions ; une seule peut être exécutée ici. "
+                                "Rien n'a été exécuté :\r%1")
+                     .arg(sql.trimmed()));
+    }
+    if (!statement)
+        return statement;
+    const int expected = sqlite3_bind_parameter_count(statement.get());
+    if (expected != parameters.size())
+        fail(QStringLiteral("La requête attend %1 paramètre(s), %2 donné(s). Rien n'a été exécuté :\r%3")
+                 .arg(expected)
+                 .arg(parameters.size())
+                 .arg(sql.trimmed()));
+    for (int i = 0; i < parameters.size(); ++i)
+        if (sqlite::bindValue(statement.get(), i + 1, parameters[i]) != SQLITE_OK)
+            fail(QStringLiteral("La valeur du paramètre %1 ne peut pas être transmise à la base de données. "
+                                "Rien n'a été exécuté :\r%2")
+                     .arg(i + 1)
+                     .arg(sql.trimmed()));
     return statement;
 }
 
@@ -357,6 +380,18 @@ sqlite::Statement PrepareBound(Connection &c, const QString &sql, const QVariant
 void Connection::exec(const QString &sql, const QVariantList &parameters)
 {
     forEachRow(sql, parameters, [](const RowView &) {});
+}
+
+void Connection::execOne(const QString &sql)
+{
+    requireOpen(*this);
+    const sqlite::Statement statement = PrepareBound(*this, sql, {});
+    if (!statement)
+        fail(QStringLiteral("La requête est vide : il n'y a rien à exécuter."));
+    int rc;
+    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) { }
+    if (rc != SQLITE_DONE)
+        failWithEngineMessage();
 }
 
 QVariant Connection::scalar(const QString &sql, const QVariantList &parameters)

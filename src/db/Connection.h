@@ -71,8 +71,12 @@ public:
     // message on failure; statements before the failing one stay done.
     void exec(const QString &sql);
     // Runs one statement with positional parameters ("?") bound in order (values stored as
-    // described in DataSet.h).
+    // described in DataSet.h). A text of several statements, or parameters that do not match
+    // the statement's, is refused before anything runs.
     void exec(const QString &sql, const QVariantList &parameters);
+    // Runs exactly one statement, as Access runs a query: a blank text or several statements
+    // are refused before anything runs.
+    void execOne(const QString &sql);
     // The first column of the first row of a query, or an invalid QVariant when no row.
     QVariant scalar(const QString &sql, const QVariantList &parameters = {});
 

@@ -739,7 +739,7 @@ void DataSet::next()
     if (m_current < recordCount() - 1)
         setPosition(m_current + 1, false, false);
     else
-        m_eof = true;
+        setPosition(m_current, false, true); // past the end: no longer at the start
 }
 
 void DataSet::prior()
@@ -750,7 +750,7 @@ void DataSet::prior()
     if (m_current > 0)
         setPosition(m_current - 1, false, false);
     else
-        m_bof = true;
+        setPosition(m_current, true, false); // before the start: no longer at the end
 }
 
 void DataSet::moveTo(int index)
@@ -880,6 +880,7 @@ void DataSet::setFieldValue(int fieldIndex, const QVariant &value)
         fail(QStringLiteral("Le champ « %1 » ne peut être modifié qu'en édition ou en insertion.").arg(def.name));
     if (def.readOnly)
         fail(QStringLiteral("Le champ « %1 » est en lecture seule.").arg(def.name));
+    CheckFitsColumn(def.name, def.declaredType, def.kind, value);
     m_buffer[size_t(fieldIndex)] = value;
     m_changed[size_t(fieldIndex)] = true;
     m_calcRow = -1;

@@ -105,8 +105,9 @@ private:
 // Moving (first, next, locate ...) while editing posts first; close() cancels a pending edit.
 //
 // Positions follow the Delphi rules: on an empty dataset bof() and eof() are both true; after
-// open() and first() bof() is true; next() on the last row sets eof() and stays; prior() on the
-// first row sets bof() and stays; last() sets eof().
+// open() and first() bof() is true; next() on the last row sets eof(), clears bof() and stays;
+// prior() on the first row sets bof(), clears eof() and stays; last() sets eof(). So a dataset
+// with rows never has both flags set.
 class DataSet
 {
 public:

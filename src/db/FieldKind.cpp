@@ -1,5 +1,7 @@
 #include "db/FieldKind.h"
 
+#include "base/Error.h"
+
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -127,6 +129,56 @@ QString NormalizedFieldKindName(const QString &name)
 bool IsLargeKind(FieldKind kind)
 {
     return kind == FieldKind::WideMemo || kind == FieldKind::Blob;
+}
+
+int DeclaredTextLength(const QString &declaredType)
+{
+    static const QRegularExpression size(QStringLiteral("\\(\\s*([0-9]+)\\s*\\)"));
+    const QRegularExpressionMatch m = size.match(declaredType);
+    return m.hasMatch() ? m.captured(1).toInt() : 0;
+}
+
+void CheckFitsColumn(const QString &column, const QString &declaredType, FieldKind kind, const QVariant &value)
+{
+    if (!value.isValid() || value.isNull())
+        return;
+    switch (kind) {
+    case FieldKind::WideString: {
+        const int limit = DeclaredTextLength(declaredType);
+        const qsizetype length = value.toString().size();
+        if (limit > 0 && length > limit)
+            fail(QStringLiteral("« %1 » : le texte compte %2 caractères, la colonne en admet %3 au plus.\r"
+                                "Raccourcissez-le : rien n'a été enregistré.")
+                     .arg(column)
+                     .arg(length)
+                     .arg(limit));
+        return;
+    }
+    case FieldKind::Smallint:
+    case FieldKind::Integer:
+    case FieldKind::AutoInc: {
+        bool ok = false;
+        double number = 0;
+        if (value.typeId() == QMetaType::QString) {
+            number = value.toString().trimmed().toDouble(&ok);
+        } else if (value.canConvert<double>()) {
+            number = value.toDouble(&ok);
+        }
+        if (!ok)
+            return; // not a number: the column keeps what the engine makes of it
+        const bool shortColumn = kind == FieldKind::Smallint;
+        const double low = shortColumn ? -32768.0 : -2147483648.0;
+        const double high = shortColumn ? 32767.0 : 2147483647.0;
+        if (!(number >= low && number <= high))
+            fail(QStringLiteral("« %1 » : la valeur %2 est hors des limites (de %3 à %4) : rien n'a été enregistré.")
+                     .arg(column, value.toString())
+                     .arg(qint64(low))
+                     .arg(qint64(high)));
+        return;
+    }
+    default:
+        return;
+    }
 }
 
 } // namespace vivrelo

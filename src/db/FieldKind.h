@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
 
 namespace vivrelo {
 
@@ -43,5 +44,15 @@ QString NormalizedFieldKindName(const QString &name);
 
 // Memo and blob columns are large: datasets fetch them only when a field asks for them.
 bool IsLargeKind(FieldKind kind);
+
+// The largest text a column holds, from its declared type ("TEXT(128)" gives 128); 0 when the
+// type sets none.
+int DeclaredTextLength(const QString &declaredType);
+
+// Refuses a value that the column cannot hold as it is: a text longer than the declared size,
+// or an integer outside 16 bits (short) or 32 bits (long, counter). Throws Error with a French
+// message naming the column; NULL and values of other kinds pass. Every writer of a declared
+// column goes through it, so nothing is stored cut or wrapped.
+void CheckFitsColumn(const QString &column, const QString &declaredType, FieldKind kind, const QVariant &value);
 
 } // namespace vivrelo

@@ -118,11 +118,4 @@ QVariant ParseCatalogueValue(FieldKind kind, const QString &text, const QString 
     }
 }
 
-int DeclaredTextLength(const QString &declaredType)
-{
-    static const QRegularExpression size(QStringLiteral("\\(\\s*([0-9]+)\\s*\\)"));
-    const QRegularExpressionMatch m = size.match(declaredType);
-    return m.hasMatch() ? m.captured(1).toInt() : 0;
-}
-
 } // namespace vivrelo

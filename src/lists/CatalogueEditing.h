@@ -25,8 +25,4 @@ QString SortCatalogue(DataSet &items, const QString &fieldName);
 // the text.
 QVariant ParseCatalogueValue(FieldKind kind, const QString &text, const QString &label, int maxLength = 0);
 
-// The largest text a column holds, from its declared type ("TEXT(128)" gives 128); 0 when the
-// type sets none.
-int DeclaredTextLength(const QString &declaredType);
-
 } // namespace vivrelo

@@ -68,6 +68,20 @@ TEST_F(DbTest, EngineErrorsCarryTheEngineMessage)
     }
 }
 
+TEST_F(DbTest, AStatementWithParametersRunsWhollyOrNotAtAll)
+{
+    conn.exec(QStringLiteral("INSERT INTO ITEMS (Title, Stock) VALUES ('a', 1)"));
+    // A second statement would be dropped silently: the text is refused before anything runs.
+    EXPECT_THROW(conn.exec(QStringLiteral("UPDATE ITEMS SET Stock = ?; DELETE FROM ITEMS"), {5}), Error);
+    // Too few or too many values would store NULL or drop one.
+    EXPECT_THROW(conn.exec(QStringLiteral("UPDATE ITEMS SET Stock = ?, Title = ?"), {6}), Error);
+    EXPECT_THROW(conn.exec(QStringLiteral("UPDATE ITEMS SET Stock = ?"), {6, 7}), Error);
+    EXPECT_EQ(conn.scalar(QStringLiteral("SELECT Stock FROM ITEMS")).toInt(), 1);
+    conn.exec(QStringLiteral("UPDATE ITEMS SET Stock = ? -- the last word"), {4});
+    EXPECT_EQ(conn.scalar(QStringLiteral("SELECT Stock FROM ITEMS")).toInt(), 4);
+    EXPECT_THROW(conn.execOne(QStringLiteral("  -- nothing")), Error);
+}
+
 TEST(NoCaseCollation, SortsAndComparesAsAFrenchReaderExpects)
 {
     EXPECT_LT(CompareNoCase(u"Epinard", u"Éponge"), 0);

@@ -2,6 +2,7 @@
 
 #include "base/Error.h"
 #include "db/DataSet.h"
+#include "db/DataSetRoutines.h"
 
 using namespace vivrelo;
 using vivrelo::test::DbTest;
@@ -67,6 +68,37 @@ TEST_F(DataSetTest, FieldsChangeOnlyInEditAndPostWritesWhatChanged)
     EXPECT_DOUBLE_EQ(db(QStringLiteral("SELECT Price01 FROM ITEMS WHERE Title='Beurre'")).toDouble(), 3.75);
 }
 
+TEST_F(DataSetTest, ValuesThatDoNotFitTheirColumnAreRefusedNotCut)
+{
+    DataSet ds(&conn);
+    ds.setSqlText(QStringLiteral("SELECT * FROM BACKUP"));
+    ds.open();
+    ds.append();
+    ds.field(QStringLiteral("TimeSav")).setValue(QStringLiteral("12:34")); // exactly the size
+    try {
+        ds.field(QStringLiteral("TimeSav")).setValue(QStringLiteral("12:34:56"));
+        ADD_FAILURE() << "a text longer than its column was taken";
+    } catch (const Error &e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("TimeSav"))) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains(QStringLiteral("5 au plus"))) << e.message().toStdString();
+    }
+    ds.post();
+    EXPECT_EQ(db(QStringLiteral("SELECT TimeSav FROM BACKUP")).toString(), QStringLiteral("12:34"));
+    ds.close();
+
+    // Short columns hold 16 bits, long ones 32 bits, whatever the value's own type.
+    ds.setSqlText(QStringLiteral("SELECT * FROM ITEMS\nORDER BY Title"));
+    ds.open();
+    ds.edit();
+    EXPECT_THROW(ds.field(QStringLiteral("Id_File")).setValue(40000), Error);
+    EXPECT_THROW(ds.field(QStringLiteral("Id_File")).setValue(QStringLiteral("-32769")), Error);
+    EXPECT_THROW(ds.field(QStringLiteral("Stock")).setValue(qint64(3000000000)), Error);
+    ds.field(QStringLiteral("Id_File")).setValue(-32768);
+    ds.field(QStringLiteral("Stock")).setValue(2147483647);
+    ds.post();
+    EXPECT_EQ(db(QStringLiteral("SELECT Stock FROM ITEMS WHERE Id_File=-32768")).toLongLong(), 2147483647);
+}
+
 TEST_F(DataSetTest, PositionsFollowTheStartAndEndFlags)
 {
     DataSet ds(&conn);
@@ -93,6 +125,16 @@ TEST_F(DataSetTest, PositionsFollowTheStartAndEndFlags)
     ds.prior();
     EXPECT_TRUE(ds.bof());
     EXPECT_EQ(ds.currentIndex(), 0);
+    ds.close();
+
+    // One row: past either end, the other flag clears, so the dataset never reads as empty.
+    ds.setSqlText(QStringLiteral("SELECT Id, Title FROM ITEMS\nWHERE Title='Lait'"));
+    ds.open();
+    ds.next();
+    EXPECT_TRUE(ds.eof() && !ds.bof());
+    ds.prior();
+    EXPECT_TRUE(ds.bof() && !ds.eof());
+    EXPECT_FALSE(IsDataSetEmpty(ds));
 }
 
 TEST_F(DataSetTest, InsertReadsBackTheCounterAndTheTableDefaults)
