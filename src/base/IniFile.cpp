@@ -1,6 +1,7 @@
 #include "base/IniFile.h"
 
 #include "base/Paths.h"
+#include "base/TextEncoding.h"
 
 #include <QFile>
 
@@ -17,20 +18,29 @@ void IniFile::load(const QString &path)
 {
     m_path = path;
     m_lines.clear();
+    m_windows1252 = false;
+    m_bom.clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return;
-    QString content = QString::fromUtf8(file.readAll());
-    if (content.startsWith(QChar(0xFEFF)))
-        content.remove(0, 1);
-    content.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    content.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QStringList texts = content.split(QLatin1Char('\n'));
-    if (!texts.isEmpty() && texts.back().isEmpty())
-        texts.removeLast();
+    QByteArray bytes = file.readAll();
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        m_bom = bytes.left(3);
+        bytes.remove(0, 3);
+    }
+    m_windows1252 = !IsValidUtf8(bytes);
     QString section;
-    for (const QString &text : texts) {
-        Line line{text, section, {}, {}};
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        qsizetype end = start;
+        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
+            ++end;
+        const QByteArrayView content(bytes.constData() + start, end - start);
+        if (end < bytes.size())
+            end += (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ? 2 : 1;
+        const QString text = m_windows1252 ? FromWindows1252(content) : QString::fromUtf8(content);
+        Line line{text, section, {}, {}, bytes.mid(start, end - start)};
+        start = end;
         const QString trimmed = text.trimmed();
         if (trimmed.startsWith(QLatin1Char('[')) && trimmed.contains(QLatin1Char(']'))) {
             section = trimmed.mid(1, trimmed.indexOf(QLatin1Char(']')) - 1).trimmed();
@@ -46,9 +56,22 @@ void IniFile::load(const QString &path)
 
 bool IniFile::save() const
 {
-    QByteArray bytes;
+    // A changed line in code page 1252 keeps the file in one code page; a text that has no
+    // place in it turns the whole file to UTF-8 (the lines read in 1252 convert without loss).
+    bool windows1252 = m_windows1252;
     for (const Line &line : m_lines)
-        bytes += line.text.toUtf8() + "\r\n";
+        if (windows1252 && line.raw.isEmpty() && !ToWindows1252(line.text))
+            windows1252 = false;
+    QByteArray bytes = m_bom;
+    for (const Line &line : m_lines) {
+        if (!line.raw.isEmpty() && windows1252 == m_windows1252) {
+            bytes += line.raw;
+            if (!line.raw.endsWith('\n') && !line.raw.endsWith('\r'))
+                bytes += "\r\n";
+        } else {
+            bytes += (windows1252 ? *ToWindows1252(line.text) : line.text.toUtf8()) + "\r\n";
+        }
+    }
     return WriteFileAtomically(m_path, bytes);
 }
 
@@ -101,8 +124,11 @@ void IniFile::setValue(const QString &section, const QString &key, const QString
     const int i = findKey(section, key);
     if (i >= 0) {
         Line &line = m_lines[size_t(i)];
+        if (line.value == value)
+            return; // the line keeps its own bytes
         line.value = value;
         line.text = line.key + QLatin1Char('=') + value;
+        line.raw.clear();
         return;
     }
     // Append after the last line of the section, creating the section when it is missing.

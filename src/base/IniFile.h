@@ -10,8 +10,11 @@ namespace vivrelo {
 
 // A profile file: "[Section]" lines, then "Key=Value" lines. Sections and keys are found
 // without regard to case; values are taken exactly as written (a value "Data\" keeps its
-// backslash); writing keeps every other section, key, comment and their order. The file is
-// UTF-8 and is rewritten atomically.
+// backslash); writing keeps every other section, key, comment and their order, and every line
+// it does not change keeps its own bytes. A file that is not valid UTF-8 was written by the
+// program's Windows ancestor and is read in code page 1252; the lines written into it take that
+// code page too (the whole file turns to UTF-8 only when a new text has no place in it). The
+// file is rewritten atomically.
 class IniFile
 {
 public:
@@ -43,11 +46,14 @@ private:
         QString section; // section the line belongs to
         QString key; // empty for headers, comments and blank lines
         QString value;
+        QByteArray raw; // the line's bytes with its end, as read; empty once the line changes
     };
     int findKey(const QString &section, const QString &key) const;
 
     QString m_path;
     std::vector<Line> m_lines;
+    bool m_windows1252 = false;
+    QByteArray m_bom;
 };
 
 } // namespace vivrelo

@@ -2,6 +2,7 @@
 
 #include "base/Error.h"
 #include "base/Progress.h"
+#include "base/TextEncoding.h"
 #include "db/Connection.h"
 
 #include <QDataStream>
@@ -9,7 +10,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 #include <QtEndian>
 
 #include <algorithm>
@@ -97,10 +97,7 @@ QString decodeText(const MdbHandle *mdb, const char *bytes, qsizetype size)
     if (size <= 0)
         return QString();
     if (mdb->f->jet_version == MDB_VER_JET3) {
-        QStringDecoder cp1252("windows-1252");
-        if (cp1252.isValid())
-            return cp1252.decode(QByteArrayView(bytes, size));
-        return QString::fromLatin1(bytes, size);
+        return FromWindows1252(QByteArrayView(bytes, size));
     }
     const auto *b = reinterpret_cast<const uchar *>(bytes);
     if (size >= 2 && b[0] == 0xff && b[1] == 0xfe) {

@@ -2,12 +2,12 @@
 
 #include "base/Error.h"
 #include "base/Progress.h"
+#include "base/TextEncoding.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QStringDecoder>
 
 #include <libgcab.h>
 
@@ -220,13 +220,8 @@ QString entryName(GCabFile *file)
     const char *raw = gcab_file_get_name(file);
     if (!raw)
         return {};
-    const QByteArray bytes(raw);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString name = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return name;
-    // Names written without the UTF-8 flag are in the writer's code page.
-    return QString::fromLatin1(bytes);
+    // Names written without the UTF-8 flag are in the Windows writer's code page.
+    return DecodeWindowsText(QByteArrayView(raw));
 }
 
 template <typename F>

@@ -33,6 +33,34 @@ TEST(IniFile, KeepsForeignKeysCaseAndBackslashesAcrossARewrite)
                    "[Other]\r\nA=1\r\n[New]\r\nFlag=1\r\n"));
 }
 
+TEST(IniFile, AWindowsFileKeepsItsCodePageAndItsUnchangedLinesBytes)
+{
+    test::TestDirs dirs;
+    // "; Réglages de l’utilisateur", "Dossier=C:\Données €" in code page 1252, with an LF line.
+    const QByteArray original("; R\xE9glages de l\x92utilisateur\r\n[Properties]\r\nSplash = 1\nDossier=C:\\Donn\xE9"
+                              "es \x80\r\n");
+    const QString path = dirs.writeFile(dirs.root() + QStringLiteral("w.ini"), original);
+    IniFile ini(path);
+    EXPECT_EQ(ini.readString(QStringLiteral("Properties"), QStringLiteral("Dossier"), {}),
+        QString::fromUtf8("C:\\Données €"));
+    ini.writeBool(QStringLiteral("Properties"), QStringLiteral("Splash"), true); // same value: untouched
+    ini.setValue(QStringLiteral("Properties"), QStringLiteral("Note"), QString::fromUtf8("cœur"));
+    ASSERT_TRUE(ini.save());
+    EXPECT_EQ(readAll(path),
+        original
+            + QByteArray("Note=c\x9C"
+                         "ur\r\n"));
+
+    // A text the code page cannot hold turns the whole file to UTF-8, nothing lost.
+    ini.setValue(QStringLiteral("Properties"), QStringLiteral("Note"), QString::fromUtf8("ĳ"));
+    ASSERT_TRUE(ini.save());
+    const IniFile back(path);
+    EXPECT_EQ(back.readString(QStringLiteral("Properties"), QStringLiteral("Dossier"), {}),
+        QString::fromUtf8("C:\\Données €"));
+    EXPECT_EQ(back.readString(QStringLiteral("Properties"), QStringLiteral("Note"), {}), QString::fromUtf8("ĳ"));
+    EXPECT_TRUE(readAll(path).startsWith(QString::fromUtf8("; Réglages de l’utilisateur\r\n").toUtf8()));
+}
+
 TEST(IniFile, MalformedIntegersAndMissingFilesReadAsDefaults)
 {
     test::TestDirs dirs;
