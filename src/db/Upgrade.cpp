@@ -19,6 +19,7 @@
 #include "base/Paths.h"
 #include "base/Progress.h"
 #include "base/Prompter.h"
+#include "base/TextEncoding.h"
 #include "db/Connection.h"
 #include "db/ConnectionConfig.h"
 #include "db/Conversions.h"
@@ -29,7 +30,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QStringDecoder>
 
 namespace vivrelo {
 
@@ -156,13 +156,8 @@ QStringList ReadScriptLines(const QString &path)
     QFile file(path);
     if (!FileExists(path) || !file.open(QIODevice::ReadOnly))
         fail(QStringLiteral("Impossible de lire le fichier « %1 ».").arg(path));
-    const QByteArray bytes = file.readAll();
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8(bytes);
-    if (utf8.hasError())
-        text = QString::fromLatin1(bytes); // a script written in the old 8-bit code page
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
+    // A script written by the Windows program is in its 8-bit code page.
+    QString text = DecodeWindowsText(file.readAll());
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(u'\r', u'\n');
     QStringList lines = text.split(u'\n');
@@ -243,7 +238,12 @@ QString translateColumn(const QString &definition, bool &counter)
     if (is({"SHORT", "SMALLINT", "INTEGER2", "BYTE", "TINYINT"}))
         ours = QStringLiteral("SMALLINT");
     else if (is({"LONG", "INTEGER", "INT", "INTEGER4"}))
-        ours = QStringLiteral("INTEGER");
+        // A long key is a plain long integer, as in Access: "INTEGER PRIMARY KEY" would make it
+        // the engine's row number, numbered by itself like a counter.
+        ours = rest.contains(QRegularExpression(
+                   QStringLiteral(R"(\bPRIMARY\s+KEY\b)"), QRegularExpression::CaseInsensitiveOption))
+            ? QStringLiteral("INT")
+            : QStringLiteral("INTEGER");
     else if (is({"DOUBLE", "FLOAT", "FLOAT8", "FLOAT4", "SINGLE", "REAL", "NUMBER", "NUMERIC"}))
         ours = QStringLiteral("DOUBLE");
     else if (is({"YESNO", "BIT", "LOGICAL", "LOGICAL1", "BOOLEAN"}))
@@ -279,12 +279,91 @@ bool isPrimaryKeyConstraint(const QString &item)
     return pk.match(item).hasMatch();
 }
 
+// An indexed column with the binary comparison unless it names its own: an index must never
+// use our French comparison, which other SQLite tools do not have (their integrity check would
+// find the index out of order). "Title DESC" becomes "Title COLLATE BINARY DESC".
+QString binaryIndexedColumn(const QString &item)
+{
+    if (item.contains(QStringLiteral("COLLATE"), Qt::CaseInsensitive))
+        return item;
+    static const QRegularExpression name(QStringLiteral(R"(^(\s*(?:\[[^\]]*\]|"[^"]*"|`[^`]*`|[^\s\[]+)))"));
+    const QRegularExpressionMatch m = name.match(item);
+    if (!m.hasMatch())
+        return item;
+    return m.captured(1) + QStringLiteral(" COLLATE BINARY") + item.mid(m.capturedEnd(1));
+}
+
+// "UNIQUE (A, B)" or "CONSTRAINT K PRIMARY KEY (A)" with every column compared in binary.
+QString binaryKeyConstraint(const QString &constraint)
+{
+    static const QRegularExpression keyList(
+        QStringLiteral(R"(^(\s*(?:CONSTRAINT\s+\S+\s+)?(?:UNIQUE|PRIMARY\s+KEY)\s*)\((.*)\)(\s*)$)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch m = keyList.match(constraint);
+    if (!m.hasMatch())
+        return constraint;
+    QStringList columns;
+    for (const QString &c : splitTopLevel(m.captured(2)))
+        columns << binaryIndexedColumn(c);
+    return m.captured(1) + u'(' + columns.join(u',') + u')' + m.captured(3);
+}
+
+// A text column declared UNIQUE or PRIMARY KEY gets its key as a table constraint compared in
+// binary: the word leaves the column, the constraint is added to `constraints`.
+QString keyOfTextColumnApart(const QString &column, QStringList &constraints)
+{
+    static const QRegularExpression text(
+        QStringLiteral(R"(^(\s*(?:\[[^\]]*\]|"[^"]*"|`[^`]*`|[^\s(\[]+))\s+(?:TEXT|LONGTEXT)\b)"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression key(QStringLiteral(R"(\s*(?:CONSTRAINT\s+\S+\s+)?(UNIQUE|PRIMARY\s+KEY)\b)"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch t = text.match(column);
+    if (!t.hasMatch())
+        return column;
+    QString result = column;
+    QRegularExpressionMatch k;
+    while ((k = key.match(result)).hasMatch()) {
+        constraints << k.captured(1).simplified().toUpper() + QStringLiteral(" (") + t.captured(1).trimmed()
+                + QStringLiteral(" COLLATE BINARY)");
+        result.remove(k.capturedStart(0), k.capturedLength(0));
+    }
+    return result;
+}
+
+// Access joins texts with "&"; outside quotes it becomes the engine's "||".
+QString jetConcatenation(const QString &statement)
+{
+    QString out;
+    out.reserve(statement.size() + 8);
+    QChar quote;
+    for (const QChar c : statement) {
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == u'\'' || c == u'"') {
+            quote = c;
+        } else if (c == u'[') {
+            quote = QChar(u']');
+        } else if (c == u'&') {
+            out += QStringLiteral("||");
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
 } // namespace
 
-QString TranslateJetSql(const QString &statement)
+QString TranslateJetSql(const QString &jetStatement)
 {
+    const QString statement = jetConcatenation(jetStatement);
     static const QRegularExpression create(
         QStringLiteral(R"(^(\s*CREATE\s+TABLE\s+(?:\[[^\]]*\]|"[^"]*"|[^\s(]+)\s*)\((.*)\)(\s*;?\s*)$)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression index(
+        QStringLiteral(
+            R"(^(\s*CREATE\s+(?:UNIQUE\s+)?INDEX\s+.*?\bON\s+(?:\[[^\]]*\]|"[^"]*"|[^\s(]+)\s*)\((.*)\)(\s*(?:WITH\b.*)?;?\s*)$)"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression alter(
         QStringLiteral(R"(^(\s*ALTER\s+TABLE\s+(?:\[[^\]]*\]|"[^"]*"|\S+)\s+ADD)\s+(?:COLUMN\s+)?(.*?)(\s*;?\s*)$)"),
@@ -296,14 +375,20 @@ QString TranslateJetSql(const QString &statement)
         QStringList constraints;
         for (const QString &item : splitTopLevel(m.captured(2))) {
             if (isTableConstraint(item))
-                constraints << item;
+                constraints << binaryKeyConstraint(item);
             else
-                columns << translateColumn(item, counter);
+                columns << keyOfTextColumnApart(translateColumn(item, counter), constraints);
         }
         // The counter is the table's key already: a second primary key would be refused.
         for (const QString &c : constraints)
             if (!(counter && isPrimaryKeyConstraint(c)))
                 columns << c;
+        return m.captured(1) + u'(' + columns.join(u',') + u')' + m.captured(3);
+    }
+    if (const QRegularExpressionMatch m = index.match(statement); m.hasMatch()) {
+        QStringList columns;
+        for (const QString &c : splitTopLevel(m.captured(2)))
+            columns << binaryIndexedColumn(c);
         return m.captured(1) + u'(' + columns.join(u',') + u')' + m.captured(3);
     }
     if (const QRegularExpressionMatch m = alter.match(statement); m.hasMatch()) {
@@ -431,7 +516,7 @@ public:
 
     void backup();
     // Runs the lines; a guarded block without END ends the run at the last line.
-    void run(const QStringList &lines);
+    void run(const QStringList &lines, const QString &scriptPath);
     void log(const QString &text) { AppendLogLine(m_log, text); }
 
 private:
@@ -553,8 +638,9 @@ void ScriptRun::sqlExe(const QString &line)
     try {
         const QString statement = argumentBetween(line, u'{', u'}');
         text += statement;
-        m_query.setParameters({});
-        ExecSqlText(m_query, TranslateJetSql(statement));
+        // One line, one statement, as Access ran it: a blank or a second statement is an error.
+        m_query.close();
+        m_conn.execOne(TranslateJetSql(statement));
         text += QStringLiteral(" (Ok)");
     } catch (const Error &e) {
         text += errorSuffix(e);
@@ -627,7 +713,7 @@ int findEnd(const QStringList &lines, int from)
     return -1;
 }
 
-void ScriptRun::run(const QStringList &lines)
+void ScriptRun::run(const QStringList &lines, const QString &scriptPath)
 {
     const int count = int(lines.size());
     const int maximum = std::max(count - 1, 1);
@@ -658,8 +744,19 @@ void ScriptRun::run(const QStringList &lines)
         case CommandKind::SqlExe:
             sqlExe(line);
             break;
-        default:
-            if (guardDone(command->kind, line)) {
+        default: {
+            bool done = false;
+            try {
+                done = guardDone(command->kind, line);
+            } catch (const Error &e) {
+                // The run stops here: the message says where, so that the script can be mended.
+                fail(QStringLiteral("La mise à jour de la base de données s'est arrêtée au script :\r%1\r"
+                                    "ligne %2 : %3\r\r%4")
+                         .arg(scriptPath)
+                         .arg(i + 1)
+                         .arg(line.trimmed(), e.message()));
+            }
+            if (done) {
                 log(kAlreadyDone);
                 const int end = findEnd(lines, i + 1);
                 if (end < 0) {
@@ -671,6 +768,7 @@ void ScriptRun::run(const QStringList &lines)
                 }
             }
             break;
+        }
         }
     }
 }
@@ -692,7 +790,7 @@ void RunUpgradeScript(Connection &connection, const QString &directory, const QS
             && prompter.confirm(
                 QStringLiteral("Souhaitez-vous effectuer une sauvegarde de la base de données avant la mise à jour ?")))
             run.backup();
-        run.run(lines);
+        run.run(lines, scriptPath);
     }
     run.log(kEndBanner);
     run.log(QString());

@@ -16,6 +16,10 @@ MaintenancePlaces MaintenancePlacesOf(const ConnectionConfig &config, const QStr
     return {dataDir, config.databaseDir, config.databaseFile()};
 }
 
+DataModuleHost::DataModuleHost(TDataModule1 &dataModule)
+    : DataModuleHost(dataModule, Window())
+{ }
+
 DataModuleHost::DataModuleHost(TDataModule1 &dataModule, Window window)
     : m_dm(dataModule)
     , m_window(std::move(window))
@@ -66,7 +70,8 @@ void DataModuleHost::upgradeRestoredDatabase()
     }
     // The restore's upgrade asks nothing: it makes no upgrade backup.
     ScriptedPrompter silent(Answer::No);
-    UpgradeRestoredDatabase(m_dm.ADOConnection1, silent, nullptr, noProgress());
+    UpgradeRestoredDatabase(m_dm.ADOConnection1, silent, m_window.upgradeStatus,
+        m_window.upgradeProgress ? *m_window.upgradeProgress : noProgress());
 }
 
 void DataModuleHost::setBusy(bool busy)

@@ -22,10 +22,14 @@ public:
         std::function<void(bool)> setEnabled; // the main window
         std::function<void()> rebuildListView;
         std::function<void(bool)> setBusy; // hourglass cursor
-        // Empty: the restored database is upgraded without a status line.
+        // Empty: the restored database is upgraded with the status line and the progress window
+        // below, as the start upgrades it.
         std::function<void()> upgradeRestoredDatabase;
+        ProgressSink *upgradeStatus = nullptr; // the wait window's task line
+        ProgressSink *upgradeProgress = nullptr; // the upgrade's progress window
     };
-    explicit DataModuleHost(TDataModule1 &dataModule, Window window = {});
+    explicit DataModuleHost(TDataModule1 &dataModule);
+    DataModuleHost(TDataModule1 &dataModule, Window window);
 
     void releaseDatabase() override;
     void reopenConnection() override;

@@ -65,10 +65,44 @@ TEST_F(UpgradeTest, AccessTypesBecomeOursAndCountersTheKey)
     EXPECT_EQ(kinds.join(u' '),
         QStringLiteral("ftAutoInc ftSmallint ftInteger ftFloat ftBoolean ftDateTime "
                        "ftWideString ftWideMemo ftBlob ftBCD ftWideString ftWideString ftBoolean"));
+    // A long key stays a long integer: it is neither a counter nor numbered by the engine.
+    conn.exec(TranslateJetSql(QStringLiteral("CREATE TABLE V (Code LONG PRIMARY KEY, N LONG)")));
+    DataSet v(&conn);
+    v.setSqlText(QStringLiteral("SELECT * FROM V"));
+    v.open();
+    EXPECT_EQ(FieldKindName(v.fields()[0].kind), QStringLiteral("ftInteger"));
+    EXPECT_THROW(conn.exec(QStringLiteral("INSERT INTO V (Code) VALUES (7); INSERT INTO V (Code) VALUES (7)")), Error);
     EXPECT_EQ(rows(QStringLiteral("SELECT type FROM pragma_table_info('T') WHERE name IN ('F','J')")),
         (QStringList{"TEXT(50)", "TEXT(255)"}));
     conn.exec(QStringLiteral("INSERT INTO T (F) VALUES ('Éclair')"));
     EXPECT_EQ(rows(QStringLiteral("SELECT Id FROM T WHERE F = 'éclair'")), QStringList{"1"}); // NOCASE
+}
+
+// The sqlite3 tool knows only its own NOCASE: an index built with ours would be out of order for
+// it. A script's index or key on a text column compares in binary, like the template's own.
+TEST_F(UpgradeTest, IndexesOfAScriptOnTextColumnsPassTheToolsIntegrityCheck)
+{
+    const QStringList lines =
+        run(QStringLiteral("SqlExe{CREATE INDEX ITEMS_Title ON ITEMS (Title DESC, Stock)}\r\n"
+                           "SqlExe{CREATE TABLE W (Id COUNTER PRIMARY KEY, Code TEXT(10) UNIQUE, Name TEXT(50), "
+                           "CONSTRAINT U UNIQUE ([Name]))}\r\n"
+                           "SqlExe{CREATE UNIQUE INDEX W_Code ON W (Code ASC)}\r\n"));
+    ASSERT_EQ(lines.size(), 5);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(lines[i].endsWith(QStringLiteral(" (Ok)"))) << lines[i].toStdString();
+    for (const char *word : {"éclair", "Zèbre", "apple", "École", "eclair", "Œuf"}) {
+        conn.exec(QStringLiteral("INSERT INTO ITEMS (Id_File, Title) VALUES (-1, ?)"), {QString::fromUtf8(word)});
+        conn.exec(QStringLiteral("INSERT INTO W (Code, Name) VALUES (?, ?)"),
+            {QString::fromUtf8(word), QString::fromUtf8(word)});
+    }
+    sqlite3 *tool = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(conn.path().toUtf8().constData(), &tool, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    sqlite3_stmt *check = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(tool, "PRAGMA integrity_check", -1, &check, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(check), SQLITE_ROW);
+    EXPECT_STREQ(reinterpret_cast<const char *>(sqlite3_column_text(check, 0)), "ok");
+    sqlite3_finalize(check);
+    sqlite3_close(tool);
 }
 
 // The first command word of the table decides; blocks close on "END", "end", "ENDING",
@@ -113,6 +147,18 @@ TEST_F(UpgradeTest, StatementsAreCutAt255CharactersAndErrorsLoggedWithoutStoppin
     EXPECT_TRUE(lines[3].startsWith(Stamp + QStringLiteral("SQL:INSERT INTO NOTHING VALUES (1) (error : ")));
     EXPECT_TRUE(lines[3].contains(QStringLiteral("NOTHING")));
     EXPECT_EQ(rows(QStringLiteral("SELECT Title, Stock FROM ITEMS")), QStringList{"coupé|7"});
+
+    // One line runs one statement: a blank or a second one is an error, and nothing runs.
+    // Access's "&" joins texts; inside quotes it stays itself.
+    QFile::remove(dataDir + QStringLiteral("Maj.Log"));
+    const QStringList more =
+        run(QStringLiteral("SqlExe{ }\r\nSqlExe{UPDATE ITEMS SET Stock = 8; UPDATE ITEMS SET "
+                           "Stock = 9}\r\nSqlExe{UPDATE ITEMS SET Title = Title & ' & ' & 'b'}\r\n"));
+    ASSERT_EQ(more.size(), 5);
+    EXPECT_TRUE(more[0].startsWith(Stamp + QStringLiteral("SQL:  (error : ")));
+    EXPECT_TRUE(more[1].contains(QStringLiteral(" (error : ")));
+    EXPECT_TRUE(more[2].endsWith(QStringLiteral(" (Ok)")));
+    EXPECT_EQ(rows(QStringLiteral("SELECT Title, Stock FROM ITEMS")), QStringList{"coupé & b|7"});
 }
 
 TEST_F(UpgradeTest, BackupAnsweredYesIsACompactedCopyAndNoSkipsIt)
@@ -142,7 +188,14 @@ TEST_F(UpgradeTest, BackupAnsweredYesIsACompactedCopyAndNoSkipsIt)
 TEST_F(UpgradeTest, AFailingGuardEndsTheRunAndKeepsTheScript)
 {
     writeScript(QStringLiteral("SqlExe{UPDATE ITEMS SET Stock = 1}\r\nTableEmpty(NO_TABLE)\r\nEND\r\n"));
-    EXPECT_THROW(RunUpgradeScript(conn, dataDir, QStringLiteral("test.maj"), true, prompter, nullptr, window), Error);
+    try {
+        RunUpgradeScript(conn, dataDir, QStringLiteral("test.maj"), true, prompter, nullptr, window);
+        ADD_FAILURE() << "the failing guard did not stop the run";
+    } catch (const Error &e) {
+        // The message names the script and the line, so that the script can be mended.
+        EXPECT_TRUE(e.message().contains(dataDir + QStringLiteral("test.maj"))) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains(QStringLiteral("ligne 2 : TableEmpty(NO_TABLE)")));
+    }
     EXPECT_TRUE(QFileInfo::exists(dataDir + QStringLiteral("test.maj")));
     const QStringList lines = log();
     ASSERT_EQ(lines.size(), 1);
@@ -165,10 +218,10 @@ TEST_F(UpgradeTest, AnEmptyScriptOrABlockWithoutEndStopsAtTheLastLine)
     EXPECT_TRUE(lines[1].contains(QStringLiteral("sans ligne END")));
     EXPECT_EQ(lines[2], Stamp + Banner);
 
-    // A script written in the old 8-bit code page is read as such.
-    dirs.writeFile(dataDir + QStringLiteral("latin.maj"), "//\xC9t\xE9");
+    // A script written by the Windows program is read in its code page, 1252.
+    dirs.writeFile(dataDir + QStringLiteral("latin.maj"), "//\xC9t\xE9 \x80 \x9C \x92");
     RunUpgradeScript(conn, dataDir, QStringLiteral("latin.maj"), false, prompter, nullptr, window);
-    EXPECT_EQ(log()[4], Stamp + QStringLiteral("Été"));
+    EXPECT_EQ(log()[4], Stamp + QString::fromUtf8("Été € œ ’"));
 }
 
 TEST_F(UpgradeTest, CompactionInPlaceNeverTouchesTheDatabaseWhenAWorkFileIsLeft)

@@ -4,6 +4,7 @@
 #include "db/ConnectionConfig.h"
 #include "db/DbFixture.h"
 #include "db/Upgrade.h"
+#include "db/UpgradeFixture.h"
 #include "lists/DataModule.h"
 #include "maintenance/Cabinet.h"
 #include "maintenance/DataModuleHost.h"
@@ -40,7 +41,12 @@ TEST(RestoreUpgrade, AnArchiveOfAnOlderSchemaIsUpgradedAndStamped)
     ScriptedPrompter prompter;
     TDataModule1 dm;
     ASSERT_TRUE(dm.DataModuleCreate(prompter));
-    DataModuleHost host(dm);
+    // The upgrade shows its status on the wait window and its own progress window, as at start.
+    test::RecordingProgress status, progressWindow;
+    DataModuleHost::Window window;
+    window.upgradeStatus = &status;
+    window.upgradeProgress = &progressWindow;
+    DataModuleHost host(dm, window);
     MaintenanceContext ctx{host, prompter, noProgress(), places};
     ASSERT_TRUE(RestoreCommand(ctx, archive)) << prompter.lastText().toStdString();
 
@@ -54,4 +60,8 @@ TEST(RestoreUpgrade, AnArchiveOfAnOlderSchemaIsUpgradedAndStamped)
     EXPECT_EQ(c.scalar(QStringLiteral("SELECT COUNT(*) FROM ITEMS")).toInt(), products);
     EXPECT_EQ(c.scalar(QStringLiteral("SELECT Description FROM BACKUP")).toString(),
         QStringLiteral("Restauration de la base de données"));
+    EXPECT_TRUE(status.texts.contains(QStringLiteral("Mise à jour (préparation) ...")));
+    EXPECT_TRUE(progressWindow.texts.contains(QStringLiteral("MISE A JOUR (Base de données)")));
+    EXPECT_EQ(progressWindow.shown, 1);
+    EXPECT_EQ(progressWindow.hidden, 1);
 }

@@ -6,6 +6,7 @@
 #include "db/DataSetRoutines.h"
 #include "lists/DataModule.h"
 #include "maintenance/gui/TBackupList.h"
+#include "ui/TNewGauge.h"
 #include "ui/TWait.h"
 
 #include <QApplication>
@@ -82,6 +83,7 @@ struct WindowOperation {
     BusyCursor busy;
     DataModuleHost host;
     TWait wait;
+    TNewGauge gauge; // the upgrade of a restored database
     WaitClosingPrompter prompter;
     MaintenanceContext ctx;
 
@@ -107,6 +109,10 @@ private:
             };
         if (!window.setBusy)
             window.setBusy = [this](bool on) { busy.set(on); };
+        if (!window.upgradeStatus)
+            window.upgradeStatus = &wait;
+        if (!window.upgradeProgress)
+            window.upgradeProgress = &gauge;
         return window;
     }
 };
