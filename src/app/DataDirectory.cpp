@@ -152,13 +152,13 @@ bool InstallDatabase(
             wait.setMessage(QStringLiteral("Copie des images"));
             wait.setPosition(2);
             bool othersCopied = CopyFiles(
-                source + QStringLiteral("Images/"), dbDir + QStringLiteral("Images/"), QStringLiteral("*.jpg"));
+                source + QStringLiteral("Images/"), dbDir + QStringLiteral("Images/"), QStringLiteral("*.jpg"), wait);
             wait.pump();
 
             wait.setMessage(QStringLiteral("Copie des fichiers"));
             wait.setPosition(3);
-            othersCopied =
-                CopyFiles(source + QStringLiteral("Files/"), dbDir + QStringLiteral("Files/"), QStringLiteral("*.f"))
+            othersCopied = CopyFiles(source + QStringLiteral("Files/"), dbDir + QStringLiteral("Files/"),
+                               QStringLiteral("*.f"), wait)
                 && othersCopied;
             wait.pump();
             wait.hide();

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -115,21 +116,25 @@ qint64 FileSizeOf(const QString &pathOrMask)
     return found.isEmpty() ? 0 : found.first().size();
 }
 
-QStringList ListFiles(const QString &dir, const QString &mask)
+QStringList ListFiles(const QString &dir, const QString &mask, ProgressSink &progress)
 {
-    QDir d(dir);
-    d.setNameFilters({mask});
-    d.setFilter(QDir::Files | QDir::NoDotAndDotDot);
-    d.setSorting(QDir::Unsorted);
-    return d.entryList();
+    QStringList names;
+    QDirIterator entries(dir, {mask}, QDir::Files | QDir::NoDotAndDotDot);
+    while (entries.hasNext()) {
+        names << entries.nextFileInfo().fileName();
+        progress.pump();
+    }
+    return names;
 }
 
-bool CopyFiles(const QString &sourceDir, const QString &targetDir, const QString &mask)
+bool CopyFiles(const QString &sourceDir, const QString &targetDir, const QString &mask, ProgressSink &progress)
 {
     bool ok = true;
     const QString src = IncludeBackslash(sourceDir), dst = IncludeBackslash(targetDir);
-    for (const QString &name : ListFiles(src, mask))
+    for (const QString &name : ListFiles(src, mask, progress)) {
         ok = CopyFileReplacing(src + name, dst + name) && ok;
+        progress.pump();
+    }
     return ok;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Progress.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -36,11 +38,13 @@ bool CreateDirectoryLevel(const QString &path);
 // Size in bytes of the first entry matching the path or mask; 0 when none.
 qint64 FileSizeOf(const QString &pathOrMask);
 // Names (without folder) of the plain, non-hidden files of `dir` matching `mask` (such as
-// "*.jpg", compared without regard to case), in the order the file system returns them.
-QStringList ListFiles(const QString &dir, const QString &mask);
-// Copies every file of ListFiles(source, mask) into target, replacing files there.
-// Returns false when any copy failed.
-bool CopyFiles(const QString &sourceDir, const QString &targetDir, const QString &mask);
+// "*.jpg", compared without regard to case), in the order the file system returns them. The
+// progress sink repaints between entries.
+QStringList ListFiles(const QString &dir, const QString &mask, ProgressSink &progress = noProgress());
+// Copies every file of ListFiles(source, mask) into target, replacing files there; the progress
+// sink repaints between files. Returns false when any copy failed.
+bool CopyFiles(
+    const QString &sourceDir, const QString &targetDir, const QString &mask, ProgressSink &progress = noProgress());
 bool DeleteFiles(const QString &dir, const QString &mask);
 
 // Copies a file; never replaces an existing target.

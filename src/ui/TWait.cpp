@@ -29,6 +29,7 @@ TWait::TWait(QWidget *parent)
     ui->Gauge_Cursor->setDirection(Qt::Vertical);
     WindowChrome::prepare(this);
     updateBar();
+    placeInWorkArea(); // the maintenance commands place it on the main window instead
 }
 
 TWait::~TWait() = default;
@@ -63,6 +64,11 @@ void TWait::showBar(bool visible)
 void TWait::show()
 {
     QWidget::show();
+}
+
+void TWait::hide()
+{
+    QWidget::hide();
 }
 
 void TWait::pump()

@@ -30,6 +30,7 @@ public:
     void setPosition(int count) override;
     void showBar(bool visible) override; // Gauge_Back, hidden until asked for
     void show() override;
+    void hide() override; // through the progress interface too: the window goes away
     void pump() override;
     // One step that changes the message line: Lab_Msg = text, one more step done.
     void step(const QString &message);
@@ -38,7 +39,7 @@ public:
     int maximum() const { return m_max; }
     int barWidth() const;
 
-    // Centred in the desktop work area, or on another window.
+    // Centred in the desktop work area (where it opens), or on another window.
     void placeInWorkArea();
     void placeOn(const QWidget *window);
 

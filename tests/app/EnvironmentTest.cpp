@@ -63,6 +63,11 @@ TEST(DataAccessVersion, NeedsAWholeNumberOfAtLeastTwoPointFiveInItsFirstFourChar
     EXPECT_FALSE(DataAccessVersionTextOk(QStringLiteral("6.0.6001.18000")));
     EXPECT_FALSE(DataAccessVersionTextOk(QString()));
     EXPECT_FALSE(DataAccessVersionTextOk(QStringLiteral("abc")));
+
+    // The information page states the version that the check asks for.
+    QFile page(test::SourceDir() + QStringLiteral("src/resources/program/html/mdac.htm"));
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromUtf8(page.readAll()).contains(QStringLiteral("version 2.5 ou plus")));
 }
 
 TEST(DataAccessVersion, DoesNotDependOnTheProcessLocale)

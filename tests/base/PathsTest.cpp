@@ -44,6 +44,15 @@ TEST(Paths, ListFilesGivesPlainVisibleFilesMatchingTheMaskWhateverTheCase)
     names.sort();
     EXPECT_EQ(names, QStringList({"B.JPG", "a.jpg"}));
     EXPECT_TRUE(ListFiles(dirs.root() + QStringLiteral("missing/"), QStringLiteral("*.jpg")).isEmpty());
+
+    // The wait window repaints between the entries and between the copies.
+    struct Counting : ProgressSink {
+        int pumps = 0;
+        void pump() override { ++pumps; }
+    } counting;
+    QDir().mkpath(dirs.root() + QStringLiteral("copy/"));
+    EXPECT_TRUE(CopyFiles(dir, dirs.root() + QStringLiteral("copy/"), QStringLiteral("*.jpg"), counting));
+    EXPECT_EQ(counting.pumps, 4);
 }
 
 TEST(Paths, CopyFileNoReplaceNeverTouchesAnExistingTarget)

@@ -71,7 +71,7 @@ int ProgramMain(int argc, char **argv)
     config.hooks = StandardStartupHooks(wait, &splash, gauge);
 
     StartupState state = StartEnvironment(config, prompter, wait);
-    wait.QWidget::hide();
+    wait.hide();
     if (state.stop)
         return 1;
 
@@ -86,8 +86,8 @@ int ProgramMain(int argc, char **argv)
     splash.setPosition(4);
 
     const bool started = StartData(config, state, prompter);
-    wait.QWidget::hide();
-    gauge.QWidget::hide();
+    wait.hide();
+    gauge.hide();
     if (!started) {
         CloseDataModules();
         return 1;
