@@ -84,16 +84,12 @@ TDataModule1::TDataModule1()
 
     ItemsList.setSql(
         {QStringLiteral("SELECT * FROM ITEMS"), QStringLiteral("WHERE ID_FILE=-1"), QStringLiteral("ORDER BY TITLE")});
-    // The calculated TitleMark follows the stored fields; a grid shows it second.
     ItemsList.addCalculatedField(QStringLiteral("TitleMark"));
-    FieldDisplay &titleMark = ItemsList.display(QStringLiteral("TitleMark"));
-    titleMark.label = QStringLiteral("Produits");
-    titleMark.width = 28;
     declareFields(ItemsList,
-        {{"Sel", " ", 3}, {"Stock", nullptr, 6}, {"Quantity", "Quan.", 6}, {"Price01", nullptr, 0, false},
-            {"Price02", nullptr, 0, false}, {"Price03", nullptr, 0, false}, {"Title", nullptr, 0, false},
-            {"Mark", nullptr, 0, false}, {"Id", nullptr, 0, false}, {"Id_File", nullptr, 0, false},
-            {"Stock_Min", nullptr, 0, false}, {"Stock_Max", nullptr, 0, false}});
+        {{"Sel", " ", 3}, {"TitleMark", "Produits", 28}, {"Stock", nullptr, 6}, {"Quantity", "Quan.", 6},
+            {"Price01", nullptr, 0, false}, {"Price02", nullptr, 0, false}, {"Price03", nullptr, 0, false},
+            {"Title", nullptr, 0, false}, {"Mark", nullptr, 0, false}, {"Id", nullptr, 0, false},
+            {"Id_File", nullptr, 0, false}, {"Stock_Min", nullptr, 0, false}, {"Stock_Max", nullptr, 0, false}});
     ItemsList.setCalcHandler([this](DataSet &ds) { ItemsListCalcFields(ds); });
 
     CustomLabel.setSql({QStringLiteral("SELECT * FROM CUSTOMLAB"), QStringLiteral("WHERE Id_File=-1")});

@@ -72,9 +72,12 @@ std::array<QString, 3> ReadPriceLabels(TDataModule1 &dm)
     DataSet &c = dm.CustomLabel;
     c.open();
     Closing closing{c};
-    if (!IsDataSetEmpty(c))
-        for (int n = 0; n < 3; ++n)
+    for (int n = 0; n < 3; ++n) {
+        if (!IsDataSetEmpty(c))
             labels[size_t(n)] = c.field(QStringLiteral("Price%1").arg(n + 1, 2, 10, QLatin1Char('0'))).asString();
+        if (labels[size_t(n)].isEmpty())
+            labels[size_t(n)] = QStringLiteral("Prix n°%1").arg(n + 1);
+    }
     return labels;
 }
 

@@ -22,8 +22,9 @@ void PointAtListFile(DataSet &dataSet, int listFileId);
 // many rows were created.
 int EnsureListFileRows(TDataModule1 &dm);
 
-// The three price labels of the current list file (CustomLabel opened and closed again);
-// an empty table gives empty labels.
+// The three price labels of the current list file (CustomLabel opened and closed again); a
+// missing row or an empty label gives the default "Prix n°1" .. "Prix n°3", so that a title
+// never falls back to the field's name.
 std::array<QString, 3> ReadPriceLabels(TDataModule1 &dm);
 
 // Runs the list query on the shared connection and gives its ticked rows as plain values,

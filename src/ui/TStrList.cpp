@@ -1,5 +1,6 @@
 #include "ui/TStrList.h"
 
+#include "lists/TextRoutines.h"
 #include "ui/WindowChrome.h"
 #include "ui_TStrList.h"
 
@@ -12,21 +13,6 @@
 namespace vivrelo {
 
 namespace {
-
-// The colour with delta added to each channel, kept inside 1..254 on the side it moves to.
-// A local copy of the text routine ShadeColor (lists/TextRoutines.h); call that one once it
-// is merged.
-QColor Shaded(const QColor &color, int delta)
-{
-    const QColor rgb = color.toRgb();
-    const auto channel = [delta](int c) {
-        const int v = c + delta;
-        if (delta > 0)
-            return v > 255 ? 254 : v;
-        return v < 0 ? 1 : v;
-    };
-    return QColor(channel(rgb.red()), channel(rgb.green()), channel(rgb.blue()));
-}
 
 // Entries 13 pixels high.
 class EntryDelegate : public QStyledItemDelegate
@@ -138,7 +124,7 @@ void TStrList::showEvent(QShowEvent *event)
             if (ui->List->item(i)->text() == m_currentText)
                 ui->List->setCurrentRow(i);
     }
-    ui->Shape_Border->setBorderColor(Shaded(ui->List->palette().color(QPalette::Base), -35));
+    ui->Shape_Border->setBorderColor(ShadeColor(ui->List->palette().color(QPalette::Base), -35));
     QWidget::showEvent(event);
 }
 

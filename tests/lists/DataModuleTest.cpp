@@ -60,7 +60,7 @@ TEST_F(DataModuleTest, EveryDatasetOpensWithItsPersistentFields)
     dm.ItemsList.open();
     EXPECT_EQ(fieldNames(dm.ItemsList).join(QLatin1Char(',')),
         QStringLiteral(
-            "Sel,Stock,Quantity,Price01,Price02,Price03,Title,Mark,Id,Id_File,Stock_Min,Stock_Max,TitleMark"));
+            "Sel,TitleMark,Stock,Quantity,Price01,Price02,Price03,Title,Mark,Id,Id_File,Stock_Min,Stock_Max"));
     dm.Items.open();
     const QStringList items = fieldNames(dm.Items);
     EXPECT_EQ(items.size(), 33);

@@ -466,9 +466,9 @@ void DataSetGridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
     painter->fillRect(option.rect, ShadeColor(painted, -10));
     painter->setPen(SortColumnTextColour(painted, colours));
     painter->setFont(option.font);
-    // Left-aligned, at the text position of the other cells.
+    // Left-aligned, its box moved 2 pixels right and 2 down.
     painter->drawText(
-        option.rect.adjusted(3, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter, index.data(Qt::DisplayRole).toString());
+        option.rect.translated(2, 2), Qt::AlignLeft | Qt::AlignTop, index.data(Qt::DisplayRole).toString());
     painter->restore();
 }
 
@@ -498,6 +498,7 @@ DataSetGrid::DataSetGrid(QWidget *parent)
     verticalHeader()->setSectionsClickable(false);
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setTextElideMode(Qt::ElideRight);
     horizontalHeader()->setStyleSheet(
         QStringLiteral("QHeaderView::section { background-color: rgb(216, 216, 216); color: black; font-family: Arial;"
                        " font-weight: bold; border: 0px; border-right: 1px solid rgb(160, 160, 160);"
@@ -519,18 +520,21 @@ void DataSetGrid::setDataSet(DataSet &dataSet, Prompter &prompter)
     dataSetRowChanged(m_model->currentRow());
 }
 
-// Display widths count average characters; a column is never narrower than its title.
+// Display widths count average characters. A title wider than that widens its column, but never
+// past an equal share of the grid: a long user label (a price label) is elided in its title.
 void DataSetGrid::fitColumns()
 {
-    if (!m_model)
+    if (!m_model || m_model->columnCount() == 0)
         return;
     const int average = fontMetrics().averageCharWidth();
     QFont titleFont(QStringLiteral("Arial"));
     titleFont.setBold(true);
     const QFontMetrics titles(titleFont);
+    const int share = (viewport()->width() - verticalHeader()->width()) / m_model->columnCount();
     for (int c = 0; c < m_model->columnCount(); ++c) {
         const int chars = m_model->dataSet().display(m_model->fieldName(c)).width;
-        const int title = titles.horizontalAdvance(m_model->headerData(c, Qt::Horizontal).toString()) + 10;
+        const int title =
+            std::min(titles.horizontalAdvance(m_model->headerData(c, Qt::Horizontal).toString()) + 10, share);
         setColumnWidth(c, std::max((chars > 0 ? chars : 10) * average + 8, title));
     }
     // The wide text columns give up what the grid lacks, down to twice their title.

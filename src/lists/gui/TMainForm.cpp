@@ -24,6 +24,7 @@
 #include "ui/WindowChrome.h"
 
 #include <QCloseEvent>
+#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLinearGradient>
@@ -299,8 +300,6 @@ void TMainForm::setUpControls()
     grid->setColumnWidth(ItemsListModel::QuantityColumn, 40);
     grid->setFont(ArialPixels(11));
     QPalette pal = grid->palette();
-    pal.setColor(QPalette::Base, kRowColour);
-    pal.setColor(QPalette::AlternateBase, kAlternateRowColour);
     pal.setColor(QPalette::Highlight, kSelectionColour);
     pal.setColor(QPalette::HighlightedText, Qt::white);
     pal.setColor(QPalette::Inactive, QPalette::Highlight, kSelectionColour);
@@ -403,6 +402,16 @@ void TMainForm::connectCommands()
     connect(m_model, &ItemsListModel::currentRowChanged, this, &TMainForm::showCurrentRow);
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] { showCurrentRow(m_dm.ItemsList.currentIndex()); });
     connect(grid->verticalScrollBar(), &QScrollBar::valueChanged, this, &TMainForm::placeSpinEditors);
+    // Rows take their colour by their place on the screen, the title row counted: the first
+    // row shown has place 1 and takes the second colour, whatever the scroll.
+    const auto colourRows = [grid](int topRow) {
+        QPalette rows = grid->palette();
+        rows.setColor(QPalette::Base, topRow % 2 == 0 ? kAlternateRowColour : kRowColour);
+        rows.setColor(QPalette::AlternateBase, topRow % 2 == 0 ? kRowColour : kAlternateRowColour);
+        grid->setPalette(rows);
+    };
+    colourRows(0);
+    connect(grid->verticalScrollBar(), &QScrollBar::valueChanged, this, colourRows);
 
     const auto spin = [this](QToolButton *b, bool stock, int delta) {
         connect(b, &QToolButton::clicked, this,
@@ -735,6 +744,10 @@ void TMainForm::ClockTick()
         text[2] = QLatin1Char(' ');
     ui->DigitalTime->setText(text);
     m_clockToggle = !m_clockToggle;
+    // Past midnight the calendar turns its page.
+    const QDate today = CurrentDateTime().date();
+    if (ui->MiniCalendar->date() != today)
+        ui->MiniCalendar->setDate(today);
 }
 
 void TMainForm::showCurrentRow(int row)
@@ -800,9 +813,12 @@ void TMainForm::placeSpinEditors()
 
 bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 {
+    // Leaving an edit for another control bounds the line, also when nothing was typed: a
+    // stored quantity above its maximum is brought back. Another window taking the focus (a
+    // message box, a menu) is not a leave.
     if ((watched == ui->Ed_Stock || watched == ui->Ed_Quantity) && event->type() == QEvent::FocusOut) {
-        auto *edit = static_cast<QLineEdit *>(watched);
-        if (edit->isModified())
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !m_checkingEdit)
             runCommand([this] { Ed_QuantityExit(); });
     }
     return QWidget::eventFilter(watched, event);

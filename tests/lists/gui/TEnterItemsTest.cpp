@@ -148,6 +148,19 @@ TEST_F(EnterItems, CellsAreEditedInPlaceAndReachTheDatabase)
     EXPECT_TRUE(prompter.asked().empty());
 }
 
+TEST_F(EnterItems, ALongPriceLabelIsElidedAndAnEmptyOneShowsTheDefault)
+{
+    db.dm->ADOConnection1.exec(
+        QStringLiteral("INSERT INTO CUSTOMLAB (Id_File, Price01, Price02, Price03) VALUES (-1, ?, '', 'Épicerie')"),
+        {QString(120, QLatin1Char('M'))});
+    db.addProduct(QStringLiteral("Lait"));
+    open();
+    EXPECT_EQ(grid()->model()->headerData(7, Qt::Horizontal).toString(), QStringLiteral("Prix n°2"));
+    const int columns = grid()->model()->columnCount();
+    EXPECT_LE(grid()->columnWidth(6), grid()->viewport()->width() / columns);
+    EXPECT_EQ(grid()->horizontalHeader()->textElideMode(), Qt::ElideRight);
+}
+
 TEST_F(EnterItems, ARefusedValueKeepsTheFocusAndWritesNothing)
 {
     db.addProduct(QStringLiteral("Lait"), QStringLiteral("Alpha"), 2.0);

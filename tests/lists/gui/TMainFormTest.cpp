@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTableView>
 #include <QTest>
@@ -206,14 +207,19 @@ TEST_F(MainFormTest, TheCatalogueGridDrawsTicksAlarmsAndItsRowColours)
     add({QStringLiteral("A"), 1, 1});
     add({QStringLiteral("B"), 0, 1, 0, {1.0, 1.0, 1.0}, true, 1}); // ticked, in stock alarm
     add({QStringLiteral("C"), 1, 1});
+    for (int i = 0; i < 30; ++i)
+        add({QStringLiteral("Z%1").arg(i, 2, 10, QLatin1Char('0')), 1, 1});
     open();
     const QImage shot = grid()->viewport()->grab().toImage();
     const auto cell = [&](int row, int column) { return grid()->visualRect(grid()->model()->index(row, column)); };
     const auto colourAt = [&](const QPoint &p) { return shot.pixelColor(p * shot.devicePixelRatio()); };
-    // The current row takes the selection colour, the others alternate.
+    // The current row takes the selection colour, the others alternate by their place on the
+    // screen, the title row being place 0: odd places take the second colour.
     EXPECT_EQ(colourAt(cell(0, 1).topRight() + QPoint(-3, 3)), QColor(49, 106, 197));
-    EXPECT_EQ(colourAt(cell(1, 1).topRight() + QPoint(-3, 3)), QColor(232, 243, 255));
-    EXPECT_EQ(colourAt(cell(2, 1).topRight() + QPoint(-3, 3)), QColor(244, 250, 255));
+    EXPECT_EQ(colourAt(cell(1, 1).topRight() + QPoint(-3, 3)), QColor(244, 250, 255));
+    EXPECT_EQ(colourAt(cell(2, 1).topRight() + QPoint(-3, 3)), QColor(232, 243, 255));
+    grid()->verticalScrollBar()->setValue(1); // scrolled by one row: each place keeps its colour
+    EXPECT_EQ(grid()->palette().color(QPalette::AlternateBase), QColor(232, 243, 255));
     // The selection cell: pale, with the tick at left + 7 and the alarm at the left edge.
     const QRect sel = cell(1, 0);
     EXPECT_EQ(colourAt(sel.topRight() + QPoint(-1, 1)), QColor(255, 255, 245));
@@ -263,6 +269,16 @@ TEST_F(MainFormTest, SpinButtonsKeepQuantityAndStockInsideTheLineBounds)
     click("Spin_Stock_Up");
     EXPECT_EQ(column(many, "Stock").toInt(), 100);
     EXPECT_EQ(child<QLineEdit>("Ed_Stock")->text(), QStringLiteral("100"));
+
+    // Leaving the quantity edit, nothing typed, brings a stored quantity back to its maximum.
+    const qint64 above = add({QStringLiteral("E"), 2, 1, 5, {1.0, 1.0, 1.0}, true, 9});
+    RefreshKeepingId(dm.ItemsList);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    clickRow(4);
+    child<QLineEdit>("Ed_Quantity")->setFocus();
+    grid()->setFocus();
+    EXPECT_EQ(column(above, "Quantity").toInt(), 3);
 }
 
 TEST_F(MainFormTest, TickAllAndUntickAllKeepTheQuantities)
@@ -354,6 +370,12 @@ TEST_F(MainFormTest, TheClockBlinksItsSeparatorStartingWithABlank)
     EXPECT_EQ(clock->text().at(2), QLatin1Char(' '));
     w.ClockTick();
     EXPECT_EQ(clock->text().at(2), QLatin1Char(':'));
+
+    // The calendar follows the date past midnight.
+    SetClockForTests(QDateTime(QDate(2031, 1, 2), QTime(0, 0, 1)));
+    w.ClockTick();
+    SetClockForTests(QDateTime());
+    EXPECT_EQ(child<MiniCalendar>("MiniCalendar")->date(), QDate(2031, 1, 2));
 }
 
 TEST_F(MainFormTest, PriceLabelsNameTheTotalsAndThePrintMenu)
