@@ -48,6 +48,9 @@ std::unique_ptr<QMessageBox> MakeMessageBox(
     box->setWindowTitle(App().productName);
     box->setIcon(IconOf(kind));
     box->setTextFormat(Qt::PlainText);
+    // Above every window, the progress windows that stay on top included (the upgrade asks
+    // its backup question while its progress window is up): its buttons are never covered.
+    box->setWindowFlag(Qt::WindowStaysOnTopHint);
     box->setText(DisplayedText(text));
     if (buttons == MessageButtons::YesNo) {
         QPushButton *yes = box->addButton(QStringLiteral("Oui"), QMessageBox::YesRole);

@@ -19,7 +19,15 @@ TNewGauge::TNewGauge(QWidget *parent)
     setProperty("tag", -1);
     resize(222, 56);
 
-    // A raised grey panel: the window system adds its shadow where it draws one.
+    // A raised grey panel with its drop shadow.
+    m_shadow = std::make_unique<QWidget>(nullptr,
+        Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowTransparentForInput
+            | Qt::WindowDoesNotAcceptFocus);
+    m_shadow->setObjectName(QStringLiteral("GaugeShadow"));
+    m_shadow->setAttribute(Qt::WA_TranslucentBackground);
+    m_shadow->setAttribute(Qt::WA_ShowWithoutActivating);
+    m_shadow->setStyleSheet(QStringLiteral("background: rgba(0, 0, 0, 70);"));
+    m_shadow->setAttribute(Qt::WA_StyledBackground);
     ui->Panel->setColors(QColor(230, 230, 230), QColor(230, 230, 230));
     ui->Panel->setBorderColor(QColor(128, 128, 128));
     ui->Pan_Cursor->setColors(QColor(255, 255, 255), QColor(240, 240, 240));
@@ -59,6 +67,11 @@ void TNewGauge::show()
     QWidget::show();
 }
 
+void TNewGauge::hide()
+{
+    QWidget::hide();
+}
+
 void TNewGauge::pump()
 {
     QCoreApplication::processEvents();
@@ -77,18 +90,40 @@ int TNewGauge::barWidth() const
 
 void TNewGauge::placeInWorkArea()
 {
-    move(CentredInWorkArea(size(), DesktopWorkArea(this)));
+    move(CentredOnWindow(size(), DesktopWorkArea(this)));
+}
+
+void TNewGauge::placeShadow()
+{
+    if (m_shadow)
+        m_shadow->setGeometry(geometry().translated(4, 4));
 }
 
 void TNewGauge::showEvent(QShowEvent *event)
 {
+    placeShadow();
+    m_shadow->show();
+    raise();
     ui->Pan_Cursor->resize(width() - 22, ui->Pan_Cursor->height());
     updateBar();
     QWidget::showEvent(event);
 }
 
+void TNewGauge::hideEvent(QHideEvent *event)
+{
+    m_shadow->hide();
+    QWidget::hideEvent(event);
+}
+
+void TNewGauge::moveEvent(QMoveEvent *event)
+{
+    placeShadow();
+    QWidget::moveEvent(event);
+}
+
 void TNewGauge::resizeEvent(QResizeEvent *event)
 {
+    placeShadow();
     ui->Panel->resize(size());
     QWidget::resizeEvent(event);
 }

@@ -26,6 +26,7 @@ public:
     void setMaximum(int maximum) override;
     void setPosition(int position) override;
     void show() override;
+    void hide() override; // through the progress interface too: the window goes away
     void pump() override;
 
     int position() const { return m_position; }
@@ -33,17 +34,24 @@ public:
     int trackWidth() const;
     int barWidth() const;
 
-    // Centred in the desktop work area.
+    // Centred in the desktop work area, halves truncated.
     void placeInWorkArea();
+    // The drop shadow: a translucent window behind the gauge, 4 pixels right and down.
+    const QWidget *shadow() const { return m_shadow.get(); }
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
     void updateBar();
 
+    void placeShadow();
+
     std::unique_ptr<Ui::TNewGauge> ui;
+    std::unique_ptr<QWidget> m_shadow;
     int m_position = 0;
     int m_maximum = 0;
 };

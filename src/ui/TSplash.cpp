@@ -30,7 +30,7 @@ TSplash::TSplash(QWidget *parent)
                                             "QProgressBar::chunk { background: qlineargradient(x1:0, y1:0, x2:1, y2:0,"
                                             " stop:0 rgb(51, 152, 255), stop:1 rgb(0, 80, 210)); }"));
     WindowChrome::prepare(this);
-    move(CentredInWorkArea(size(), DesktopWorkArea(this)));
+    move(CentredOnWindow(size(), DesktopWorkArea(this))); // centred on the screen, halves truncated
 }
 
 TSplash::~TSplash() = default;

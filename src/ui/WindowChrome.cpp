@@ -1,6 +1,8 @@
 #include "ui/WindowChrome.h"
 
 #include "base/AppValues.h"
+#include "base/LangText.h"
+#include "db/DataSetRoutines.h"
 #include "ui/DecorPanels.h"
 #include "ui/ShellGeometry.h"
 
@@ -19,31 +21,6 @@ namespace vivrelo {
 namespace {
 
 const char *const kChromeProperty = "vivreloChrome";
-
-// Stands in for GetLangText of app/LangText.h until that lookup is merged: every lookup
-// yields its default with "{CR}" turned into a line break. Replace the calls by GetLangText
-// once it is there.
-QString LangText(const char *section, const char *key, const QString &defaultText)
-{
-    Q_UNUSED(section);
-    Q_UNUSED(key);
-    QString text = defaultText;
-    return text.replace(QLatin1String("{CR}"), QLatin1String("\r"));
-}
-
-// The caption a window shows in the task bar, from its drawn title: leading blanks removed
-// (a title of blanks only keeps its last blank), doubled apostrophes made single. The same
-// routine lives with the dataset routines (db/DataSetRoutines.h); use that one once merged.
-QString CaptionOf(const QString &title)
-{
-    qsizetype start = 0;
-    while (start < title.size() && title.at(start) == QLatin1Char(' '))
-        ++start;
-    if (start == title.size() && start > 0)
-        start = title.size() - 1; // blanks only: the last one stays
-    QString caption = title.mid(start);
-    return caption.replace(QLatin1String("''"), QLatin1String("'"));
-}
 
 bool IsBorderlessForever(const QWidget *window)
 {
@@ -135,7 +112,7 @@ void WindowChrome::findElements()
     };
     button(m_exit, QStringLiteral("Quitter"));
     button(m_mini, QStringLiteral("Minimiser"));
-    button(m_maxi, LangText("Common", "MaximizeWindows", QStringLiteral("Agrandir")));
+    button(m_maxi, GetLangText(lang::MaximizeHint));
 
     if (m_grip) {
         m_grip->setCursor(Qt::SizeFDiagCursor);
@@ -187,7 +164,11 @@ void WindowChrome::useNativeFrame()
 
     m_window->setWindowIcon(QGuiApplication::windowIcon());
     m_window->setWindowFlags(flags);
-    if (m_grip) {
+    // Only a "RezisePad" makes the frame sizeable; "Image1" grips stay drawn but the frame is
+    // fixed. A window with a maximise button keeps a sizeable frame all the same: the window
+    // system has no frame that maximises without resizing.
+    const bool sizeable = (m_grip && m_grip->objectName() == QLatin1String("RezisePad")) || shows(m_maxi);
+    if (sizeable) {
         m_window->setMinimumSize(m_options.minimumSize + QSize(1, 1));
         m_window->resize(client);
     } else {
@@ -198,7 +179,7 @@ void WindowChrome::useNativeFrame()
 void WindowChrome::applyCaption()
 {
     if (m_title)
-        m_window->setWindowTitle(CaptionOf(m_title->text()));
+        m_window->setWindowTitle(CaptionFromTitle(m_title->text()));
 }
 
 void WindowChrome::recolour()
@@ -247,10 +228,10 @@ void WindowChrome::toggleMaximised()
 {
     if (m_window->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) {
         m_window->showNormal();
-        m_maxi->setToolTip(LangText("Common", "MaximizeWindows", QStringLiteral("Agrandir")));
+        m_maxi->setToolTip(GetLangText(lang::MaximizeHint));
     } else {
         m_window->showMaximized();
-        m_maxi->setToolTip(LangText("Common", "MinimizeWindows", QStringLiteral("Réduire")));
+        m_maxi->setToolTip(GetLangText(lang::RestoreHint));
     }
 }
 

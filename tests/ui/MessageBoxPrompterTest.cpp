@@ -1,6 +1,7 @@
 #include "ui/MessageBoxPrompter.h"
 
 #include "support/TestDirs.h"
+#include "ui/TNewGauge.h"
 #include "ui/UiTestSupport.h"
 
 #include <QApplication>
@@ -81,6 +82,28 @@ TEST_F(MessageBoxPrompterTest, AnswersComeFromTheButtonPressed)
     EXPECT_EQ(prompter.ask(MessageKind::Error, QStringLiteral("Erreur"), MessageButtons::Ok), Answer::Ok);
     ASSERT_EQ(prompter.shown().size(), 4u);
     EXPECT_EQ(prompter.shown()[3].buttons, QStringList{QStringLiteral("OK")});
+}
+
+TEST_F(MessageBoxPrompterTest, AQuestionAskedUnderAProgressWindowStandsAboveIt)
+{
+    TNewGauge gauge;
+    gauge.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&gauge));
+    bool onTop = false, active = false, focused = false;
+    QTimer::singleShot(30, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        QTest::qWaitForWindowActive(box);
+        onTop = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+        active = QApplication::activeWindow() == box;
+        focused = box->focusWidget() == box->defaultButton();
+        QTest::mouseClick(box->defaultButton(), Qt::LeftButton);
+    });
+    MessageBoxPrompter prompter;
+    EXPECT_TRUE(prompter.confirm(QStringLiteral("Souhaitez-vous effectuer une sauvegarde ?")));
+    EXPECT_TRUE(onTop);
+    EXPECT_TRUE(active);
+    EXPECT_TRUE(focused);
 }
 
 TEST_F(MessageBoxPrompterTest, QueuedAnswersAreGivenWithoutShowingABoxAndRecorded)

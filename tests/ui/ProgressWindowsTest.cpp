@@ -84,11 +84,27 @@ TEST_F(ProgressWindowsTest, WaitWindowIsCentredOnTheWorkAreaOrOnAWindow)
     EXPECT_EQ(CentredInWorkArea(QSize(277, 65), QRect(0, 0, 802, 601)), QPoint(262, 268));
     EXPECT_EQ(CentredInWorkArea(QSize(277, 65), QRect(60, 0, 800, 600)), QPoint(322, 268));
 
+    TWait wait;
+    EXPECT_EQ(wait.pos(), CentredInWorkArea(wait.size(), DesktopWorkArea(&wait))); // where it opens
+
     QWidget main(nullptr, Qt::FramelessWindowHint);
     main.setGeometry(100, 100, 801, 600);
-    TWait wait;
     wait.placeOn(&main);
     EXPECT_EQ(wait.pos(), QPoint(100 + 262, 100 + 267)); // 524 / 2, 535 / 2 truncated
+}
+
+TEST_F(ProgressWindowsTest, HidingThroughTheProgressInterfaceHidesTheWindow)
+{
+    // The start hides its sink before the "IMPORTANT !!" message: the window must go.
+    TWait wait;
+    TNewGauge gauge;
+    for (ProgressSink *sink : {static_cast<ProgressSink *>(&wait), static_cast<ProgressSink *>(&gauge)}) {
+        sink->show();
+        auto *window = dynamic_cast<QWidget *>(sink);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        sink->hide();
+        EXPECT_FALSE(window->isVisible());
+    }
 }
 
 TEST_F(ProgressWindowsTest, GaugeTrackFollowsTheWindowWidth)
@@ -102,6 +118,10 @@ TEST_F(ProgressWindowsTest, GaugeTrackFollowsTheWindowWidth)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&gauge));
     EXPECT_EQ(gauge.width(), 222);
     EXPECT_EQ(gauge.trackWidth(), 200);
+    // Centred on the screen, halves truncated, with its drop shadow 4 pixels right and down.
+    EXPECT_EQ(gauge.pos(), CentredOnWindow(gauge.size(), DesktopWorkArea(&gauge)));
+    ASSERT_TRUE(gauge.shadow()->isVisible());
+    EXPECT_EQ(gauge.shadow()->geometry(), gauge.geometry().translated(4, 4));
     EXPECT_EQ(gauge.barWidth(), 0);
     gauge.setPosition(5);
     EXPECT_EQ(gauge.barWidth(), 97);

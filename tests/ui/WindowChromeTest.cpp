@@ -235,14 +235,18 @@ TEST_F(WindowChromeTest, StandardFrameReplacesTheTitleBarAndKeepsTheContentWhole
     }
 }
 
-TEST_F(WindowChromeTest, StandardFrameWithAGripStaysSizeableAboveTheMinimum)
+TEST_F(WindowChromeTest, StandardFrameIsSizeableOnlyWithARezisePad)
 {
     App().standardFrame = true;
-    auto d = MakeDialog(QStringLiteral(" Catalogue"), true);
+    auto d = MakeDialog(QStringLiteral(" Catalogue"), true); // an "Image1" grip: the frame is fixed
     WindowChrome::prepare(d.get(), {QSize(400, 200), {}});
-    EXPECT_EQ(d->minimumSize(), QSize(401, 201));
-    EXPECT_GT(d->maximumWidth(), 10000);
-    EXPECT_EQ(d->size(), QSize(500, 282));
+    EXPECT_EQ(d->minimumSize(), d->maximumSize());
+    auto r = MakeDialog(QStringLiteral(" Aperçu"), true);
+    r->findChild<QLabel *>(QStringLiteral("Image1"))->setObjectName(QStringLiteral("RezisePad"));
+    WindowChrome::prepare(r.get(), {QSize(400, 200), {}});
+    EXPECT_EQ(r->minimumSize(), QSize(401, 201));
+    EXPECT_GT(r->maximumWidth(), 10000);
+    EXPECT_EQ(r->size(), QSize(500, 282));
 }
 
 TEST(MainWindowPlacementTest, SavedPlacementIsKeptOnlyWhileItFitsTheWorkArea)
