@@ -172,13 +172,14 @@ QStringList ReadScriptLines(const QString &path)
 namespace {
 
 // Splits a column list at the commas outside parentheses, brackets and quotes.
-QStringList splitTopLevel(const QString &list)
+// Visits each character of an Access text with whether it stands outside quotes: '...', "..."
+// and [...] are inside, their delimiters included.
+template <typename Visit>
+void forEachQuoted(const QString &text, Visit visit)
 {
-    QStringList parts;
-    QString current;
-    int depth = 0;
     QChar quote;
-    for (const QChar c : list) {
+    for (const QChar c : text) {
+        bool outside = false;
         if (!quote.isNull()) {
             if (c == quote)
                 quote = QChar();
@@ -186,17 +187,32 @@ QStringList splitTopLevel(const QString &list)
             quote = c;
         } else if (c == u'[') {
             quote = QChar(u']');
-        } else if (c == u'(') {
-            ++depth;
-        } else if (c == u')') {
-            --depth;
-        } else if (c == u',' && depth == 0) {
-            parts << current;
-            current.clear();
-            continue;
+        } else {
+            outside = true;
+        }
+        visit(c, outside);
+    }
+}
+
+QStringList splitTopLevel(const QString &list)
+{
+    QStringList parts;
+    QString current;
+    int depth = 0;
+    forEachQuoted(list, [&](QChar c, bool outside) {
+        if (outside) {
+            if (c == u'(') {
+                ++depth;
+            } else if (c == u')') {
+                --depth;
+            } else if (c == u',' && depth == 0) {
+                parts << current;
+                current.clear();
+                return;
+            }
         }
         current += c;
-    }
+    });
     parts << current;
     return parts;
 }
@@ -335,21 +351,12 @@ QString jetConcatenation(const QString &statement)
 {
     QString out;
     out.reserve(statement.size() + 8);
-    QChar quote;
-    for (const QChar c : statement) {
-        if (!quote.isNull()) {
-            if (c == quote)
-                quote = QChar();
-        } else if (c == u'\'' || c == u'"') {
-            quote = c;
-        } else if (c == u'[') {
-            quote = QChar(u']');
-        } else if (c == u'&') {
+    forEachQuoted(statement, [&out](QChar c, bool outside) {
+        if (outside && c == u'&')
             out += QStringLiteral("||");
-            continue;
-        }
-        out += c;
-    }
+        else
+            out += c;
+    });
     return out;
 }
 

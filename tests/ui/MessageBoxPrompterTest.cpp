@@ -93,9 +93,8 @@ TEST_F(MessageBoxPrompterTest, AQuestionAskedUnderAProgressWindowStandsAboveIt)
     QTimer::singleShot(30, [&] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
-        QTest::qWaitForWindowActive(box);
+        active = QTest::qWaitForWindowActive(box) && QApplication::activeWindow() == box;
         onTop = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-        active = QApplication::activeWindow() == box;
         focused = box->focusWidget() == box->defaultButton();
         QTest::mouseClick(box->defaultButton(), Qt::LeftButton);
     });

@@ -300,6 +300,10 @@ void TMainForm::setUpControls()
     grid->setColumnWidth(ItemsListModel::QuantityColumn, 40);
     grid->setFont(ArialPixels(11));
     QPalette pal = grid->palette();
+    // Rows take their colour by their place on the screen, the title row counted: the first
+    // row shown has place 1 and takes the second colour (the scroll keeps it so, below).
+    pal.setColor(QPalette::Base, kAlternateRowColour);
+    pal.setColor(QPalette::AlternateBase, kRowColour);
     pal.setColor(QPalette::Highlight, kSelectionColour);
     pal.setColor(QPalette::HighlightedText, Qt::white);
     pal.setColor(QPalette::Inactive, QPalette::Highlight, kSelectionColour);
@@ -402,16 +406,14 @@ void TMainForm::connectCommands()
     connect(m_model, &ItemsListModel::currentRowChanged, this, &TMainForm::showCurrentRow);
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] { showCurrentRow(m_dm.ItemsList.currentIndex()); });
     connect(grid->verticalScrollBar(), &QScrollBar::valueChanged, this, &TMainForm::placeSpinEditors);
-    // Rows take their colour by their place on the screen, the title row counted: the first
-    // row shown has place 1 and takes the second colour, whatever the scroll.
-    const auto colourRows = [grid](int topRow) {
+    connect(grid->verticalScrollBar(), &QScrollBar::valueChanged, this, [grid](int topRow) {
         QPalette rows = grid->palette();
         rows.setColor(QPalette::Base, topRow % 2 == 0 ? kAlternateRowColour : kRowColour);
         rows.setColor(QPalette::AlternateBase, topRow % 2 == 0 ? kRowColour : kAlternateRowColour);
         grid->setPalette(rows);
-    };
-    colourRows(0);
-    connect(grid->verticalScrollBar(), &QScrollBar::valueChanged, this, colourRows);
+        grid->viewport()->setPalette(rows); // the viewport fills its own background
+        grid->viewport()->update();
+    });
 
     const auto spin = [this](QToolButton *b, bool stock, int delta) {
         connect(b, &QToolButton::clicked, this,

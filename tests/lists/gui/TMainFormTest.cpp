@@ -218,8 +218,6 @@ TEST_F(MainFormTest, TheCatalogueGridDrawsTicksAlarmsAndItsRowColours)
     EXPECT_EQ(colourAt(cell(0, 1).topRight() + QPoint(-3, 3)), QColor(49, 106, 197));
     EXPECT_EQ(colourAt(cell(1, 1).topRight() + QPoint(-3, 3)), QColor(244, 250, 255));
     EXPECT_EQ(colourAt(cell(2, 1).topRight() + QPoint(-3, 3)), QColor(232, 243, 255));
-    grid()->verticalScrollBar()->setValue(1); // scrolled by one row: each place keeps its colour
-    EXPECT_EQ(grid()->palette().color(QPalette::AlternateBase), QColor(232, 243, 255));
     // The selection cell: pale, with the tick at left + 7 and the alarm at the left edge.
     const QRect sel = cell(1, 0);
     EXPECT_EQ(colourAt(sel.topRight() + QPoint(-1, 1)), QColor(255, 255, 245));
@@ -234,6 +232,16 @@ TEST_F(MainFormTest, TheCatalogueGridDrawsTicksAlarmsAndItsRowColours)
     EXPECT_TRUE(drawnIn(QRect(sel.left(), sel.top() + 3, 6, 10)));
     const QRect plain = cell(2, 0);
     EXPECT_FALSE(drawnIn(QRect(plain.left(), plain.top() + 2, 21, 14)));
+
+    // Scrolled by one row, each place on the screen keeps its colour.
+    grid()->verticalScrollBar()->setValue(1);
+    const QImage scrolled = grid()->viewport()->grab().toImage();
+    const auto scrolledAt = [&](int row) {
+        return scrolled.pixelColor((cell(row, 1).topRight() + QPoint(-3, 3)) * scrolled.devicePixelRatio());
+    };
+    EXPECT_EQ(scrolledAt(1), QColor(232, 243, 255));
+    EXPECT_EQ(scrolledAt(2), QColor(244, 250, 255));
+    EXPECT_EQ(scrolledAt(3), QColor(232, 243, 255));
 }
 
 TEST_F(MainFormTest, SpinButtonsKeepQuantityAndStockInsideTheLineBounds)
