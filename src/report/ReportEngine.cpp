@@ -4,8 +4,10 @@
 #include "base/Error.h"
 #include "lists/TextRoutines.h"
 #include "printing/PainterSurface.h"
+#include "printing/RecordingSurface.h"
 
 #include <QDateTime>
+#include <QGuiApplication>
 #include <QHash>
 
 #include <memory>
@@ -338,8 +340,14 @@ private:
     // The height a wrapped text's lines take, measured as a PDF file draws them.
     int neededHeight(const PreparedItem &item)
     {
-        if (!m_measure)
-            m_measure = std::make_unique<BitmapSurface>(QSize(1, 1), 2540.0, Qt::white);
+        // Fonts need the windowing system; without it (a tool run without one) the widths are
+        // estimated rather than the process stopped.
+        if (!m_measure) {
+            if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+                m_measure = std::make_unique<BitmapSurface>(QSize(1, 1), 2540.0, Qt::white);
+            else
+                m_measure = std::make_unique<RecordingSurface>();
+        }
         if (!m_measuredFont || !(*m_measuredFont == item.font)) {
             m_measure->setFont(item.font);
             m_measuredFont = item.font;
@@ -453,7 +461,7 @@ private:
         double value = 0;
     };
     QHash<QString, Sum> m_sums; // by the name upper-cased, without blanks
-    std::unique_ptr<BitmapSurface> m_measure;
+    std::unique_ptr<DrawingSurface> m_measure;
     std::optional<SurfaceFont> m_measuredFont;
     int m_bandWidth = 0;
     int m_footerTop = 0;
