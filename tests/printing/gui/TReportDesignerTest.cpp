@@ -1,6 +1,7 @@
 #include "printing/gui/TReportDesigner.h"
 
 #include "base/AppValues.h"
+#include "printing/gui/SampleReport.h"
 #include "support/TestDirs.h"
 
 #include <QCheckBox>
@@ -18,27 +19,13 @@
 namespace vivrelo {
 namespace {
 
-const char *kLayout = R"(page: 210 297
-margins: 10 10 10 10
-band: page-header
-  height: 10
-  text:
-    box: 0 0 190 10
-    value: Produits
-band: master-data
-  height: 10
-  text:
-    box: 0 0 190 10
-    value: [Title]
-)";
-
 class ReportDesigner : public ::testing::Test
 {
 protected:
     void open(const QString &path)
     {
-        designer = std::make_unique<TReportDesigner>(ParseReportLayout(QString::fromUtf8(kLayout)), path,
-            QStringList{QStringLiteral("Title"), QStringLiteral("Price01"), QStringLiteral("Photo")}, prompter);
+        designer = std::make_unique<TReportDesigner>(ParseReportLayout(QString::fromUtf8(test::kSampleReportLayout)),
+            path, QStringList{QStringLiteral("Title"), QStringLiteral("Price01"), QStringLiteral("Photo")}, prompter);
         designer->show();
     }
     template <class W>
@@ -133,7 +120,7 @@ TEST_F(ReportDesigner, AddsStylesAndRemovesObjectsThenSavesTheUsersCopy)
 
 TEST_F(ReportDesigner, TheShippedLayoutComesBackAndTheUsersCopyIsSetAside)
 {
-    const QString shipped = dirs.writeFile(dirs.root() + QStringLiteral("Essai.frf"), kLayout);
+    const QString shipped = dirs.writeFile(dirs.root() + QStringLiteral("Essai.frf"), test::kSampleReportLayout);
     const QString user = dirs.writeFile(dirs.root() + QStringLiteral("Reports/Essai.frf"),
         "band: summary\n  height: 5\n  text:\n    box: 0 0 10 5\n    value: Mien\n");
     open(user);
