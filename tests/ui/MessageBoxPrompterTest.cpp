@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace vivrelo;
 using namespace vivrelo::test;
 
@@ -90,14 +92,18 @@ TEST_F(MessageBoxPrompterTest, AQuestionAskedUnderAProgressWindowStandsAboveIt)
     gauge.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&gauge));
     bool onTop = false, active = false, focused = false;
-    QTimer::singleShot(30, [&] {
+    std::function<void()> check = [&] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        active = QTest::qWaitForWindowActive(box) && QApplication::activeWindow() == box;
+        if (!box) {
+            QTimer::singleShot(20, check);
+            return;
+        }
         onTop = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-        focused = box->focusWidget() == box->defaultButton();
+        active = QTest::qWaitFor([box] { return QApplication::activeWindow() == box; });
+        focused = QTest::qWaitFor([box] { return box->focusWidget() == box->defaultButton(); });
         QTest::mouseClick(box->defaultButton(), Qt::LeftButton);
-    });
+    };
+    QTimer::singleShot(20, check);
     MessageBoxPrompter prompter;
     EXPECT_TRUE(prompter.confirm(QStringLiteral("Souhaitez-vous effectuer une sauvegarde ?")));
     EXPECT_TRUE(onTop);
