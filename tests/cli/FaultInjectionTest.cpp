@@ -13,6 +13,7 @@
 #include "lists/DataModule.h"
 #include "lists/ListFile.h"
 #include "maintenance/Cabinet.h"
+#include "support/CliProcess.h"
 #include "support/TestDirs.h"
 
 #include <QCryptographicHash>
@@ -143,16 +144,7 @@ protected:
     QString images() const { return dataDir() + QStringLiteral("Data/Images/"); }
     QString backupDir() const { return dataDir() + QStringLiteral("Backup/"); }
 
-    QProcessEnvironment environment(const QString &runtimeDir) const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), dirs.homeDir());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dirs.homeDir() + QStringLiteral(".config"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
-        env.insert(QStringLiteral("VIVRELO_PROGRAM_DIR"), dirs.programDir());
-        env.remove(QStringLiteral("XDG_DOCUMENTS_DIR"));
-        return env;
-    }
+    QProcessEnvironment environment(const QString &runtimeDir) const { return test::CliEnvironment(dirs, runtimeDir); }
     struct Outcome {
         int status = -1;
         QString out, err;
