@@ -138,7 +138,8 @@ bool StartData(const StartupConfig &config, StartupState &state, Prompter &promp
     // A damaged database is not a dead end: the message names the ways out.
     const auto damaged = [&state] {
         const QString db = DatabaseFilePath(state.database);
-        const QString damage = FileExists(db) ? DatabaseDamage(db) : QString();
+        // A file of another kind (an Access file that could not be converted) is not "damaged".
+        const QString damage = DetectDatabaseFile(db) == DatabaseFileKind::SQLite ? DatabaseDamage(db) : QString();
         state.databaseDamaged = !damage.isEmpty();
         return state.databaseDamaged ? DamagedDatabaseMessage(db, damage) : QString();
     };

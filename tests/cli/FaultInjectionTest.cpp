@@ -322,8 +322,12 @@ TEST_F(FaultInjection, KilledBackupKeepsTheOlderArchive)
     const QString archive = backupDir() + QStringLiteral("soir.bkp");
     ASSERT_EQ(run({QStringLiteral("backup"), archive}).status, 0);
     const QByteArray older = FileDigest(archive);
+    // An older companion replaces an archive without being asked.
+    QStringList args{QStringLiteral("backup"), archive, QStringLiteral("--replace")};
+    if (!qEnvironmentVariableIsEmpty("VIVRELO_FAULT_CLI"))
+        args.removeLast();
     sweepKills(
-        {QStringLiteral("backup"), archive, QStringLiteral("--replace")}, 8, [] {},
+        args, 8, [] {},
         [&](const Outcome &start) {
             // The archive at its name is the older one or a new one that reads back whole.
             bool whole = FileDigest(archive) == older;
@@ -416,8 +420,8 @@ TEST_F(FaultInjection, ADamagedDatabaseIsNeverADeadEnd)
     {
         QFile f(database());
         ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-        f.seek(0);
-        f.write(QByteArray(100, '\0'));
+        f.seek(16);
+        f.write(QByteArray(84, '\xff'));
     }
     o = run({QStringLiteral("history")});
     EXPECT_NE(o.status, 0);
@@ -441,8 +445,20 @@ TEST_F(FaultInjection, ASecondProcessFromAnotherRuntimeFolderChangesNothing)
         first.setProcessEnvironment(environment(runtime));
         first.start(CliPath(), {QStringLiteral("compact")});
         ASSERT_TRUE(first.waitForStarted());
-        QThread::msleep(150);
+        // Caught while it holds the data (stopped there), or, for a companion without the data
+        // directory's lock, a moment into its run.
+        bool caught = false;
+        for (int i = 0; i < 200 && !caught && first.state() == QProcess::Running; ++i) {
+            caught = DataDirectoryLock(dataDir(), DataDirectoryLock::Mode::Change).state()
+                == DataDirectoryLock::State::HeldByOther;
+            if (caught)
+                ::kill(pid_t(first.processId()), SIGSTOP);
+            else
+                QThread::msleep(10);
+        }
         const Outcome second = run(args, other);
+        if (caught)
+            ::kill(pid_t(first.processId()), SIGCONT);
         first.waitForFinished(60000);
         const bool refused = second.status != 0;
         account("second processus", {original}, !refused && first.exitCode() == 0 && false, second.err + second.out,
