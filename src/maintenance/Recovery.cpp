@@ -132,12 +132,26 @@ void recoverJournal(const MaintenancePlaces &places, QStringList &told)
         Connection c;
         c.open(db);
         c.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+        if (FileSizeOf(journal) > 0) {
+            // Still there: either another program is writing (its live journal stays), or the
+            // engine found nothing in it to undo. The write lock tells which.
+            c.setBusyTimeout(0);
+            c.exec(QStringLiteral("BEGIN IMMEDIATE"));
+            c.exec(QStringLiteral("ROLLBACK"));
+            c.close();
+            const QString kept =
+                DatedNameInBackup(BackupDir(places), QStringLiteral("VIVRELO_JOURNAL"), QStringLiteral(".MDB-journal"));
+            if (CreateDirectoryLevel(BackupDir(places)) && RenameDurably(journal, kept))
+                told << QStringLiteral("Un journal de la base de données laissé par une opération interrompue, sans "
+                                       "rien à annuler, a été mis de côté sous %1.")
+                            .arg(quoted(kept));
+            return;
+        }
     } catch (const Error &) {
         return; // in use by another program, or damaged: the operation itself will say so
     }
-    if (FileSizeOf(journal) <= 0)
-        told << QStringLiteral("Une modification de la base de données interrompue a été annulée ; la base est "
-                               "revenue à son dernier état enregistré.");
+    told << QStringLiteral("Une modification de la base de données interrompue a été annulée ; la base est "
+                           "revenue à son dernier état enregistré.");
 }
 
 void removeLeftOvers(const MaintenancePlaces &places, QStringList &told)
