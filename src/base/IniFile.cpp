@@ -27,7 +27,10 @@ void IniFile::parse(const QByteArray &bytes)
 {
     m_lines.clear();
     QString content = QString::fromUtf8(bytes);
-    if (content.startsWith(QChar(0xFEFF)))
+    // Byte-order marks at the start are no text, however many an editor wrote: left on the
+    // first line, one would be read as the start of its section or key, and the next save
+    // would lose one.
+    while (content.startsWith(QChar(0xFEFF)))
         content.remove(0, 1);
     content.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     content.replace(QLatin1Char('\r'), QLatin1Char('\n'));
