@@ -19,6 +19,7 @@ if [ ! -f "fuzz/${target}Fuzz.cpp" ]; then
   echo "Cible inconnue : $target (voir fuzz/*Fuzz.cpp)" >&2
   exit 2
 fi
+bash scripts/install-deps.sh fuzz
 build=build-fuzz
 if [ ! -f "$build/CMakeCache.txt" ]; then
   CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
