@@ -18,13 +18,20 @@ void IniFile::load(const QString &path)
 {
     m_path = path;
     m_lines.clear();
-    m_windows1252 = false;
-    m_bom.clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return;
-    QByteArray bytes = file.readAll();
-    if (bytes.startsWith("\xEF\xBB\xBF")) {
+    parse(file.readAll());
+}
+
+void IniFile::parse(const QByteArray &input)
+{
+    m_lines.clear();
+    m_bom.clear();
+    // Byte-order marks at the start are no text, however many an editor wrote: left on the
+    // first line, one would be read as the start of its section or key. One is written back.
+    QByteArray bytes = input;
+    while (bytes.startsWith("\xEF\xBB\xBF")) {
         m_bom = bytes.left(3);
         bytes.remove(0, 3);
     }
@@ -56,6 +63,11 @@ void IniFile::load(const QString &path)
 
 bool IniFile::save() const
 {
+    return WriteFileAtomically(m_path, toBytes());
+}
+
+QByteArray IniFile::toBytes() const
+{
     // A changed line in code page 1252 keeps the file in one code page; a text that has no
     // place in it turns the whole file to UTF-8 (the lines read in 1252 convert without loss).
     bool windows1252 = m_windows1252;
@@ -72,7 +84,7 @@ bool IniFile::save() const
             bytes += (windows1252 ? *ToWindows1252(line.text) : line.text.toUtf8()) + "\r\n";
         }
     }
-    return WriteFileAtomically(m_path, bytes);
+    return bytes;
 }
 
 int IniFile::findKey(const QString &section, const QString &key) const
