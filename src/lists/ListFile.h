@@ -36,6 +36,12 @@ extern const QString ListQuerySql;
 // false and Quantity 0, posted row by row through Query. Returns the number of rows changed.
 int ValidateList(TDataModule1 &dm);
 
+// Refill: every product of the list file in stock alarm is ticked with its RefillQuantity,
+// all in one transaction. Returns how many products the command ticked.
+int TickLowStock(TDataModule1 &dm);
+// The message that tells the user what the refill did.
+QString TickLowStockMessage(int ticked);
+
 // Tick all / untick all: Sel of every row of ITEMS, quantities unchanged.
 void SetAllSelected(TDataModule1 &dm, bool selected);
 
