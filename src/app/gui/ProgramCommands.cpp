@@ -1,5 +1,6 @@
 #include "app/gui/ProgramCommands.h"
 
+#include "lists/gui/CatalogueFileCommands.h"
 #include "lists/gui/TEnterItems.h"
 #include "maintenance/gui/MaintenanceCommands.h"
 #include "printing/gui/PrintShoppingList.h"
@@ -56,6 +57,14 @@ MainCommands ProgramCommands(TDataModule1 &dm, TDataModuleObject &objects)
     c.history = [](QWidget *owner) {
         MessageBoxPrompter prompter(owner);
         RunHistoryWindow(owner, prompter);
+    };
+    c.exportCatalogue = [&dm](QWidget *owner) {
+        MessageBoxPrompter prompter(owner);
+        ExportCatalogueCommand(owner, dm, prompter, SystemCatalogueFileDialogs());
+    };
+    c.importCatalogue = [&dm](QWidget *owner) {
+        MessageBoxPrompter prompter(owner);
+        return ImportCatalogueCommand(owner, dm, prompter, SystemCatalogueFileDialogs());
     };
     return c;
 }
