@@ -4,10 +4,14 @@
 #include "db/DataSet.h"
 #include "db/DataSetRoutines.h"
 #include "lists/DataModule.h"
+#include "lists/ListFile.h"
 #include "printing/PainterSurface.h"
+#include "printing/ShopSplit.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <functional>
 
 namespace vivrelo {
 
@@ -121,19 +125,43 @@ PrintLayout LoadPrintLayout(TDataModule1 &dm)
     return layout;
 }
 
+namespace {
+
+// Draws into an A4 PDF file, which replaces the earlier one only once it is complete.
+void WritePdfFile(const QString &path, const QString &documentName, const std::function<bool(DrawingSurface &)> &draw)
+{
+    const QString target = QFileInfo(path).absoluteFilePath();
+    if (QFileInfo(target).isDir())
+        fail(QStringLiteral("« %1 » est un dossier : donnez le nom du fichier PDF à écrire.")
+                 .arg(QDir::toNativeSeparators(target)));
+    PdfSurface surface(target, documentName);
+    if (!draw(surface))
+        fail(QStringLiteral("Le fichier « %1 » n'a pas pu être écrit : %2\rLa liste n'a pas été enregistrée.")
+                 .arg(QDir::toNativeSeparators(target), surface.errorString()));
+}
+
+} // namespace
+
 void PrintShoppingListToPdf(TDataModule1 &dm, int priceColumn, const QString &path)
 {
     RequirePriceColumn(priceColumn);
     const std::vector<ListPrintRow> rows = ReadPrintedListRows(dm.ADOConnection1);
     const PrintLayout layout = LoadPrintLayout(dm);
-    const QString target = QFileInfo(path).absoluteFilePath();
-    if (QFileInfo(target).isDir())
-        fail(QStringLiteral("« %1 » est un dossier : donnez le nom du fichier PDF à écrire.")
-                 .arg(QDir::toNativeSeparators(target)));
-    PdfSurface surface(target, QStringLiteral("Liste de courses"));
-    if (!PrintList(surface, rows, layout, priceColumn, dm.currencySymbol()))
-        fail(QStringLiteral("Le fichier « %1 » n'a pas pu être écrit : %2\rLa liste n'a pas été enregistrée.")
-                 .arg(QDir::toNativeSeparators(target), surface.errorString()));
+    WritePdfFile(path, QStringLiteral("Liste de courses"),
+        [&](DrawingSurface &s) { return PrintList(s, rows, layout, priceColumn, dm.currencySymbol()); });
+}
+
+ShopSplit ReadShopSplit(TDataModule1 &dm)
+{
+    return SplitByShop(ReadPrintedListRows(dm.ADOConnection1), ReadPriceLabels(dm));
+}
+
+void PrintShopSplitToPdf(TDataModule1 &dm, const QString &path)
+{
+    const ShopSplit split = ReadShopSplit(dm);
+    const PrintLayout layout = LoadPrintLayout(dm);
+    WritePdfFile(path, QStringLiteral("Liste par magasin"),
+        [&](DrawingSurface &s) { return PrintShopSplit(s, split, layout, dm.currencySymbol()); });
 }
 
 } // namespace vivrelo

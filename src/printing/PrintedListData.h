@@ -35,4 +35,11 @@ PrintLayout LoadPrintLayout(TDataModule1 &dm);
 // not be written; a column outside 1..3 is refused before anything is read.
 void PrintShoppingListToPdf(TDataModule1 &dm, int priceColumn, const QString &path);
 
+// The list split by shop (ticked rows, price labels of the list file), drawn into an A4 PDF
+// file like the printed list. Throws an Error naming the file when it could not be written.
+void PrintShopSplitToPdf(TDataModule1 &dm, const QString &path);
+// The split of the current list, read from the database.
+struct ShopSplit;
+ShopSplit ReadShopSplit(TDataModule1 &dm);
+
 } // namespace vivrelo
