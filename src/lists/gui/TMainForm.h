@@ -34,6 +34,8 @@ struct MainCommands {
     std::function<void(QWidget *owner)> restore;
     std::function<void(QWidget *owner)> history;
     std::function<void(QWidget *owner)> compact;
+    std::function<void(QWidget *owner)> exportCatalogue; // Popup_File_ExportCatalogue
+    std::function<bool(QWidget *owner)> importCatalogue; // Popup_File_ImportCatalogue: true when it changed
 };
 
 // The program's main window: the catalogue grid with its ticks and spin editors, the list
@@ -70,6 +72,8 @@ public:
     void Grid_ItemsListDblClick();
     void Popup_ItemsList_SelectClick();
     void SelectAll(bool selected);
+    void Popup_Tools_TickLowStockClick();
+    void ImportCatalogueClick();
     void SpinStep(bool stock, int delta);
     void Ed_QuantityExit();
     void Btn_ValidClick();
