@@ -16,15 +16,15 @@ namespace vivrelo::cli {
 namespace {
 
 // The program's start without windows with the user's database open; the data modules are
-// freed at the end.
+// freed at the end. A verb that only reads runs beside the open window.
 struct OpenDatabase {
     TerminalPrompter prompter{Answer::No};
     TerminalProgress progress;
     TDataModule1 *dm = nullptr;
 
-    OpenDatabase()
+    explicit OpenDatabase(bool readOnly = false)
     {
-        const StartupState state = StartSession(prompter, progress, StandardStartupHooks());
+        const StartupState state = StartSession(prompter, progress, StandardStartupHooks(), readOnly);
         if (state.stop)
             return; // the reason is already on the terminal
         dm = RunningDataModules().main.get();
@@ -66,7 +66,7 @@ int RunExportCsv(const QStringList &args)
     if (!FileArgument(args, {}, "Usage : vivrelo-cli export-csv FICHIER", options))
         return 2;
     const QString target = QFileInfo(options.positional.first()).absoluteFilePath();
-    OpenDatabase session;
+    OpenDatabase session(true);
     if (!session.dm)
         return 1;
     const int count = ExportCatalogue(*session.dm, target);

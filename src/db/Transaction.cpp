@@ -20,8 +20,14 @@ Transaction::Transaction(Connection &connection)
 
 Transaction::~Transaction()
 {
+    rollback();
+}
+
+void Transaction::rollback()
+{
     if (!m_open || !m_connection.isOpen())
         return;
+    m_open = false;
     try {
         m_connection.exec(kUndo);
     } catch (const Error &) {
@@ -31,9 +37,12 @@ Transaction::~Transaction()
 
 void Transaction::commit()
 {
+    if (!m_open)
+        return;
     try {
         m_connection.exec(kRelease);
     } catch (const Error &e) {
+        rollback();
         fail(QStringLiteral("Les modifications n'ont pas pu être enregistrées : rien n'a été changé.\r%1")
                  .arg(e.message()));
     }

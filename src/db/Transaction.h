@@ -18,6 +18,8 @@ public:
     // Keeps the changes. Throws Error (French message) when the engine refuses; the changes
     // are then undone.
     void commit();
+    // Undoes the changes now; never throws.
+    void rollback();
 
 private:
     Connection &m_connection;

@@ -138,6 +138,14 @@ std::vector<Record> SplitRecords(const QString &t, QChar sep)
     return records;
 }
 
+// A text of the file as a message quotes it: a long one is cut, so that a file of anything
+// never gives a message of a thousand lines.
+QString Quoted(const QString &text)
+{
+    constexpr int kShown = 60;
+    return text.size() <= kShown ? text : text.left(kShown) + QStringLiteral("…");
+}
+
 // A header name as it is compared: without case, accents or extra blanks.
 QString HeaderKey(const QString &name)
 {
@@ -176,6 +184,14 @@ QString TakeCell(
     CsvProduct &p, CsvColumn column, const QString &cell, bool decimalComma, const std::array<int, 3> &textLimits)
 {
     const QString label = CsvColumnName(column);
+    // A refused number is quoted cut in the message; the number itself is read whole.
+    const auto number = [&](FieldKind kind) {
+        try {
+            return ParseCatalogueValue(kind, cell, label);
+        } catch (const Error &) {
+            return ParseCatalogueValue(kind, Quoted(cell), label);
+        }
+    };
     try {
         switch (column) {
         case CsvColumn::Reference:
@@ -195,7 +211,7 @@ QString TakeCell(
                                                                           : p.stock;
             target.reset();
             if (!cell.trimmed().isEmpty())
-                target = ParseCatalogueValue(FieldKind::Integer, cell, label).toLongLong();
+                target = number(FieldKind::Integer).toLongLong();
             break;
         }
         case CsvColumn::Price1:
@@ -208,8 +224,8 @@ QString TakeCell(
             // The decimal mark is the dialect's: "1.234" in a French file is no price.
             if (cell.contains(decimalComma ? u'.' : u','))
                 return QStringLiteral("%1 : « %2 » n'est pas un prix (exemple : %3).")
-                    .arg(label, cell, decimalComma ? QStringLiteral("12,50") : QStringLiteral("12.50"));
-            target = ParseCatalogueValue(FieldKind::Float, cell, label).toDouble();
+                    .arg(label, Quoted(cell), decimalComma ? QStringLiteral("12,50") : QStringLiteral("12.50"));
+            target = number(FieldKind::Float).toDouble();
             break;
         }
         }
@@ -276,15 +292,22 @@ CatalogueCsv ReadCatalogueCsv(const QByteArray &bytes, const std::array<int, 3> 
                 known << CsvColumnName(CsvColumn(c));
             headerErrors << QStringLiteral("la colonne « %1 » n'est pas une colonne du catalogue (colonnes "
                                            "reconnues : %2).")
-                                .arg(name, known.join(QStringLiteral(", ")));
+                                .arg(Quoted(name), known.join(QStringLiteral(", ")));
         } else if (csv.hasColumn[size_t(found)]) {
-            headerErrors << QStringLiteral("la colonne « %1 » figure deux fois.").arg(name);
+            headerErrors << QStringLiteral("la colonne « %1 » figure deux fois.").arg(Quoted(name));
         } else {
             csv.hasColumn[size_t(found)] = true;
             columns.push_back(CsvColumn(found));
         }
     }
     if (!headerErrors.isEmpty()) {
+        // A line of anything can name thousands of columns: the first few tell enough.
+        constexpr int kHeaderErrorsShown = 3;
+        if (headerErrors.size() > kHeaderErrorsShown) {
+            const qsizetype more = headerErrors.size() - kHeaderErrorsShown;
+            headerErrors = headerErrors.mid(0, kHeaderErrorsShown);
+            headerErrors << QStringLiteral("et %1 autre(s) erreur(s) dans cette ligne.").arg(more);
+        }
         csv.problems.push_back({head.line, headerErrors.join(QStringLiteral(" ; "))});
         return csv;
     }
@@ -319,7 +342,7 @@ CatalogueCsv ReadCatalogueCsv(const QByteArray &bytes, const std::array<int, 3> 
             const auto seen = referenceLines.constFind(key);
             if (seen != referenceLines.constEnd())
                 reasons << QStringLiteral("la référence « %1 » figure déjà ligne %2.")
-                               .arg(row.product.reference)
+                               .arg(Quoted(row.product.reference))
                                .arg(seen.value());
             else
                 referenceLines.insert(key, r.line);

@@ -58,13 +58,17 @@ int EnsureListFileRows(TDataModule1 &dm)
             c.insert();
             c.field(QStringLiteral("Id_File")).setValue(id);
             for (int n = 1; n <= 3; ++n)
-                c.field(QStringLiteral("Price%1").arg(n, 2, 10, QLatin1Char('0')))
-                    .setValue(QStringLiteral("Prix n°%1").arg(n));
+                c.field(QStringLiteral("Price%1").arg(n, 2, 10, QLatin1Char('0'))).setValue(DefaultPriceLabel(n));
             c.post();
             ++created;
         }
     }
     return created;
+}
+
+QString DefaultPriceLabel(int column)
+{
+    return QStringLiteral("Prix n°%1").arg(column);
 }
 
 std::array<QString, 3> ReadPriceLabels(TDataModule1 &dm)

@@ -22,6 +22,9 @@ void PointAtListFile(DataSet &dataSet, int listFileId);
 // many rows were created.
 int EnsureListFileRows(TDataModule1 &dm);
 
+// The label a price column has until the user names it: "Prix n°1", "Prix n°2", "Prix n°3".
+QString DefaultPriceLabel(int column);
+
 // The three price labels of the current list file (CustomLabel opened and closed again);
 // an empty table gives empty labels.
 std::array<QString, 3> ReadPriceLabels(TDataModule1 &dm);

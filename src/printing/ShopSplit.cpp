@@ -1,10 +1,18 @@
 #include "printing/ShopSplit.h"
 
+#include "lists/ListFile.h"
 #include "lists/TextRoutines.h"
 
 namespace vivrelo {
 
 namespace {
+
+// A shop is named by its price label; a list file without one names it by its column.
+QString ShopName(const std::array<QString, 3> &labels, int column)
+{
+    const QString &label = labels[size_t(column - 1)];
+    return label.trimmed().isEmpty() ? DefaultPriceLabel(column) : label;
+}
 
 const std::optional<double> &PriceIn(const ListPrintRow &row, int column)
 {
@@ -65,7 +73,7 @@ ShopSplit SplitByShop(const std::vector<ListPrintRow> &rows, const std::array<QS
         if (s.lines.empty())
             continue;
         s.column = shop;
-        s.heading = shop ? labels[size_t(shop - 1)] : NoPriceHeading();
+        s.heading = shop ? ShopName(labels, shop) : NoPriceHeading();
         split.total += s.subtotal;
         split.sections.push_back(std::move(s));
     }
@@ -73,7 +81,7 @@ ShopSplit SplitByShop(const std::vector<ListPrintRow> &rows, const std::array<QS
         const double whole = wholeList[size_t(column - 1)];
         if (pricesAll[size_t(column - 1)] && (split.singleShop == 0 || whole < split.singleShopTotal)) {
             split.singleShop = column;
-            split.singleShopHeading = labels[size_t(column - 1)];
+            split.singleShopHeading = ShopName(labels, column);
             split.singleShopTotal = whole;
         }
     }

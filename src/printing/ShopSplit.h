@@ -45,7 +45,8 @@ QString NoPriceHeading();
 // lowest; equal prices go to the lowest column), 0 when the row has no price at all.
 int CheapestColumn(const ListPrintRow &row);
 
-// Splits the ticked rows, in their order, by shop; `labels` are the three price labels.
+// Splits the ticked rows, in their order, by shop; `labels` are the three price labels (an
+// empty one stands for "Prix n°N").
 ShopSplit SplitByShop(const std::vector<ListPrintRow> &rows, const std::array<QString, 3> &labels);
 
 // The line under the total: "Économie : 2.40 € par rapport à Prix n°2 seul (14.90 €)"; empty

@@ -3,6 +3,7 @@
 #include "lists/gui/CatalogueFileCommands.h"
 #include "lists/gui/TEnterItems.h"
 #include "maintenance/gui/MaintenanceCommands.h"
+#include "printing/gui/PrintShopSplit.h"
 #include "printing/gui/PrintShoppingList.h"
 #include "printing/gui/TListFormat.h"
 #include "printing/gui/TReportPrintViewer.h"
@@ -41,6 +42,10 @@ MainCommands ProgramCommands(TDataModule1 &dm, TDataModuleObject &objects)
     c.printList = [](QWidget *owner, int column) {
         MessageBoxPrompter prompter(owner);
         PrintShoppingList(owner, column, prompter);
+    };
+    c.printByShop = [](QWidget *owner) {
+        MessageBoxPrompter prompter(owner);
+        PrintShopSplitCommand(owner, prompter);
     };
     c.backup = [](QWidget *owner) {
         MessageBoxPrompter prompter(owner);

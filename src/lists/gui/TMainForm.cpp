@@ -368,6 +368,11 @@ void TMainForm::setUpMenus()
         a->setEnabled(bool(m_commands.printList));
         connect(a, &QAction::triggered, this, [this, n] { runCommand([this, n] { m_commands.printList(this, n); }); });
     }
+    // The fourth entry: the list split so that each product is bought where it is cheapest.
+    QAction *byShop = m_reportMenu->addAction(QStringLiteral("Répartir par magasin"));
+    byShop->setObjectName(QStringLiteral("Popup_Report_ByShop"));
+    byShop->setEnabled(bool(m_commands.printByShop));
+    connect(byShop, &QAction::triggered, this, [this] { runCommand([this] { m_commands.printByShop(this); }); });
 
     m_itemsListMenu = new TPopupMenuMod(this);
     m_itemsListMenu->setObjectName(QStringLiteral("Popup_ItemsList"));

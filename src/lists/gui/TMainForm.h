@@ -30,6 +30,7 @@ struct MainCommands {
     std::function<bool(QWidget *owner)> properties; // Proprits1: true on OK
     std::function<void(QWidget *owner)> layoutPreview; // Paramtragedelaliste1
     std::function<void(QWidget *owner, int priceColumn)> printList; // Popup_Report_ListPrice1..3
+    std::function<void(QWidget *owner)> printByShop; // Popup_Report_ByShop
     std::function<void(QWidget *owner)> backup; // the four database commands
     std::function<void(QWidget *owner)> restore;
     std::function<void(QWidget *owner)> history;

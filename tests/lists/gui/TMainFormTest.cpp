@@ -581,3 +581,19 @@ TEST_F(MainFormTest, ScreenshotOfTheImportReportAndTheEmptyCatalogue)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(box.get()));
     ASSERT_TRUE(box->grab().save(folder + QStringLiteral("/import-erreurs.png")));
 }
+
+TEST_F(MainFormTest, TheFourthPrintEntrySplitsTheListByShop)
+{
+    add({QStringLiteral("Lait"), 1, 1, 0, {1.0, 0.9, 1.0}, true, 2});
+    int runs = 0;
+    MainCommands commands;
+    commands.printList = [](QWidget *, int) {};
+    commands.printByShop = [&runs](QWidget *) { ++runs; };
+    TMainForm &w = open(std::move(commands));
+    const QList<QAction *> entries = w.reportMenu()->actions();
+    ASSERT_EQ(entries.size(), 4);
+    EXPECT_EQ(entries[3]->objectName(), QStringLiteral("Popup_Report_ByShop"));
+    EXPECT_EQ(entries[3]->text(), QStringLiteral("Répartir par magasin"));
+    entries[3]->trigger();
+    EXPECT_EQ(runs, 1);
+}
