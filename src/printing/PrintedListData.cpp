@@ -8,10 +8,7 @@
 #include "printing/PainterSurface.h"
 #include "printing/ShopSplit.h"
 
-#include <QDir>
-#include <QFileInfo>
-
-#include <functional>
+#include <algorithm>
 
 namespace vivrelo {
 
@@ -60,6 +57,12 @@ std::vector<ListPrintRow> ReadPrintedListRows(Connection &connection)
         rows.push_back(std::move(r));
     }
     return rows;
+}
+
+void RequireTickedRow(const std::vector<ListPrintRow> &rows)
+{
+    if (std::none_of(rows.begin(), rows.end(), [](const ListPrintRow &r) { return r.Sel; }))
+        fail(QStringLiteral("Aucun produit n'est coché : il n'y a pas de liste à imprimer."));
 }
 
 PrintLayout ReadPrintLayout(DataSet &f)
@@ -125,29 +128,13 @@ PrintLayout LoadPrintLayout(TDataModule1 &dm)
     return layout;
 }
 
-namespace {
-
-// Draws into an A4 PDF file, which replaces the earlier one only once it is complete.
-void WritePdfFile(const QString &path, const QString &documentName, const std::function<bool(DrawingSurface &)> &draw)
-{
-    const QString target = QFileInfo(path).absoluteFilePath();
-    if (QFileInfo(target).isDir())
-        fail(QStringLiteral("« %1 » est un dossier : donnez le nom du fichier PDF à écrire.")
-                 .arg(QDir::toNativeSeparators(target)));
-    PdfSurface surface(target, documentName);
-    if (!draw(surface))
-        fail(QStringLiteral("Le fichier « %1 » n'a pas pu être écrit : %2\rLa liste n'a pas été enregistrée.")
-                 .arg(QDir::toNativeSeparators(target), surface.errorString()));
-}
-
-} // namespace
-
 void PrintShoppingListToPdf(TDataModule1 &dm, int priceColumn, const QString &path)
 {
     RequirePriceColumn(priceColumn);
     const std::vector<ListPrintRow> rows = ReadPrintedListRows(dm.ADOConnection1);
+    RequireTickedRow(rows);
     const PrintLayout layout = LoadPrintLayout(dm);
-    WritePdfFile(path, QStringLiteral("Liste de courses"),
+    WritePdfFile(path, QStringLiteral("Liste de courses"), QStringLiteral("La liste n'a pas été enregistrée."),
         [&](DrawingSurface &s) { return PrintList(s, rows, layout, priceColumn, dm.currencySymbol()); });
 }
 
@@ -158,9 +145,11 @@ ShopSplit ReadShopSplit(TDataModule1 &dm)
 
 void PrintShopSplitToPdf(TDataModule1 &dm, const QString &path)
 {
-    const ShopSplit split = ReadShopSplit(dm);
+    const std::vector<ListPrintRow> rows = ReadPrintedListRows(dm.ADOConnection1);
+    RequireTickedRow(rows);
+    const ShopSplit split = SplitByShop(rows, ReadPriceLabels(dm));
     const PrintLayout layout = LoadPrintLayout(dm);
-    WritePdfFile(path, QStringLiteral("Liste par magasin"),
+    WritePdfFile(path, QStringLiteral("Liste par magasin"), QStringLiteral("La liste n'a pas été enregistrée."),
         [&](DrawingSurface &s) { return PrintShopSplit(s, split, layout, dm.currencySymbol()); });
 }
 
