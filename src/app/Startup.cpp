@@ -28,6 +28,14 @@ QString DamagedDatabaseMessage(const QString &database, const QString &engineTex
         .arg(database, engineText);
 }
 
+QString DamagedDatabaseReport(const DatabaseLocation &location)
+{
+    const QString db = DatabaseFilePath(location);
+    // A file of another kind (an Access file that could not be converted) is not "damaged".
+    const QString damage = DetectDatabaseFile(db) == DatabaseFileKind::SQLite ? DatabaseDamage(db) : QString();
+    return damage.isEmpty() ? QString() : DamagedDatabaseMessage(db, damage);
+}
+
 StartupState StartEnvironment(const StartupConfig &config, Prompter &prompter, ProgressSink &wait)
 {
     StartupState state;
@@ -137,11 +145,9 @@ bool StartData(const StartupConfig &config, StartupState &state, Prompter &promp
     }
     // A damaged database is not a dead end: the message names the ways out.
     const auto damaged = [&state] {
-        const QString db = DatabaseFilePath(state.database);
-        // A file of another kind (an Access file that could not be converted) is not "damaged".
-        const QString damage = DetectDatabaseFile(db) == DatabaseFileKind::SQLite ? DatabaseDamage(db) : QString();
-        state.databaseDamaged = !damage.isEmpty();
-        return state.databaseDamaged ? DamagedDatabaseMessage(db, damage) : QString();
+        const QString text = DamagedDatabaseReport(state.database);
+        state.databaseDamaged = !text.isEmpty();
+        return text;
     };
     if (!App().ready) {
         const QString text = damaged();

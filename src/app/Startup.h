@@ -63,5 +63,8 @@ bool StartData(const StartupConfig &config, StartupState &state, Prompter &promp
 QString ConnectionFailureMessage();
 // The database could not be opened because it is damaged: what happened and the ways out.
 QString DamagedDatabaseMessage(const QString &database, const QString &engineText);
+// That message when the engine finds the database at `location` damaged; empty otherwise (a
+// sound database, a missing one, or a file of another kind).
+QString DamagedDatabaseReport(const DatabaseLocation &location);
 
 } // namespace vivrelo
