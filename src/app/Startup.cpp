@@ -114,6 +114,13 @@ StartupState StartEnvironment(const StartupConfig &config, Prompter &prompter, P
                                .arg(DatabaseFilePath(state.database)));
             return state;
         }
+        // An Access database is converted by a start that may change the data, never by a reader.
+        if (DetectDatabaseFile(DatabaseFilePath(state.database)) == DatabaseFileKind::Jet) {
+            prompter.error(QStringLiteral("La base de données %1 est encore au format Access : lancez le programme "
+                                          "une fois pour la convertir. Rien n'a été lu.")
+                               .arg(DatabaseFilePath(state.database)));
+            return state;
+        }
     } else {
         App().ready = InstallDatabase(settingsName, state.database, prompter, wait);
         if (!App().ready)

@@ -31,7 +31,8 @@ struct StartupConfig {
     QString lockDir; // empty: the user's runtime folder
     // A start that changes nothing (a reading verb): no single-instance lock, a shared lock on
     // the data directory (it runs beside the open window), no first-run installation, no
-    // write-rights test and no schema upgrade. A missing database stops it.
+    // write-rights test and no schema upgrade. A missing database, or one still in the Access
+    // format (which only a start that may change the data converts), stops it.
     bool readOnly = false;
     std::function<bool(const QString &)> isRemovable; // empty: IsOnRemovableMedium
     StartupHooks hooks;
