@@ -192,6 +192,12 @@ bool PrintShopSplit(
     for (const ShopSection &section : split.sections) {
         if (y != g.top)
             line([] {}); // a blank line between two sections, none at the top of a page
+        // A heading never ends a page alone: it goes to the next one with its first line.
+        if (y != g.top && y + g.pitch >= g.limit) {
+            y = g.top;
+            surface.newPage();
+            footerOnPage = false;
+        }
         line([&] {
             surface.setFont(bold);
             WhiteBrushAndPen(surface);

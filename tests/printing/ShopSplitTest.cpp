@@ -94,6 +94,18 @@ TEST(ShopSplit, DrawnWithThePrintedListsLayoutAndPageBreaks)
     EXPECT_TRUE(texts.contains(QStringLiteral("1@100:Vrac")));
     EXPECT_TRUE(texts.contains(QStringLiteral("1@2010:TOTAL")));
     EXPECT_TRUE(texts.contains(QStringLiteral("1@2010:35.00 €")));
+    // A heading that would end a page alone starts the next one: 26 lines of the first shop
+    // (heading, 24 products, subtotal), the blank line, then the second heading on page 2.
+    std::vector<ListPrintRow> two;
+    for (int i = 0; i < 24; ++i)
+        two.push_back(Row("Pain", "1", 1.0, 2.0, 2.0));
+    two.push_back(Row("Lait", "1", 2.0, 1.0, 2.0));
+    RecordingSurface orphan;
+    ASSERT_TRUE(PrintShopSplit(orphan, SplitByShop(two, kShops), PrintLayout(), kEuro));
+    ASSERT_EQ(orphan.textsEqualTo(kShops[1]).size(), 1u);
+    EXPECT_EQ(orphan.textsEqualTo(kShops[1])[0].page, 1);
+    EXPECT_EQ(orphan.textsEqualTo(kShops[1])[0].y, 100);
+
     int footers = 0;
     for (const auto &t : surface.texts())
         footers += t.text == QString::fromLatin1(kProductWebAddress);
