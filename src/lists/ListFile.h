@@ -22,9 +22,12 @@ void PointAtListFile(DataSet &dataSet, int listFileId);
 // many rows were created.
 int EnsureListFileRows(TDataModule1 &dm);
 
+// The label a price column has until the user names it: "Prix n°1", "Prix n°2", "Prix n°3".
+QString DefaultPriceLabel(int column);
+
 // The three price labels of the current list file (CustomLabel opened and closed again); a
-// missing row or an empty label gives the default "Prix n°1" .. "Prix n°3", so that a title
-// never falls back to the field's name.
+// missing row or an empty label gives the default label, so that a title never falls back to
+// the field's name.
 std::array<QString, 3> ReadPriceLabels(TDataModule1 &dm);
 
 // Runs the list query on the shared connection and gives its ticked rows as plain values,
@@ -36,6 +39,12 @@ extern const QString ListQuerySql;
 // Validation: every ticked row of the list file gets Stock + Quantity as its stock, Sel
 // false and Quantity 0, posted row by row through Query. Returns the number of rows changed.
 int ValidateList(TDataModule1 &dm);
+
+// Refill: every product of the list file in stock alarm is ticked with its RefillQuantity,
+// all in one transaction. Returns how many products the command ticked.
+int TickLowStock(TDataModule1 &dm);
+// The message that tells the user what the refill did.
+QString TickLowStockMessage(int ticked);
 
 // Tick all / untick all: Sel of every row of ITEMS, quantities unchanged.
 void SetAllSelected(TDataModule1 &dm, bool selected);
