@@ -10,6 +10,9 @@
 
 #include <cstdio>
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 #ifndef VIVRELO_INSTALL_PREFIX
 #define VIVRELO_INSTALL_PREFIX "/usr/local"
 #endif
@@ -122,6 +125,24 @@ QStringList ListFiles(const QString &dir, const QString &mask)
     d.setFilter(QDir::Files | QDir::NoDotAndDotDot);
     d.setSorting(QDir::Unsorted);
     return d.entryList();
+}
+
+std::vector<QByteArray> ListAllFileNames(const QString &dir)
+{
+    std::vector<QByteArray> names;
+    const QByteArray folder = QFile::encodeName(IncludeBackslash(dir));
+    DIR *d = ::opendir(folder.constData());
+    if (!d)
+        return names;
+    while (const dirent *e = ::readdir(d)) {
+        const QByteArray name(e->d_name);
+        struct stat st { };
+        if (name == "." || name == ".." || ::stat((folder + name).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        names.push_back(name);
+    }
+    ::closedir(d);
+    return names;
 }
 
 bool CopyFiles(const QString &sourceDir, const QString &targetDir, const QString &mask)

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 namespace vivrelo {
 
 // Stored texts (configuration values such as "Data\" or "Access\VIVRELO.MDB") keep their
@@ -38,6 +40,9 @@ qint64 FileSizeOf(const QString &pathOrMask);
 // Names (without folder) of the plain, non-hidden files of `dir` matching `mask` (such as
 // "*.jpg", compared without regard to case), in the order the file system returns them.
 QStringList ListFiles(const QString &dir, const QString &mask);
+// Every plain file of `dir` (links to files included), names starting with a dot too, as the
+// file system spells them: a name need not be UTF-8. In the order the file system returns them.
+std::vector<QByteArray> ListAllFileNames(const QString &dir);
 // Copies every file of ListFiles(source, mask) into target, replacing files there.
 // Returns false when any copy failed.
 bool CopyFiles(const QString &sourceDir, const QString &targetDir, const QString &mask);

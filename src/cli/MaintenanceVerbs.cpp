@@ -104,6 +104,8 @@ int RunVerb(const QStringList &args, const NamesWanted &wanted, Answer confirmat
 
 int BackupVerb(const QStringList &args)
 {
+    if (args.contains(QStringLiteral("--auto")))
+        return AutoBackupVerb(args);
     return RunVerb(args, {1}, Answer::No, [](Session &session, const QStringList &names) {
         const QString archive =
             names.isEmpty() ? DefaultBackupPath(session.places(), CurrentDateTime().date()) : Absolute(names.first());

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -142,34 +143,35 @@ void refusePendingJournal(const QString &db)
                  .arg(quoted(journal)));
 }
 
-// Opens the file as a database and checks that it holds the tables of ours and is sound.
-void checkRestoredDatabase(const QString &path)
+} // namespace
+
+int CheckArchivedDatabase(const QString &path)
 {
     const auto refuse = [](const QString &why) {
-        fail(QStringLiteral("La base de données de l'archive n'est pas utilisable : %1\r"
-                            "Rien n'a été restauré.")
-                 .arg(why));
+        fail(QStringLiteral("La base de données de l'archive n'est pas utilisable : %1").arg(why));
     };
     Connection db;
     try {
-        db.open(path);
+        db.openReadOnly(path);
     } catch (const Error &e) {
         refuse(e.message());
     }
-    {
-        QStringList tables = db.tableNames();
-        for (QString &t : tables)
-            t = t.toUpper();
-        // ITEMS only: an older schema may lack the history table, which the upgrade that
-        // follows the restore creates.
-        if (!tables.contains(QStringLiteral("ITEMS")))
-            refuse(QStringLiteral("ce n'est pas une base de données de ce programme (table ITEMS absente)."));
-        const QString check = db.scalar(QStringLiteral("PRAGMA quick_check")).toString();
-        if (check != QLatin1String("ok"))
-            refuse(QStringLiteral("elle est endommagée (%1).").arg(check));
-    }
+    QStringList tables = db.tableNames();
+    for (QString &t : tables)
+        t = t.toUpper();
+    // ITEMS only: an older schema may lack the history table, which the upgrade that
+    // follows the restore creates.
+    if (!tables.contains(QStringLiteral("ITEMS")))
+        refuse(QStringLiteral("ce n'est pas une base de données de ce programme (table ITEMS absente)."));
+    const QString check = db.scalar(QStringLiteral("PRAGMA quick_check")).toString();
+    if (check != QLatin1String("ok"))
+        refuse(QStringLiteral("elle est endommagée (%1).").arg(check));
+    const int products = db.scalar(QStringLiteral("SELECT count(*) FROM ITEMS")).toInt();
     db.close();
+    return products;
 }
+
+namespace {
 
 // A new folder of Backup/ that keeps what a restore replaces.
 QString makeSafetyDir(const QString &backupDir)
@@ -190,6 +192,37 @@ bool isPicture(const QString &name)
 }
 
 } // namespace
+
+PictureEntries PictureArchiveEntries(const QString &images)
+{
+    PictureEntries result;
+    QStringList taken;
+    const QByteArray folder = QFile::encodeName(images);
+    for (const QByteArray &raw : ListAllFileNames(images)) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        QString name = utf8.decode(raw);
+        QByteArray native;
+        if (utf8.hasError()) {
+            QStringDecoder cp1252("windows-1252");
+            name = cp1252.isValid() ? cp1252.decode(raw) : QString::fromLatin1(raw);
+            native = folder + raw;
+        }
+        QString why;
+        if (name.toUtf8().size() > 255)
+            why = QStringLiteral("nom trop long");
+        else if (name.compare(DatabaseName, Qt::CaseInsensitive) == 0)
+            why = QStringLiteral("même nom que la base de données");
+        else if (taken.contains(name))
+            why = QStringLiteral("même nom qu'un autre fichier une fois lu en Windows-1252");
+        if (!why.isEmpty()) {
+            result.leftOut << QStringLiteral("%1 (%2)").arg(quoted(name), why);
+            continue;
+        }
+        taken << name;
+        result.entries.push_back({name, images + name, native});
+    }
+    return result;
+}
 
 QString DatabaseFilePath(const MaintenancePlaces &places)
 {
@@ -243,8 +276,9 @@ void CompactDatabaseInPlace(const MaintenancePlaces &places)
     QFile::remove(work);
 }
 
-void BackupDatabase(MaintenanceContext &ctx, const QString &archivePath, const QString &description)
+BackupOutcome BackupDatabase(MaintenanceContext &ctx, const QString &archivePath, const QString &description)
 {
+    BackupOutcome outcome;
     const MaintenancePlaces &p = ctx.places;
     const QString backupDir = BackupDir(p);
     const QString workArchive = workArchivePath(p);
@@ -266,14 +300,13 @@ void BackupDatabase(MaintenanceContext &ctx, const QString &archivePath, const Q
                 fail(QStringLiteral("Le dossier de sauvegarde %1 ne peut pas être créé.").arg(quoted(backupDir)));
             QFile::remove(workArchive);
             std::vector<CabinetSource> entries{{DatabaseName, DatabaseFilePath(p)}};
-            const QString images = p.databaseDir + QStringLiteral("Images/");
-            for (const QString &name : ListFiles(images, QStringLiteral("*")))
-                // The archive's database entry must stay the only one of its name.
-                if (name.compare(DatabaseName, Qt::CaseInsensitive) != 0)
-                    entries.push_back({name, images + name});
-            WriteCabinet(workArchive, entries, ctx.progress);
-            if (ReadCabinet(workArchive).size() != entries.size())
-                fail(QStringLiteral("L'archive %1 écrite est incomplète.").arg(quoted(workArchive)));
+            PictureEntries pictures = PictureArchiveEntries(p.databaseDir + QStringLiteral("Images/"));
+            entries.insert(entries.end(), pictures.entries.begin(), pictures.entries.end());
+            outcome.leftOut = pictures.leftOut;
+            // Messages name the archive the user chose, not the work file it is written to.
+            WriteCabinet(workArchive, entries, ctx.progress, archivePath);
+            if (ReadCabinet(workArchive, archivePath).size() != entries.size())
+                fail(QStringLiteral("L'archive %1 écrite est incomplète.").arg(quoted(archivePath)));
 
             // The archive takes its name in one step: an older archive of that name stays whole
             // until then.
@@ -283,6 +316,7 @@ void BackupDatabase(MaintenanceContext &ctx, const QString &archivePath, const Q
                          .arg(quoted(archivePath)));
         },
         [] {});
+    return outcome;
 }
 
 RestoreOutcome RestoreDatabase(MaintenanceContext &ctx, const QString &archivePath)
@@ -322,12 +356,15 @@ RestoreOutcome RestoreDatabase(MaintenanceContext &ctx, const QString &archivePa
             const QString stage = staging.path() + QLatin1Char('/');
             ExtractionResult extracted;
             try {
-                extracted = ExtractCabinet(workArchive, stage, [&](int index, int count, const QString &) {
-                    ctx.progress.setTask(QStringLiteral("Décompression des fichiers ..."));
-                    ctx.progress.setMaximum(count);
-                    ctx.progress.setPosition(index + 1);
-                    ctx.progress.pump();
-                });
+                extracted = ExtractCabinet(
+                    workArchive, stage,
+                    [&](int index, int count, const QString &) {
+                        ctx.progress.setTask(QStringLiteral("Décompression des fichiers ..."));
+                        ctx.progress.setMaximum(count);
+                        ctx.progress.setPosition(index + 1);
+                        ctx.progress.pump();
+                    },
+                    archivePath);
             } catch (const Error &e) {
                 fail(e.message() + QStringLiteral("\rRien n'a été restauré."));
             }
@@ -355,7 +392,11 @@ RestoreOutcome RestoreDatabase(MaintenanceContext &ctx, const QString &archivePa
             } catch (const Error &e) {
                 fail(e.message() + QStringLiteral("\rRien n'a été restauré."));
             }
-            checkRestoredDatabase(database);
+            try {
+                CheckArchivedDatabase(database);
+            } catch (const Error &e) {
+                fail(e.message() + QStringLiteral("\rRien n'a été restauré."));
+            }
 
             // Keep what is about to be replaced, before replacing anything.
             const QString db = DatabaseFilePath(p);
@@ -441,8 +482,14 @@ bool reporting(Prompter &prompter, F f)
 bool BackupCommand(MaintenanceContext &ctx, const QString &archivePath)
 {
     return reporting(ctx.prompter, [&] {
-        BackupDatabase(ctx, archivePath, QStringLiteral("Sauvagarde de la base de données"));
-        ctx.prompter.inform(QStringLiteral("Sauvegarde effectuée."));
+        const BackupOutcome outcome =
+            BackupDatabase(ctx, archivePath, QStringLiteral("Sauvagarde de la base de données"));
+        if (outcome.leftOut.isEmpty())
+            ctx.prompter.inform(QStringLiteral("Sauvegarde effectuée."));
+        else
+            ctx.prompter.warn(QStringLiteral("Sauvegarde effectuée.\r\rCes fichiers du dossier des images ne peuvent "
+                                             "pas être enregistrés dans l'archive et n'y sont pas :\r")
+                + outcome.leftOut.join(QLatin1Char('\r')));
     });
 }
 

@@ -2,6 +2,11 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
+
+#include "maintenance/Cabinet.h"
+
+#include <vector>
 
 namespace vivrelo {
 
@@ -57,11 +62,30 @@ QString DefaultBackupPath(const MaintenancePlaces &places, const QDate &day);
 // database when the work name is taken; a failed compaction puts the database back.
 void CompactDatabaseInPlace(const MaintenancePlaces &places);
 
+// What an archive takes of the pictures folder: every plain file, dot names included. A name
+// that is not UTF-8 (a file copied from an older system) is stored as its Windows-1252
+// reading, which the restore gives back. A name an archive cannot hold beside the others
+// (the database's own, a second file of the same stored name) is left out and listed with
+// its reason.
+struct PictureEntries {
+    std::vector<CabinetSource> entries;
+    QStringList leftOut;
+};
+PictureEntries PictureArchiveEntries(const QString &imagesDir);
+
+// Opens a database taken from an archive read-only and checks that it is one of ours and
+// sound; its number of products. Throws Error saying why it cannot be restored.
+int CheckArchivedDatabase(const QString &path);
+
+struct BackupOutcome {
+    QStringList leftOut; // files of Images/ an archive cannot hold, each with the reason
+};
+
 // Writes the history row, compacts the database and writes the archive (the database, then
-// every picture) to Backup/temp.cab, which takes the archive's name only once complete; an
-// older archive of that name is replaced in one step. Throws Error when the archive is not
-// complete at `archivePath`.
-void BackupDatabase(MaintenanceContext &ctx, const QString &archivePath, const QString &description);
+// every plain file of Images/) to Backup/temp.cab, which takes the archive's name only once
+// complete; an older archive of that name is replaced in one step. Throws Error when the
+// archive is not complete at `archivePath`; messages name `archivePath`, never the work file.
+BackupOutcome BackupDatabase(MaintenanceContext &ctx, const QString &archivePath, const QString &description);
 
 struct RestoreOutcome {
     QString safetyDir; // where the replaced database and pictures were kept; empty when none

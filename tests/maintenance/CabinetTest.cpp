@@ -186,6 +186,33 @@ TEST_F(CabinetFixture, ReadsMakecabArchivesByTheLastComponentOfTheirNames)
     }
 }
 
+TEST_F(CabinetFixture, ProgressMovesByBytesWithinALargeFile)
+{
+    struct Recording : ProgressSink {
+        int max = -1;
+        QString task;
+        std::vector<std::pair<QString, int>> positions;
+        void setTask(const QString &t) override { task = t; }
+        void setMaximum(int n) override { max = n; }
+        void setPosition(int n) override { positions.emplace_back(task, n); }
+    } progress;
+    const std::vector<CabinetSource> entries = {
+        {QStringLiteral("VIVRELO.MDB"), source(QStringLiteral("db"), randomBytes(400 * 1024, 3))},
+        {QStringLiteral("a.jpg"), source(QStringLiteral("a"), randomBytes(100 * 1024, 4))},
+    };
+    WriteCabinet(dirs.root() + QStringLiteral("p.bkp"), entries, progress);
+    EXPECT_EQ(progress.max, 500);
+    int during = 0, last = 0;
+    for (const auto &[task, pos] : progress.positions) {
+        EXPECT_GE(pos, last) << task.toStdString();
+        last = pos;
+        if (task == QStringLiteral("Compression : VIVRELO.MDB") && pos > 0 && pos < 400)
+            ++during;
+    }
+    EXPECT_GT(during, 5) << "the bar stands still while the database is compressed";
+    EXPECT_EQ(last, 500);
+}
+
 TEST_F(CabinetFixture, HostileNamesLandInsideTheTargetUnderTheirBareNameOrAreSkipped)
 {
     const std::vector<CabinetSource> entries = {
