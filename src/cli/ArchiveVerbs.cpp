@@ -92,7 +92,11 @@ int AutoBackupVerb(const QStringList &args)
     }
     TerminalPrompter prompter(Answer::No);
     TerminalProgress progress;
-    const StartupState state = StartSession(prompter, progress, StandardStartupHooks());
+    // A reading start: beside the open program, on the data directory's shared lock, with the
+    // connection configuration only (no data module, no installation, no upgrade).
+    StartupHooks hooks;
+    hooks.readConnectionConfig = StandardStartupHooks().readConnectionConfig;
+    const StartupState state = StartSession(prompter, progress, hooks, true);
     if (state.stop)
         return 1;
     const MaintenancePlaces places = MaintenancePlacesOf(DbConfig(), App().dataDir);
