@@ -158,13 +158,16 @@ TEST_F(MaintenanceVerbsTest, TheAutomaticBackupRunsBesideTheOpenProgramAndItsArc
     SingleInstance running(runtime);
     const DataDirectoryLock window(dataDir(), DataDirectoryLock::Mode::Change);
     ASSERT_EQ(window.state(), DataDirectoryLock::State::Acquired);
-    ASSERT_EQ(run({QStringLiteral("backup"), QStringLiteral("--auto"), QStringLiteral("--keep"), QStringLiteral("2")}), 0)
+    ASSERT_EQ(
+        run({QStringLiteral("backup"), QStringLiteral("--auto"), QStringLiteral("--keep"), QStringLiteral("2")}), 0)
         << errors.toStdString();
-    const QStringList made = QDir(dataDir() + QStringLiteral("Backup/Auto")).entryList({QStringLiteral("VIVRELO_AUTO_*.bkp")});
+    const QStringList made =
+        QDir(dataDir() + QStringLiteral("Backup/Auto")).entryList({QStringLiteral("VIVRELO_AUTO_*.bkp")});
     ASSERT_EQ(made.size(), 1) << output.toStdString();
     EXPECT_TRUE(output.contains(QStringLiteral("Produits : 1")));
     EXPECT_EQ(bytes(database()), before);
-    EXPECT_EQ(run({QStringLiteral("backup"), QStringLiteral("--auto"), QStringLiteral("--keep"), QStringLiteral("0")}), 2);
+    EXPECT_EQ(
+        run({QStringLiteral("backup"), QStringLiteral("--auto"), QStringLiteral("--keep"), QStringLiteral("0")}), 2);
 
     const QString archive = dataDir() + QStringLiteral("Backup/Auto/") + made.first();
     ASSERT_EQ(run({QStringLiteral("verify"), archive}), 0) << errors.toStdString();

@@ -5,6 +5,7 @@
 #include "base/Progress.h"
 #include "db/Connection.h"
 #include "maintenance/Cabinet.h"
+#include "support/ErrorText.h"
 #include "support/TestDirs.h"
 
 #include <QDir>
@@ -21,16 +22,6 @@ QByteArray readAll(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-QString messageOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const Error &e) {
-        return e.message();
-    }
-    return {};
 }
 
 // A data directory with the template database holding three products and two pictures.
@@ -132,7 +123,7 @@ TEST_F(AutoBackupFixture, AFailingRunRemovesNothingAndIsWrittenInTheHistory)
     const QStringList kept = autoFolder();
 
     clock = clock.addDays(1);
-    const QString text = messageOf([&] {
+    const QString text = test::MessageOf([&] {
         run(2, [](const QString &, const std::vector<CabinetSource> &) { fail(QStringLiteral("relecture fausse")); });
     });
     EXPECT_TRUE(text.contains(QStringLiteral("relecture fausse")));
@@ -141,7 +132,7 @@ TEST_F(AutoBackupFixture, AFailingRunRemovesNothingAndIsWrittenInTheHistory)
     // A database that cannot be read: no archive, nothing removed.
     QFile::remove(db);
     dirs.writeFile(db, "pas une base");
-    EXPECT_FALSE(messageOf([&] { run(1); }).isEmpty());
+    EXPECT_FALSE(test::MessageOf([&] { run(1); }).isEmpty());
     EXPECT_EQ(autoFolder(), kept);
     const QStringList lines = history();
     ASSERT_EQ(lines.size(), 4);
@@ -155,7 +146,8 @@ TEST_F(AutoBackupFixture, VerifyTellsWhyARestoreWouldFail)
     const QByteArray bytes = readAll(good);
     const QString truncated =
         dirs.writeFile(dirs.root() + QStringLiteral("tronquee.bkp"), bytes.left(bytes.size() / 2));
-    EXPECT_TRUE(messageOf([&] { VerifyArchive(truncated, noProgress()); }).contains(QStringLiteral("tronquee.bkp")));
+    EXPECT_TRUE(
+        test::MessageOf([&] { VerifyArchive(truncated, noProgress()); }).contains(QStringLiteral("tronquee.bkp")));
 
     // A database of another program under our name.
     const QString foreign = dirs.root() + QStringLiteral("autre.sqlite");
@@ -163,11 +155,13 @@ TEST_F(AutoBackupFixture, VerifyTellsWhyARestoreWouldFail)
         QProcess::execute(QStringLiteral("sqlite3"), {foreign, QStringLiteral("CREATE TABLE CLIENTS (Nom TEXT);")}), 0);
     const QString other = dirs.root() + QStringLiteral("autre.bkp");
     WriteCabinet(other, {{QStringLiteral("VIVRELO.MDB"), foreign}}, noProgress());
-    EXPECT_TRUE(messageOf([&] { VerifyArchive(other, noProgress()); }).contains(QStringLiteral("table ITEMS absente")));
+    EXPECT_TRUE(
+        test::MessageOf([&] { VerifyArchive(other, noProgress()); }).contains(QStringLiteral("table ITEMS absente")));
 
     const QString noDatabase = dirs.root() + QStringLiteral("images.bkp");
     WriteCabinet(noDatabase, {{QStringLiteral("a.jpg"), places.databaseDir + QStringLiteral("Images/beurre.jpg")}},
         noProgress());
-    EXPECT_TRUE(
-        messageOf([&] { VerifyArchive(noDatabase, noProgress()); }).contains(QStringLiteral("pas de base de données")));
+    EXPECT_TRUE(test::MessageOf([&] {
+        VerifyArchive(noDatabase, noProgress());
+    }).contains(QStringLiteral("pas de base de données")));
 }

@@ -2,6 +2,7 @@
 
 #include "base/Error.h"
 #include "base/Progress.h"
+#include "support/ErrorText.h"
 #include "support/TestDirs.h"
 
 #include <QCryptographicHash>
@@ -73,16 +74,6 @@ std::vector<int> blockOffsets(const QByteArray &cab)
     return offsets;
 }
 
-QString messageOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const Error &e) {
-        return e.message();
-    }
-    return {};
-}
-
 struct CabinetFixture : ::testing::Test {
     test::TestDirs dirs;
     QString src = dirs.root() + QStringLiteral("src/");
@@ -146,7 +137,9 @@ TEST_F(CabinetFixture, WritingRefusesWhatOneArchiveCannotHoldAndKeepsTheOldFile)
     QFile f(big);
     ASSERT_TRUE(f.resize(MaxCabinetDataBytes + 1));
     const QString cab = dirs.writeFile(dirs.root() + QStringLiteral("old.bkp"), "ancienne");
-    const QString msg = messageOf([&] { WriteCabinet(cab, {{QStringLiteral("VIVRELO.MDB"), big}}, noProgress()); });
+    const QString msg = test::MessageOf([&] {
+        WriteCabinet(cab, {{QStringLiteral("VIVRELO.MDB"), big}}, noProgress());
+    });
     EXPECT_TRUE(msg.contains(QStringLiteral("2 Go"))) << msg.toStdString();
     EXPECT_EQ(readAll(cab), QByteArray("ancienne"));
 }
@@ -175,7 +168,7 @@ TEST_F(CabinetFixture, ReadsMakecabArchivesByTheLastComponentOfTheirNames)
     for (const char *name : {"makecab-mszip.cab", "makecab-lzx.cab"}) {
         const QString target = dirs.root() + QLatin1String(name) + QLatin1Char('/');
         QDir().mkpath(target);
-        QString msg = messageOf([&] {
+        QString msg = test::MessageOf([&] {
             const auto result =
                 ExtractCabinet(test::TestDataDir() + QStringLiteral("cab/") + QLatin1String(name), target);
             EXPECT_EQ(result.extracted.size(), 4u);
@@ -265,8 +258,8 @@ TEST_F(CabinetFixture, DamagedArchivesFailClearlyAndLeaveNoFileUnderARealName)
 
     auto expectFailure = [&](const QByteArray &bytes, const QString &word) {
         dirs.writeFile(bad, bytes);
-        const QString read = messageOf([&] { ReadCabinet(bad); });
-        const QString extract = messageOf([&] { ExtractCabinet(bad, out); });
+        const QString read = test::MessageOf([&] { ReadCabinet(bad); });
+        const QString extract = test::MessageOf([&] { ExtractCabinet(bad, out); });
         EXPECT_TRUE(read.contains(word)) << read.toStdString();
         EXPECT_TRUE(extract.contains(word)) << extract.toStdString();
         EXPECT_EQ(outFiles(), QStringList(QStringLiteral("VIVRELO.MDB")));
@@ -282,7 +275,7 @@ TEST_F(CabinetFixture, DamagedArchivesFailClearlyAndLeaveNoFileUnderARealName)
     QByteArray flipped = good;
     flipped[blockOffsets(good)[1] + 20] = char(flipped[blockOffsets(good)[1] + 20] ^ 0x55);
     dirs.writeFile(bad, flipped);
-    EXPECT_FALSE(messageOf([&] { ExtractCabinet(bad, out); }).isEmpty());
+    EXPECT_FALSE(test::MessageOf([&] { ExtractCabinet(bad, out); }).isEmpty());
     EXPECT_EQ(outFiles(), QStringList(QStringLiteral("VIVRELO.MDB")));
     EXPECT_EQ(readAll(out + QStringLiteral("VIVRELO.MDB")), QByteArray("existing"));
 }
