@@ -7,6 +7,7 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 
+#include <functional>
 #include <memory>
 
 class QPagedPaintDevice;
@@ -93,6 +94,14 @@ private:
     std::unique_ptr<QSaveFile> m_file;
     std::unique_ptr<QPdfWriter> m_writer;
 };
+
+// Draws a document into an A4 PDF file: `draw` draws it and ends the surface. The file is
+// written beside its target, renamed into place once complete and read back to check it is
+// a whole PDF document. Throws an Error naming the file, followed by `notSaved` ("La liste
+// n'a pas été enregistrée."), when the path is a folder or the file could not be written; an
+// earlier file of that name is then left as it was.
+void WritePdfFile(const QString &path, const QString &title, const QString &notSaved,
+    const std::function<bool(DrawingSurface &)> &draw);
 
 // An off-screen picture drawn in the screen's metric mapping: one unit is a tenth of a
 // millimetre of a screen of `dpi` logical pixels per inch. The picture starts filled with
