@@ -37,6 +37,7 @@ void PainterSurface::stopPainting()
 void PainterSurface::begin(QPaintDevice *device, QPagedPaintDevice *paged, double pixelsPerUnit)
 {
     m_device = device;
+    m_metrics.reset();
     m_paged = paged;
     m_scale = pixelsPerUnit;
     if (!device || !m_painter.begin(device)) {
@@ -87,9 +88,9 @@ void PainterSurface::setFont(const SurfaceFont &font)
     f.setPixelSize(std::clamp(int(std::lround(em)), 1, kMaxPixelSize));
     m_font = f;
     m_textColor = font.color;
-    const QFontMetricsF fm(f, m_device);
-    m_ascent = fm.ascent();
-    m_cell = fm.ascent() + fm.descent();
+    m_metrics.emplace(f, m_device);
+    m_ascent = m_metrics->ascent();
+    m_cell = m_metrics->ascent() + m_metrics->descent();
     if (m_painter.isActive())
         m_painter.setFont(f);
 }
@@ -170,8 +171,9 @@ void PainterSurface::drawImage(const QRect &target, const QImage &image)
 
 int PainterSurface::textWidth(const QString &text)
 {
-    const QFontMetricsF fm(m_font, m_device);
-    return int(std::lround(fm.horizontalAdvance(text) / m_scale));
+    if (!m_metrics)
+        m_metrics.emplace(m_font, m_device);
+    return int(std::lround(m_metrics->horizontalAdvance(text) / m_scale));
 }
 
 QSize PainterSurface::pageSize() const

@@ -3,12 +3,14 @@
 #include "printing/DrawingSurface.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QPagedPaintDevice;
 
@@ -66,6 +68,7 @@ private:
     bool m_ended = false;
 
     QFont m_font;
+    std::optional<QFontMetricsF> m_metrics; // of m_font on the device, made once per font
     QColor m_textColor = Qt::black;
     double m_ascent = 0;
     double m_cell = 0;

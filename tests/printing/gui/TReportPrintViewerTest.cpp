@@ -3,6 +3,7 @@
 #include "printing/PopplerTools.h"
 #include "printing/gui/PrintingDb.h"
 #include "printing/gui/ReportPreview.h"
+#include "printing/gui/SampleReport.h"
 #include "printing/gui/TReportDesigner.h"
 #include "support/TestDirs.h"
 #include "ui/WaitCursor.h"
@@ -24,33 +25,12 @@
 namespace vivrelo {
 namespace {
 
-// Rows of 10 mm under a 10 mm header and above a 10 mm footer: 25 rows a page, 60 rows on
-// three pages.
-const char *kLayout = R"(page: 210 297
-margins: 10 10 10 10
-band: page-header
-  height: 10
-  text:
-    box: 0 0 190 10
-    value: Produits
-band: master-data
-  height: 10
-  text:
-    box: 0 0 190 10
-    value: [Title]
-band: page-footer
-  height: 10
-  text:
-    box: 0 0 190 10
-    value: Page [PAGE] / [PAGES]
-)";
-
 class ReportViewer : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        run.layoutPath = dirs.writeFile(dirs.root() + QStringLiteral("Essai.frf"), kLayout);
+        run.layoutPath = dirs.writeFile(dirs.root() + QStringLiteral("Essai.frf"), test::kSampleReportLayout);
         run.layout = LoadReportLayout(run.layoutPath);
         run.prepare = [](const ReportLayout &layout) {
             std::vector<QVariantList> rows;
