@@ -53,7 +53,8 @@ const std::vector<Verb> &AllVerbs()
     static const std::vector<Verb> verbs = {
         UpgradeVerb(),
         {"backup",
-            "backup [FICHIER]   sauvegarde de la base et des images\n"
+            "backup [FICHIER] [--replace]   sauvegarde de la base et des images (--replace : remplace une "
+            "archive existante)\n"
             "  backup --auto [--keep N]   sauvegarde automatique datée dans Backup/Auto (garde les N "
             "dernières, 14 par défaut)",
             BackupVerb},

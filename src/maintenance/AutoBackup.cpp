@@ -2,6 +2,7 @@
 
 #include "base/AppValues.h"
 #include "base/Error.h"
+#include "base/Paths.h"
 #include "base/Progress.h"
 #include "db/Connection.h"
 #include "maintenance/Cabinet.h"
@@ -136,13 +137,21 @@ AutoBackupOutcome RunAutoBackup(const MaintenancePlaces &places, int keep, const
         entries.insert(entries.end(), pictures.entries.begin(), pictures.entries.end());
         outcome.leftOut = pictures.leftOut;
         const QString partial = work.path() + QStringLiteral("/archive.bkp");
+        std::vector<CabinetEntryDigest> packed;
+        for (const CabinetSource &e : entries)
+            packed.push_back(DigestFile(e.name, e.path, e.nativePath));
         WriteCabinet(partial, entries, progress, archive);
+        if (!SyncToDisk(partial))
+            fail(QStringLiteral("L'archive %1 n'a pas pu être écrite sur le disque.").arg(quoted(archive)));
+        progress.setTask(QStringLiteral("Vérification de l'archive"));
+        progress.pump();
         if (readBack)
             readBack(partial, entries);
-        else if (ReadCabinet(partial, archive).size() != entries.size())
-            fail(QStringLiteral("L'archive %1 écrite est incomplète.").arg(quoted(archive)));
+        else
+            CheckCabinetReadsBack(partial, packed, work.path(), archive);
         if (!renameNoReplace(partial, archive))
             fail(QStringLiteral("L'archive n'a pas pu être enregistrée sous %1.").arg(quoted(archive)));
+        SyncToDisk(dir);
         outcome.archive = archive;
         outcome.files = int(entries.size());
 

@@ -43,8 +43,8 @@ struct AutoBackupOutcome {
 // archive has been read back whole, the oldest automatic archives beyond `keep` (the new one
 // included) are removed. Throws Error (French) when no archive was made; nothing is removed
 // then. The history file gets its line in both cases.
-// `readBack` reads the written archive back whole against what was packed and throws when it
-// does not match (replaceable by tests).
+// The archive is read back whole (every entry decompressed, size and digest compared with what
+// was packed) before it takes its name; `readBack`, when given, replaces that check (tests).
 using ArchiveReadBack = std::function<void(const QString &archive, const std::vector<CabinetSource> &packed)>;
 AutoBackupOutcome RunAutoBackup(const MaintenancePlaces &places, int keep, const QDateTime &now, ProgressSink &progress,
     const ArchiveReadBack &readBack = {});

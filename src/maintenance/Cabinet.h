@@ -74,6 +74,32 @@ using ExtractionCallback = std::function<void(int index, int count, const QStrin
 ExtractionResult ExtractCabinet(const QString &path, const QString &targetDir, const ExtractionCallback &onEntry = {},
     const QString &shownPath = {});
 
+// One file of an archive as read back, or as packed: its stored name, its size and the
+// SHA-256 digest of its contents.
+struct CabinetEntryDigest {
+    QString name;
+    qint64 size = 0;
+    QByteArray sha256;
+};
+
+// The digest of a file about to be packed under `name` (read from `nativePath` when given, as
+// CabinetSource says). Throws Error when it cannot be read.
+CabinetEntryDigest DigestFile(const QString &name, const QString &path, const QByteArray &nativePath = {});
+
+// Reads an archive back whole: every entry, whatever its name, is decompressed into a work
+// file of `workDir` (removed at once), checked against its declared size and hashed. The
+// entries come in archive order. Throws Error (French) when the archive does not read to its
+// end: not a cabinet, truncated, a block whose checksum or data is wrong. Messages name
+// `shownPath` when given.
+std::vector<CabinetEntryDigest> ReadBackCabinet(
+    const QString &path, const QString &workDir, const QString &shownPath = {});
+
+// Reads an archive back whole and compares it with what was packed: the same entries in the
+// same order, each of the same size and digest. Throws Error naming the first difference.
+// Messages name `shownPath` when given.
+void CheckCabinetReadsBack(const QString &path, const std::vector<CabinetEntryDigest> &packed, const QString &workDir,
+    const QString &shownPath = {});
+
 // The last component of a stored entry name ("dir1\file1" → "file1"), with a drive letter
 // removed; an empty text when nothing usable is left ("", ".", "..", "\").
 QString BareEntryName(const QString &storedName);
