@@ -17,6 +17,16 @@ install(PROGRAMS ${CMAKE_BINARY_DIR}/launcher/vivrelo DESTINATION ${CMAKE_INSTAL
 configure_file(${CMAKE_SOURCE_DIR}/src/resources/desktop/vivrelo.desktop.in ${CMAKE_BINARY_DIR}/launcher/vivrelo.desktop @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/launcher/vivrelo.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+# What software centres show: summaries, descriptions, screenshots, the desktop entry it launches.
+install(FILES ${CMAKE_SOURCE_DIR}/src/resources/desktop/fr.orbelin_software.vivrelo.metainfo.xml
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The nightly automatic backup, a user service and its timer. Nothing enables them: a user
+# turns them on with "systemctl --user enable --now vivrelo-backup.timer".
+configure_file(${CMAKE_SOURCE_DIR}/src/resources/desktop/vivrelo-backup.service.in
+  ${CMAKE_BINARY_DIR}/launcher/vivrelo-backup.service @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/launcher/vivrelo-backup.service
+  ${CMAKE_SOURCE_DIR}/src/resources/desktop/vivrelo-backup.timer
+  DESTINATION lib/systemd/user)
 set(VIVRELO_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/vivrelo)
 install(FILES ${CMAKE_SOURCE_DIR}/src/resources/desktop/copyright DESTINATION ${VIVRELO_DOC_DIR})
 # Debian wants the changelog and the manual pages compressed, without time stamps.
@@ -47,6 +57,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Run-time data the linker cannot see: the typeface the layouts are measured in and Qt's
 # French translations.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, qt6-translations-l10n")
+# The help and web-site commands hand their address to xdg-open.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 include(CPack)

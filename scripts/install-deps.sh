@@ -14,8 +14,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   sqlite3 gcab cabextract libjpeg-turbo-progs poppler-utils mdbtools
   xvfb xauth desktop-file-utils
-  # the package check: CPack finds the dependencies with dpkg-shlibdeps, lintian checks it
-  dpkg-dev lintian
+  # the package check: CPack finds the dependencies with dpkg-shlibdeps, lintian checks it,
+  # appstreamcli validates the software-centre description
+  dpkg-dev lintian appstream
 )
 if [ "${1:-}" = fuzz ]; then
   packages+=(clang libclang-rt-14-dev)

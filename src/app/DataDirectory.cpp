@@ -4,6 +4,7 @@
 #include "base/Error.h"
 #include "base/IniFile.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace vivrelo {
@@ -72,7 +73,34 @@ bool IsDevelopmentCopy()
     return FileExists(DevelopmentMarkerPath());
 }
 
+// "~" or "~/..." at the start of a configured folder is the user's home folder.
+QString ExpandHome(const QString &value)
+{
+    if (value == QLatin1String("~") || value.startsWith(QLatin1String("~/")) || value.startsWith(QLatin1String("~\\")))
+        return QDir::homePath() + value.mid(1);
+    return value;
+}
+
+// AppDataDir of the user's own directories.ini when it gives one, else of the program
+// directory's: an installed program directory is not the user's to write.
+QString ConfiguredAppDataDir()
+{
+    const QString section = QStringLiteral("Path"), key = QStringLiteral("AppDataDir");
+    const QString own = IniFile(UserDirectoriesIniPath()).readString(section, key, {});
+    if (!own.isEmpty())
+        return ExpandHome(own);
+    return ExpandHome(IniFile(App().programDir + QStringLiteral("directories.ini")).readString(section, key, {}));
+}
+
 } // namespace
+
+QString UserDirectoriesIniPath()
+{
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty() || !QDir::isAbsolutePath(config))
+        config = QDir::homePath() + QStringLiteral("/.config");
+    return IncludeBackslash(config) + QStringLiteral("vivrelo/directories.ini");
+}
 
 DatabaseLocation DefaultDatabaseLocation(const QString &dataDir)
 {
@@ -88,8 +116,7 @@ QString DatabaseFilePath(const DatabaseLocation &location)
 void SetupDataDirectory(const std::function<bool(const QString &)> &isRemovable)
 {
     const QString programDir = App().programDir;
-    const IniFile redirection(programDir + QStringLiteral("directories.ini"));
-    const QString appDataDir = redirection.readString(QStringLiteral("Path"), QStringLiteral("AppDataDir"), {});
+    const QString appDataDir = ConfiguredAppDataDir();
 
     QString dataDir;
     if (appDataDir == QStringLiteral("appexe") || IsDevelopmentCopy()

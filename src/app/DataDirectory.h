@@ -28,6 +28,10 @@ QString DatabaseFilePath(const DatabaseLocation &location);
 // "Access\VIVRELO.MDB" for both names.
 DatabaseLocation DefaultDatabaseLocation(const QString &dataDir);
 
+// The user's own directories.ini: $XDG_CONFIG_HOME/vivrelo/directories.ini (~/.config when the
+// variable is unset). Its AppDataDir wins over the program directory's.
+QString UserDirectoriesIniPath();
+
 // Chooses the data directory (directories.ini, development marker, removable medium, else
 // the documents folder), creates it with its warning file and its subfolders, and stores it
 // in App().dataDir. Throws Error naming the folder when a folder cannot be created.

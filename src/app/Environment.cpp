@@ -97,17 +97,28 @@ UrlOpener SetUrlOpener(UrlOpener opener)
     return previous;
 }
 
-void ShowHelpFile(Prompter &prompter)
+// Nothing on the desktop opened `what` (no xdg-open, no browser).
+static QString NoOpenerMessage(const QString &what)
 {
-    if (FileExists(App().helpFile))
-        CurrentOpener()(QUrl::fromLocalFile(App().helpFile));
-    else
-        prompter.plain(GetLangText(lang::HelpFileMissing));
+    return QStringLiteral("Aucun programme n'a pu ouvrir %1.\r\r"
+                          "Installez le paquet xdg-utils (commande xdg-open) et un navigateur web, "
+                          "ou ouvrez cette adresse vous-même.")
+        .arg(what);
 }
 
-void OpenWebSite()
+void ShowHelpFile(Prompter &prompter)
 {
-    CurrentOpener()(QUrl(GetLangText(lang::WebSite)));
+    if (!FileExists(App().helpFile))
+        prompter.plain(GetLangText(lang::HelpFileMissing));
+    else if (!CurrentOpener()(QUrl::fromLocalFile(App().helpFile)))
+        prompter.warn(NoOpenerMessage(QStringLiteral("le guide de l'utilisateur « %1 »").arg(App().helpFile)));
+}
+
+void OpenWebSite(Prompter &prompter)
+{
+    const QString site = GetLangText(lang::WebSite);
+    if (!CurrentOpener()(QUrl(site)))
+        prompter.warn(NoOpenerMessage(QStringLiteral("le site web « %1 »").arg(site)));
 }
 
 } // namespace vivrelo

@@ -29,9 +29,10 @@ bool DataAccessAvailable(Prompter &prompter);
 using UrlOpener = std::function<bool(const QUrl &)>;
 UrlOpener SetUrlOpener(UrlOpener opener);
 
-// Opens the help file (program directory + "doc.html"); when it is missing, says so.
+// Opens the help file (program directory + "doc.html"); when it is missing, or when no
+// program could open it (no xdg-open), says so.
 void ShowHelpFile(Prompter &prompter);
-// Opens the product's web site.
-void OpenWebSite();
+// Opens the product's web site; says so when no program could open it.
+void OpenWebSite(Prompter &prompter);
 
 } // namespace vivrelo

@@ -4,9 +4,13 @@
 #include "app/Settings.h"
 #include "base/AppValues.h"
 #include "base/Error.h"
+#include "base/Paths.h"
 #include "db/Compaction.h"
 #include "db/Connection.h"
 #include "maintenance/Recovery.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 namespace vivrelo {
 
@@ -16,6 +20,31 @@ QString ConnectionFailureMessage()
                           "Ce logiciel a rencontré un problème lors de la connexion à la base de données.\r"
                           "Contactez le support par email pour tenter de trouver une solution : ")
         + QString::fromUtf16(kSupportAddress);
+}
+
+bool HoldsProgramFiles(const QString &dir)
+{
+    return QFileInfo(IncludeBackslash(dir) + QStringLiteral("Ressources/DB")).isDir();
+}
+
+QStringList ProgramDirCandidates(const QString &executableDir)
+{
+    // bin/vivrelo-cli and libexec/vivrelo/vivrelo both lie under the prefix of share/vivrelo.
+    QStringList dirs;
+    for (const char *relative : {".", "../share/vivrelo", "../../share/vivrelo"})
+        dirs << IncludeBackslash(QDir(executableDir + QLatin1Char('/') + QLatin1String(relative)).absolutePath());
+    return dirs;
+}
+
+QString ChooseProgramDir(const QString &currentDir, const QString &executableDir)
+{
+    const QString current = IncludeBackslash(currentDir);
+    if (HoldsProgramFiles(current))
+        return current;
+    for (const QString &dir : ProgramDirCandidates(executableDir))
+        if (HoldsProgramFiles(dir))
+            return dir;
+    return current;
 }
 
 QString DamagedDatabaseMessage(const QString &database, const QString &engineText)

@@ -6,6 +6,7 @@
 #include "base/Prompter.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -48,6 +49,17 @@ struct StartupState {
     // way out: repair or restore).
     bool databaseDamaged = false;
 };
+
+// True when the folder holds the program's installed files (its "Ressources/DB" folder).
+bool HoldsProgramFiles(const QString &dir);
+// The folders that may hold the program's files, for an executable in `executableDir`: that
+// folder itself (a build), then the installed share/vivrelo of its prefix (from bin/ or from
+// libexec/vivrelo/).
+QStringList ProgramDirCandidates(const QString &executableDir);
+// The program directory: the current directory at start when it holds the program's files,
+// else the first candidate of the executable that does, else the current directory (whose
+// missing files the first-run installation then reports).
+QString ChooseProgramDir(const QString &currentDir, const QString &executableDir);
 
 // From the application values to the settings: values, directories and formats, the
 // single-instance lock, the data directory and its lock, the connection configuration, the first-run

@@ -13,6 +13,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 #ifndef VIVRELO_INSTALL_PREFIX
 #define VIVRELO_INSTALL_PREFIX "/usr/local"
 #endif
@@ -126,6 +129,24 @@ QStringList ListFiles(const QString &dir, const QString &mask, ProgressSink &pro
         names << entries.nextFileInfo().fileName();
         progress.pump();
     }
+    return names;
+}
+
+std::vector<QByteArray> ListAllFileNames(const QString &dir)
+{
+    std::vector<QByteArray> names;
+    const QByteArray folder = QFile::encodeName(IncludeBackslash(dir));
+    DIR *d = ::opendir(folder.constData());
+    if (!d)
+        return names;
+    while (const dirent *e = ::readdir(d)) {
+        const QByteArray name(e->d_name);
+        struct stat st { };
+        if (name == "." || name == ".." || ::stat((folder + name).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        names.push_back(name);
+    }
+    ::closedir(d);
     return names;
 }
 

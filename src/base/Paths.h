@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 namespace vivrelo {
 
 // Stored texts (configuration values such as "Data\" or "Access\VIVRELO.MDB") keep their
@@ -43,6 +45,9 @@ qint64 FileSizeOf(const QString &pathOrMask);
 QStringList ListFiles(const QString &dir, const QString &mask, ProgressSink &progress = noProgress());
 // Copies every file of ListFiles(source, mask) into target, replacing files there; the progress
 // sink repaints between files. Returns false when any copy failed.
+// Every plain file of `dir` (links to files included), names starting with a dot too, as the
+// file system spells them: a name need not be UTF-8. In the order the file system returns them.
+std::vector<QByteArray> ListAllFileNames(const QString &dir);
 bool CopyFiles(
     const QString &sourceDir, const QString &targetDir, const QString &mask, ProgressSink &progress = noProgress());
 bool DeleteFiles(const QString &dir, const QString &mask);

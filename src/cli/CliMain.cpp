@@ -54,8 +54,12 @@ const std::vector<Verb> &AllVerbs()
         UpgradeVerb(),
         {"backup",
             "backup [FICHIER] [--replace]   sauvegarde de la base et des images (--replace : remplace une "
-            "archive existante)",
+            "archive existante)\n"
+            "  backup --auto [--keep N]   sauvegarde automatique datée dans Backup/Auto (garde les N "
+            "dernières, 14 par défaut)",
             BackupVerb},
+        {"verify", "verify FICHIER     vérifie qu'une archive se restaurerait, sans la restaurer", VerifyVerb},
+        {"list", "list FICHIER       liste le contenu d'une archive (taille, date, nom)", ListVerb},
         {"restore", "restore FICHIER    restauration d'une sauvegarde", RestoreVerb},
         {"compact", "compact            compactage de la base de données", CompactVerb},
         {"history", "history            historique des sauvegardes", HistoryVerb},

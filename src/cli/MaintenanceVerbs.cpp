@@ -162,6 +162,8 @@ int RunVerb(const QStringList &args, const NamesWanted &wanted, Answer confirmat
 
 int BackupVerb(const QStringList &args)
 {
+    if (args.contains(QStringLiteral("--auto")))
+        return AutoBackupVerb(args);
     QStringList rest = args;
     const bool replace = rest.removeAll(QStringLiteral("--replace")) > 0;
     return RunVerb(rest, {1}, Answer::No, [replace](Session &session, const QStringList &names) {

@@ -4,28 +4,17 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 
 namespace vivrelo::cli {
-
-namespace {
-bool HoldsProgramFiles(const QString &dir)
-{
-    return QFileInfo::exists(dir + QStringLiteral("/Ressources/DB"));
-}
-} // namespace
 
 QString LocateProgramDir()
 {
     const QString fromEnv = qEnvironmentVariable("VIVRELO_PROGRAM_DIR");
     if (!fromEnv.isEmpty())
         return IncludeBackslash(QDir(fromEnv).absolutePath());
-    const QString exeDir = QCoreApplication::applicationDirPath();
-    if (HoldsProgramFiles(exeDir))
-        return IncludeBackslash(exeDir);
-    const QString installed = QDir(exeDir + QStringLiteral("/../share/vivrelo")).absolutePath();
-    if (HoldsProgramFiles(installed))
-        return IncludeBackslash(installed);
+    for (const QString &dir : ProgramDirCandidates(QCoreApplication::applicationDirPath()))
+        if (HoldsProgramFiles(dir))
+            return dir;
     return IncludeBackslash(QDir::currentPath());
 }
 

@@ -230,6 +230,16 @@ Connection::~Connection()
 
 void Connection::open(const QString &path)
 {
+    openFile(path, false);
+}
+
+void Connection::openReadOnly(const QString &path)
+{
+    openFile(path, true);
+}
+
+void Connection::openFile(const QString &path, bool readOnly)
+{
     close();
     switch (DetectDatabaseFile(path)) {
     case DatabaseFileKind::Missing:
@@ -244,13 +254,14 @@ void Connection::open(const QString &path)
         break;
     }
     sqlite3 *db = nullptr;
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    const int rc = sqlite3_open_v2(
+        path.toUtf8().constData(), &db, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
         const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close(db);
         fail(QStringLiteral("Impossible d'ouvrir la base de données « %1 » :\r%2").arg(path, message));
     }
-    if (sqlite3_db_readonly(db, "main") == 1) {
+    if (!readOnly && sqlite3_db_readonly(db, "main") == 1) {
         sqlite3_close(db);
         fail(QStringLiteral("La base de données « %1 » ne peut pas être modifiée : le fichier est en "
                             "lecture seule.")
@@ -264,7 +275,8 @@ void Connection::open(const QString &path)
     try {
         // Reading the schema proves the file is a readable database; the journal stays a
         // rollback journal so the database is a single file.
-        exec(QStringLiteral("SELECT count(*) FROM sqlite_master; PRAGMA journal_mode=DELETE;"));
+        exec(readOnly ? QStringLiteral("SELECT count(*) FROM sqlite_master;")
+                      : QStringLiteral("SELECT count(*) FROM sqlite_master; PRAGMA journal_mode=DELETE;"));
     } catch (const Error &e) {
         close();
         fail(QStringLiteral("Impossible d'ouvrir la base de données « %1 » :\r%2").arg(path, e.message()));

@@ -60,6 +60,9 @@ public:
     // non-SQLite file too; the file is left untouched in every case.
     // A connection already open is closed first. Throws Error with a French message.
     void open(const QString &path);
+    // Opens an existing database file for reading only (a snapshot, a check): nothing on disk
+    // changes, whatever is run. Same checks and messages as open().
+    void openReadOnly(const QString &path);
     // Opens the Data Source of a connection string (see DataSourceFromConnectionString).
     void openConnectionString(const QString &text);
     void close();
@@ -114,6 +117,7 @@ public:
     [[noreturn]] void failWithEngineMessage(const QString &context = {}) const;
 
 private:
+    void openFile(const QString &path, bool readOnly);
     sqlite3 *m_db = nullptr;
     QString m_path;
     int m_busyTimeout = 5000;

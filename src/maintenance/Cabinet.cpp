@@ -12,7 +12,11 @@
 
 #include <libgcab.h>
 
+#include <algorithm>
 #include <cstdio>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace vivrelo {
 
@@ -33,6 +37,35 @@ QString quoted(const QString &path)
 QString glibText(const GError *error)
 {
     return error && error->message ? QString::fromUtf8(error->message) : QStringLiteral("erreur inconnue");
+}
+
+// Why a file operation of the library failed, in French, then the library's own text, in which
+// a work file's path is replaced by the name the user knows (`shown`).
+QString writeFailure(const GError *error, const QString &path, const QString &shown)
+{
+    QString reason = QStringLiteral("erreur d'écriture");
+    if (error && error->domain == G_IO_ERROR) {
+        switch (error->code) {
+        case G_IO_ERROR_PERMISSION_DENIED:
+            reason = QStringLiteral("droits insuffisants sur le dossier");
+            break;
+        case G_IO_ERROR_NO_SPACE:
+            reason = QStringLiteral("disque plein");
+            break;
+        case G_IO_ERROR_NOT_FOUND:
+            reason = QStringLiteral("dossier introuvable");
+            break;
+        case G_IO_ERROR_READ_ONLY:
+            reason = QStringLiteral("support en lecture seule");
+            break;
+        default:
+            break;
+        }
+    }
+    QString text = glibText(error);
+    if (path != shown)
+        text.replace(path, shown);
+    return QStringLiteral("%1 (%2)").arg(reason, text);
 }
 
 QByteArray fileSystemName(const QString &path)
@@ -85,10 +118,10 @@ bool openForReading(const QString &path, QFile &file)
     return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly);
 }
 
-Layout readLayout(const QString &path)
+Layout readLayout(const QString &realPath, const QString &path)
 {
-    QFile file(path);
-    if (!openForReading(path, file))
+    QFile file(realPath);
+    if (!openForReading(realPath, file))
         fail(QStringLiteral("Le fichier %1 est introuvable ou illisible.").arg(quoted(path)));
     const qint64 actual = file.size();
     uchar h[36];
@@ -214,10 +247,11 @@ void load(LoadedCabinet &cab, const QString &path, const QString &shownPath)
     cab.file = g_file_new_for_path(fileSystemName(path).constData());
     cab.stream = g_file_read(cab.file, nullptr, &error);
     if (!cab.stream)
-        fail(QStringLiteral("Impossible de lire l'archive %1 : %2").arg(quoted(shownPath), glibText(error)));
+        fail(QStringLiteral("Impossible de lire l'archive %1 : %2")
+                 .arg(quoted(shownPath), glibText(error).replace(path, shownPath)));
     cab.cabinet = gcab_cabinet_new();
     if (!gcab_cabinet_load(cab.cabinet, G_INPUT_STREAM(cab.stream), nullptr, &error))
-        fail(damaged(shownPath, glibText(error)));
+        fail(damaged(shownPath, glibText(error).replace(path, shownPath)));
 }
 
 QString entryName(GCabFile *file)
@@ -241,23 +275,132 @@ void forEachFile(GCabCabinet *cabinet, F f)
     }
 }
 
+// Progress of a write, in kibibytes of the files read. The library reports only the start of
+// each file; within a file the compressed bytes leaving for the archive move the bar, up to
+// the file's own size, so that a large database never stands still on one step.
 struct WriteContext {
     ProgressSink *progress;
-    int done = 0;
+    std::vector<qint64> sizes; // of the entries, in order
+    int file = -1; // the entry being compressed
+    qint64 before = 0; // bytes of the entries already compressed
+    qint64 written = 0; // bytes written to the archive since the entry began
+    int shown = -1;
+
+    void show(qint64 bytes)
+    {
+        const int kib = int(bytes / 1024);
+        if (kib == shown)
+            return;
+        shown = kib;
+        progress->setPosition(kib);
+        progress->pump();
+    }
+    void fileStarted()
+    {
+        if (file >= 0)
+            before += sizes[size_t(file)];
+        ++file;
+        written = 0;
+        show(before);
+    }
+    void bytesWritten(qint64 n)
+    {
+        if (file < 0)
+            return;
+        written += n;
+        show(before + std::min(written, sizes[size_t(file)]));
+    }
 };
 
 gboolean onFileWritten(GCabFile *file, gpointer data)
 {
     auto *ctx = static_cast<WriteContext *>(data);
     ctx->progress->setTask(QStringLiteral("Compression : ") + BareEntryName(entryName(file)));
-    ctx->progress->setPosition(++ctx->done);
-    ctx->progress->pump();
+    ctx->fileStarted();
     return TRUE;
 }
 
-void onBytesWritten(goffset, goffset, gpointer data)
+// An output stream that passes everything to the archive's file and counts the bytes written.
+// The library needs a seekable stream: seeking goes to the file.
+struct CountingStream {
+    GFilterOutputStream parent;
+    WriteContext *ctx;
+};
+struct CountingStreamClass {
+    GFilterOutputStreamClass parent;
+};
+
+GOutputStream *baseOf(gpointer stream)
 {
-    static_cast<WriteContext *>(data)->progress->pump();
+    return g_filter_output_stream_get_base_stream(G_FILTER_OUTPUT_STREAM(stream));
+}
+
+gssize countingWrite(GOutputStream *stream, const void *buffer, gsize count, GCancellable *cancel, GError **error)
+{
+    const gssize n = g_output_stream_write(baseOf(stream), buffer, count, cancel, error);
+    auto *self = reinterpret_cast<CountingStream *>(stream);
+    if (n > 0 && self->ctx)
+        self->ctx->bytesWritten(n);
+    return n;
+}
+
+goffset countingTell(GSeekable *s)
+{
+    return g_seekable_tell(G_SEEKABLE(baseOf(s)));
+}
+gboolean countingCanSeek(GSeekable *s)
+{
+    return g_seekable_can_seek(G_SEEKABLE(baseOf(s)));
+}
+gboolean countingSeek(GSeekable *s, goffset offset, GSeekType type, GCancellable *cancel, GError **error)
+{
+    return g_seekable_seek(G_SEEKABLE(baseOf(s)), offset, type, cancel, error);
+}
+gboolean countingCanTruncate(GSeekable *)
+{
+    return FALSE;
+}
+gboolean countingTruncate(GSeekable *, goffset, GCancellable *, GError **error)
+{
+    g_set_error_literal(error, G_IO_ERROR, G_IO_ERROR_NOT_SUPPORTED, "truncate");
+    return FALSE;
+}
+
+void countingSeekableInit(gpointer g_iface, gpointer)
+{
+    auto *iface = static_cast<GSeekableIface *>(g_iface);
+    iface->tell = countingTell;
+    iface->can_seek = countingCanSeek;
+    iface->seek = countingSeek;
+    iface->can_truncate = countingCanTruncate;
+    iface->truncate_fn = countingTruncate;
+}
+
+void countingClassInit(gpointer klass, gpointer)
+{
+    G_OUTPUT_STREAM_CLASS(klass)->write_fn = countingWrite;
+}
+
+GType countingStreamType()
+{
+    static const GType type = [] {
+        const GTypeInfo info = {sizeof(CountingStreamClass), nullptr, nullptr, countingClassInit, nullptr, nullptr,
+            sizeof(CountingStream), 0, nullptr, nullptr};
+        const GType t =
+            g_type_register_static(G_TYPE_FILTER_OUTPUT_STREAM, "VivreloCountingStream", &info, GTypeFlags(0));
+        const GInterfaceInfo seekable = {countingSeekableInit, nullptr, nullptr};
+        g_type_add_interface_static(t, G_TYPE_SEEKABLE, &seekable);
+        return t;
+    }();
+    return type;
+}
+
+GOutputStream *countingStreamOver(GOutputStream *base, WriteContext *ctx)
+{
+    auto *stream = static_cast<CountingStream *>(
+        g_object_new(countingStreamType(), "base-stream", base, "close-base-stream", FALSE, nullptr));
+    stream->ctx = ctx;
+    return G_OUTPUT_STREAM(stream);
 }
 
 struct PlannedEntry {
@@ -317,19 +460,26 @@ QString BareEntryName(const QString &storedName)
     return name;
 }
 
-void WriteCabinet(const QString &path, const std::vector<CabinetSource> &entries, ProgressSink &progress)
+void WriteCabinet(
+    const QString &path, const std::vector<CabinetSource> &entries, ProgressSink &progress, const QString &shownPath)
 {
+    const QString shown = shownPath.isEmpty() ? path : shownPath;
     if (entries.size() > 65535)
         fail(QStringLiteral("Une archive de sauvegarde contient au plus 65 535 fichiers (%1 demandés).")
                  .arg(entries.size()));
+    const auto nativeOf = [](const CabinetSource &e) {
+        return e.nativePath.isEmpty() ? fileSystemName(e.path) : e.nativePath;
+    };
+    WriteContext ctx{&progress};
     qint64 total = 0;
     for (const CabinetSource &e : entries) {
-        const QFileInfo info(e.path);
-        if (!info.isFile())
+        struct stat st { };
+        if (::stat(nativeOf(e).constData(), &st) != 0 || !S_ISREG(st.st_mode))
             fail(QStringLiteral("Le fichier %1 est introuvable : l'archive n'a pas été créée.").arg(quoted(e.path)));
         if (e.name.toUtf8().size() > 255 || e.name.isEmpty())
             fail(QStringLiteral("Le nom %1 ne peut pas être enregistré dans une archive.").arg(quoted(e.name)));
-        total += info.size();
+        total += st.st_size;
+        ctx.sizes.push_back(st.st_size);
     }
     if (total > MaxCabinetDataBytes)
         fail(QStringLiteral("Les fichiers à sauvegarder totalisent %1 octets ; une archive de sauvegarde en "
@@ -341,7 +491,7 @@ void WriteCabinet(const QString &path, const std::vector<CabinetSource> &entries
     g_autoptr(GCabCabinet) cabinet = gcab_cabinet_new();
     g_autoptr(GCabFolder) folder = gcab_folder_new(GCAB_COMPRESSION_MSZIP);
     for (const CabinetSource &e : entries) {
-        g_autoptr(GFile) source = g_file_new_for_path(fileSystemName(e.path).constData());
+        g_autoptr(GFile) source = g_file_new_for_path(nativeOf(e).constData());
         g_autoptr(GCabFile) file = gcab_file_new_with_file(e.name.toUtf8().constData(), source);
         if (!gcab_folder_add_file(folder, file, FALSE, nullptr, &error))
             fail(QStringLiteral("Impossible d'ajouter %1 à l'archive : %2").arg(quoted(e.path), glibText(error)));
@@ -353,39 +503,54 @@ void WriteCabinet(const QString &path, const std::vector<CabinetSource> &entries
     g_autoptr(GFile) target = g_file_new_for_path(fileSystemName(path).constData());
     g_autoptr(GFileOutputStream) out = g_file_replace(target, nullptr, FALSE, G_FILE_CREATE_NONE, nullptr, &error);
     if (!out)
-        fail(QStringLiteral("Impossible de créer l'archive %1 : %2").arg(quoted(path), glibText(error)));
+        fail(QStringLiteral("Impossible de créer l'archive %1 : %2")
+                 .arg(quoted(shown), writeFailure(error, path, shown)));
+    g_autoptr(GOutputStream) counted = countingStreamOver(G_OUTPUT_STREAM(out), &ctx);
 
-    WriteContext ctx{&progress};
-    progress.setMaximum(int(entries.size()));
+    progress.setMaximum(int(total / 1024));
     progress.setPosition(0);
-    bool ok = gcab_cabinet_write(cabinet, G_OUTPUT_STREAM(out), onFileWritten, onBytesWritten, &ctx, nullptr, &error);
+    bool ok = gcab_cabinet_write(cabinet, counted, onFileWritten, nullptr, &ctx, nullptr, &error);
     if (ok)
         ok = g_output_stream_close(G_OUTPUT_STREAM(out), nullptr, &error);
     if (!ok) {
-        const QString text = glibText(error);
+        const QString text = writeFailure(error, path, shown);
         // A cancelled close drops the stream's work file instead of putting it in place.
         g_autoptr(GCancellable) cancel = g_cancellable_new();
         g_cancellable_cancel(cancel);
         g_output_stream_close(G_OUTPUT_STREAM(out), cancel, nullptr);
         if (!existed)
             QFile::remove(path);
-        fail(QStringLiteral("L'écriture de l'archive %1 a échoué : %2").arg(quoted(path), text));
+        fail(QStringLiteral("L'écriture de l'archive %1 a échoué : %2").arg(quoted(shown), text));
     }
+    ctx.show(total);
 }
 
-std::vector<CabinetEntry> ReadCabinet(const QString &path)
+std::vector<CabinetEntry> ReadCabinet(const QString &path, const QString &shownPath)
 {
-    readLayout(path);
+    const QString shown = shownPath.isEmpty() ? path : shownPath;
+    readLayout(path, shown);
     LoadedCabinet cab;
-    load(cab, path, path);
+    load(cab, path, shown);
     std::vector<CabinetEntry> entries;
-    forEachFile(cab.cabinet, [&](GCabFile *f) { entries.push_back({entryName(f), qint64(gcab_file_get_size(f))}); });
+    forEachFile(cab.cabinet, [&](GCabFile *f) {
+        QDateTime modified;
+        if (GDateTime *d = gcab_file_get_date_time(f)) {
+            modified =
+                QDateTime(QDate(g_date_time_get_year(d), g_date_time_get_month(d), g_date_time_get_day_of_month(d)),
+                    QTime(g_date_time_get_hour(d), g_date_time_get_minute(d), g_date_time_get_second(d)));
+            g_date_time_unref(d);
+        }
+        entries.push_back({entryName(f), qint64(gcab_file_get_size(f)), modified});
+    });
     return entries;
 }
 
-ExtractionResult ExtractCabinet(const QString &path, const QString &targetDir, const ExtractionCallback &onEntry)
+ExtractionResult ExtractCabinet(
+    const QString &realPath, const QString &targetDir, const ExtractionCallback &onEntry, const QString &shownPath)
 {
-    const Layout layout = readLayout(path);
+    // `path` names the archive in messages; the file read is `realPath`.
+    const QString path = shownPath.isEmpty() ? realPath : shownPath;
+    const Layout layout = readLayout(realPath, path);
     const QString dir = QDir(targetDir).absolutePath() + QLatin1Char('/');
     if (!QFileInfo(dir).isDir())
         fail(QStringLiteral("Le dossier %1 est introuvable.").arg(quoted(dir)));
@@ -410,10 +575,10 @@ ExtractionResult ExtractCabinet(const QString &path, const QString &targetDir, c
         }
     } cleanup{ctx, fixedCopy};
 
-    QString source = path;
+    QString source = realPath;
     if (layout.hasZeroChecksum) {
         fixedCopy = dir + ctx.workPrefix + QStringLiteral("cab");
-        copyWithChecksums(path, layout, fixedCopy);
+        copyWithChecksums(realPath, layout, fixedCopy);
         source = fixedCopy;
     }
 
@@ -443,9 +608,12 @@ ExtractionResult ExtractCabinet(const QString &path, const QString &targetDir, c
     return result;
 }
 
-std::vector<CabinetEntryDigest> ReadBackCabinet(const QString &path, const QString &workDir)
+std::vector<CabinetEntryDigest> ReadBackCabinet(
+    const QString &realPath, const QString &workDir, const QString &shownPath)
 {
-    const Layout layout = readLayout(path);
+    // `path` names the archive in messages; the file read is `realPath`.
+    const QString path = shownPath.isEmpty() ? realPath : shownPath;
+    const Layout layout = readLayout(realPath, path);
     const QString dir = QDir(workDir).absolutePath() + QLatin1Char('/');
     if (!QFileInfo(dir).isDir())
         fail(QStringLiteral("Le dossier %1 est introuvable.").arg(quoted(dir)));
@@ -464,7 +632,7 @@ std::vector<CabinetEntryDigest> ReadBackCabinet(const QString &path, const QStri
     rb.prefix =
         dir + QStringLiteral("~verification-%1-").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
 
-    QString source = path;
+    QString source = realPath;
     struct Copy {
         QString path;
         ~Copy()
@@ -475,7 +643,7 @@ std::vector<CabinetEntryDigest> ReadBackCabinet(const QString &path, const QStri
     } fixed;
     if (layout.hasZeroChecksum) {
         fixed.path = rb.prefix + QStringLiteral("cab");
-        copyWithChecksums(path, layout, fixed.path);
+        copyWithChecksums(realPath, layout, fixed.path);
         source = fixed.path;
     }
 
@@ -526,18 +694,27 @@ std::vector<CabinetEntryDigest> ReadBackCabinet(const QString &path, const QStri
     return digests;
 }
 
-CabinetEntryDigest DigestFile(const QString &name, const QString &path)
+CabinetEntryDigest DigestFile(const QString &name, const QString &path, const QByteArray &nativePath)
 {
     QFile f(path);
     QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!f.open(QIODevice::ReadOnly) || !hash.addData(&f))
+    bool opened = false;
+    if (nativePath.isEmpty()) {
+        opened = f.open(QIODevice::ReadOnly);
+    } else {
+        const int fd = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC);
+        opened = fd >= 0 && f.open(fd, QIODevice::ReadOnly, QFile::AutoCloseHandle);
+    }
+    if (!opened || !hash.addData(&f))
         fail(QStringLiteral("Le fichier %1 ne peut pas être lu.").arg(quoted(path)));
     return {name, f.size(), hash.result()};
 }
 
-void CheckCabinetReadsBack(const QString &path, const std::vector<CabinetEntryDigest> &packed, const QString &workDir)
+void CheckCabinetReadsBack(const QString &realPath, const std::vector<CabinetEntryDigest> &packed,
+    const QString &workDir, const QString &shownPath)
 {
-    const std::vector<CabinetEntryDigest> read = ReadBackCabinet(path, workDir);
+    const QString path = shownPath.isEmpty() ? realPath : shownPath;
+    const std::vector<CabinetEntryDigest> read = ReadBackCabinet(realPath, workDir, path);
     const auto differs = [&](const QString &what) {
         fail(QStringLiteral("L'archive %1 ne se relit pas telle qu'elle a été écrite : %2.").arg(quoted(path), what));
     };

@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -184,34 +185,35 @@ void refusePendingJournal(const QString &db)
                  .arg(quoted(journal)));
 }
 
-// Opens the file as a database and checks that it holds the tables of ours and is sound.
-void checkRestoredDatabase(const QString &path)
+} // namespace
+
+int CheckArchivedDatabase(const QString &path)
 {
     const auto refuse = [](const QString &why) {
-        fail(QStringLiteral("La base de données de l'archive n'est pas utilisable : %1\r"
-                            "Rien n'a été restauré.")
-                 .arg(why));
+        fail(QStringLiteral("La base de données de l'archive n'est pas utilisable : %1").arg(why));
     };
     Connection db;
     try {
-        db.open(path);
+        db.openReadOnly(path);
     } catch (const Error &e) {
         refuse(e.message());
     }
-    {
-        QStringList tables = db.tableNames();
-        for (QString &t : tables)
-            t = t.toUpper();
-        // ITEMS only: an older schema may lack the history table, which the upgrade that
-        // follows the restore creates.
-        if (!tables.contains(QStringLiteral("ITEMS")))
-            refuse(QStringLiteral("ce n'est pas une base de données de ce programme (table ITEMS absente)."));
-        const QString check = db.scalar(QStringLiteral("PRAGMA quick_check")).toString();
-        if (check != QLatin1String("ok"))
-            refuse(QStringLiteral("elle est endommagée (%1).").arg(check));
-    }
+    QStringList tables = db.tableNames();
+    for (QString &t : tables)
+        t = t.toUpper();
+    // ITEMS only: an older schema may lack the history table, which the upgrade that
+    // follows the restore creates.
+    if (!tables.contains(QStringLiteral("ITEMS")))
+        refuse(QStringLiteral("ce n'est pas une base de données de ce programme (table ITEMS absente)."));
+    const QString check = db.scalar(QStringLiteral("PRAGMA quick_check")).toString();
+    if (check != QLatin1String("ok"))
+        refuse(QStringLiteral("elle est endommagée (%1).").arg(check));
+    const int products = db.scalar(QStringLiteral("SELECT count(*) FROM ITEMS")).toInt();
     db.close();
+    return products;
 }
+
+namespace {
 
 // The archive's database, brought to the program's version on a trial copy in the staging
 // folder, must hold every table and column of the template, which the program's datasets
@@ -298,6 +300,37 @@ bool isPicture(const QString &name)
 }
 
 } // namespace
+
+PictureEntries PictureArchiveEntries(const QString &images)
+{
+    PictureEntries result;
+    QStringList taken;
+    const QByteArray folder = QFile::encodeName(images);
+    for (const QByteArray &raw : ListAllFileNames(images)) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        QString name = utf8.decode(raw);
+        QByteArray native;
+        if (utf8.hasError()) {
+            QStringDecoder cp1252("windows-1252");
+            name = cp1252.isValid() ? cp1252.decode(raw) : QString::fromLatin1(raw);
+            native = folder + raw;
+        }
+        QString why;
+        if (name.toUtf8().size() > 255)
+            why = QStringLiteral("nom trop long");
+        else if (name.compare(DatabaseName, Qt::CaseInsensitive) == 0)
+            why = QStringLiteral("même nom que la base de données");
+        else if (taken.contains(name))
+            why = QStringLiteral("même nom qu'un autre fichier une fois lu en Windows-1252");
+        if (!why.isEmpty()) {
+            result.leftOut << QStringLiteral("%1 (%2)").arg(quoted(name), why);
+            continue;
+        }
+        taken << name;
+        result.entries.push_back({name, images + name, native});
+    }
+    return result;
+}
 
 QString DatabaseFilePath(const MaintenancePlaces &places)
 {
@@ -410,6 +443,7 @@ QString BackupDatabase(MaintenanceContext &ctx, const QString &archivePath, cons
                             "Choisissez un autre dossier ; rien n'a été écrit.")
                  .arg(quoted(archivePath)));
     QString warning;
+    QStringList leftOut; // files of Images/ the archive cannot hold
     // Another program writing to the database stops the backup before its history row.
     if (FileExists(DatabaseFilePath(p))) {
         const DatabaseInUseGuard probe(DatabaseFilePath(p));
@@ -443,22 +477,21 @@ QString BackupDatabase(MaintenanceContext &ctx, const QString &archivePath, cons
                     fail(QStringLiteral("Le dossier de sauvegarde %1 ne peut pas être créé.").arg(quoted(backupDir)));
                 QFile::remove(workArchive);
                 std::vector<CabinetSource> entries{{DatabaseName, DatabaseFilePath(p)}};
-                const QString images = p.databaseDir + QStringLiteral("Images/");
-                for (const QString &name : ListFiles(images, QStringLiteral("*")))
-                    // The archive's database entry must stay the only one of its name.
-                    if (name.compare(DatabaseName, Qt::CaseInsensitive) != 0)
-                        entries.push_back({name, images + name});
+                const PictureEntries pictures = PictureArchiveEntries(p.databaseDir + QStringLiteral("Images/"));
+                entries.insert(entries.end(), pictures.entries.begin(), pictures.entries.end());
+                leftOut = pictures.leftOut;
                 std::vector<CabinetEntryDigest> packed;
                 for (const CabinetSource &e : entries)
-                    packed.push_back(DigestFile(e.name, e.path));
-                WriteCabinet(workArchive, entries, ctx.progress);
+                    packed.push_back(DigestFile(e.name, e.path, e.nativePath));
+                // Messages name the archive the user chose, not the work file it is written to.
+                WriteCabinet(workArchive, entries, ctx.progress, archivePath);
                 if (!SyncToDisk(workArchive))
-                    fail(QStringLiteral("L'archive %1 n'a pas pu être écrite sur le disque.").arg(quoted(workArchive)));
+                    fail(QStringLiteral("L'archive %1 n'a pas pu être écrite sur le disque.").arg(quoted(archivePath)));
                 // Read back whole before it may replace anything: an archive that does not is removed
                 // (by `work`), and an older one of that name stays.
                 ctx.progress.setTask(QStringLiteral("Vérification de l'archive"));
                 ctx.progress.pump();
-                CheckCabinetReadsBack(workArchive, packed, backupDir);
+                CheckCabinetReadsBack(workArchive, packed, backupDir, archivePath);
                 placeArchive(workArchive, archivePath, packed, backupDir);
                 placed = true;
             },
@@ -469,6 +502,10 @@ QString BackupDatabase(MaintenanceContext &ctx, const QString &archivePath, cons
             throw;
         warning += QStringLiteral("\rLa base de données n'a pas pu être rouverte ensuite : %1").arg(e.message());
     }
+    if (!leftOut.isEmpty())
+        warning += QStringLiteral("\rCes fichiers du dossier des images ne peuvent pas être enregistrés dans l'archive "
+                                  "et n'y sont pas :\r")
+            + leftOut.join(QLatin1Char('\r'));
     return warning;
 }
 
@@ -490,16 +527,21 @@ void copyToWorkArchive(
                  .arg(quoted(archivePath), quoted(backupDir)));
 }
 
-ExtractionResult extractToStaging(MaintenanceContext &ctx, const QString &workArchive, const QString &stage)
+// Messages name the archive the user chose (`archivePath`), never the work copy.
+ExtractionResult extractToStaging(
+    MaintenanceContext &ctx, const QString &workArchive, const QString &archivePath, const QString &stage)
 {
     ExtractionResult extracted;
     try {
-        extracted = ExtractCabinet(workArchive, stage, [&](int index, int count, const QString &) {
-            ctx.progress.setTask(QStringLiteral("Décompression des fichiers ..."));
-            ctx.progress.setMaximum(count);
-            ctx.progress.setPosition(index + 1);
-            ctx.progress.pump();
-        });
+        extracted = ExtractCabinet(
+            workArchive, stage,
+            [&](int index, int count, const QString &) {
+                ctx.progress.setTask(QStringLiteral("Décompression des fichiers ..."));
+                ctx.progress.setMaximum(count);
+                ctx.progress.setPosition(index + 1);
+                ctx.progress.pump();
+            },
+            archivePath);
     } catch (const Error &e) {
         fail(e.message() + QStringLiteral("\rRien n'a été restauré."));
     }
@@ -541,7 +583,11 @@ void convertAndCheckDatabase(const QString &database, ProgressSink &progress)
     } catch (const Error &e) {
         fail(e.message() + QStringLiteral("\rRien n'a été restauré."));
     }
-    checkRestoredDatabase(database);
+    try {
+        CheckArchivedDatabase(database);
+    } catch (const Error &e) {
+        fail(e.message() + QStringLiteral("\rRien n'a été restauré."));
+    }
 }
 
 // Keeps what is about to be replaced, before replacing anything: second names of the database
@@ -643,7 +689,7 @@ RestoreOutcome RestoreDatabase(MaintenanceContext &ctx, const QString &archivePa
                 fail(QStringLiteral("Le dossier %1 n'accepte pas de fichiers : rien n'a été restauré.")
                          .arg(quoted(backupDir)));
             const QString stage = staging.path() + QLatin1Char('/');
-            const ExtractionResult extracted = extractToStaging(ctx, workArchive, stage);
+            const ExtractionResult extracted = extractToStaging(ctx, workArchive, archivePath, stage);
             for (const SkippedEntry &e : extracted.skipped)
                 outcome.skipped << QStringLiteral("%1 (%2)").arg(quoted(e.storedName), e.reason);
             const RestoredFiles files = sortExtracted(extracted, stage, archivePath);

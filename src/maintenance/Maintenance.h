@@ -1,10 +1,13 @@
 #pragma once
 
 #include "db/Compaction.h"
+#include "maintenance/Cabinet.h"
 
 #include <QDate>
 #include <QString>
 #include <QStringList>
+
+#include <vector>
 
 namespace vivrelo {
 
@@ -78,14 +81,30 @@ enum class DamagedDatabase {
 CompactionOutcome CompactDatabaseInPlace(
     const MaintenancePlaces &places, DamagedDatabase damaged = DamagedDatabase::Refuse);
 
+// What an archive takes of the pictures folder: every plain file, dot names included. A name
+// that is not UTF-8 (a file copied from an older system) is stored as its Windows-1252
+// reading, which the restore gives back. A name an archive cannot hold beside the others
+// (the database's own, a second file of the same stored name) is left out and listed with
+// its reason.
+struct PictureEntries {
+    std::vector<CabinetSource> entries;
+    QStringList leftOut;
+};
+PictureEntries PictureArchiveEntries(const QString &imagesDir);
+
+// Opens a database taken from an archive read-only and checks that it is one of ours and
+// sound; its number of products. Throws Error saying why it cannot be restored.
+int CheckArchivedDatabase(const QString &path);
+
 // Writes the history row, compacts the database and writes the archive (the database, then
-// every picture) to Backup/temp.cab, which is flushed to the disk and read back whole (every
+// every plain file of Images/) to Backup/temp.cab, which is flushed to the disk and read back whole (every
 // entry decompressed and compared in size and digest with the file packed) before it takes
 // the archive's name in one step; an older archive of that name stays whole until then. A
 // target inside the database's folder is refused before anything is written. A database that
 // cannot be compacted because it is damaged is packed as it is: the result is then a French
-// warning for the user (empty otherwise). Throws Error when the archive is not whole and
-// readable at `archivePath`; the work archive is removed then.
+// warning for the user (empty otherwise); so are files of Images/ an archive cannot hold (see
+// PictureArchiveEntries). Messages name `archivePath`, never the work file. Throws Error when the archive is not whole
+// and readable at `archivePath`; the work archive is removed then.
 QString BackupDatabase(MaintenanceContext &ctx, const QString &archivePath, const QString &description);
 
 // True when `path` lies in the folder of the database and its pictures (or the data

@@ -110,11 +110,22 @@ TEST(Opening, HelpAndWebSiteGoToTheDesktopAndAMissingHelpFileIsReported)
 
     dirs.writeFile(dirs.programDir() + QStringLiteral("doc.html"), "<html></html>");
     ShowHelpFile(prompter);
-    OpenWebSite();
-    SetUrlOpener(previous);
+    OpenWebSite(prompter);
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened[0], QUrl::fromLocalFile(dirs.programDir() + QStringLiteral("doc.html")));
     EXPECT_EQ(opened[1].toString(), QString::fromUtf16(kWebSiteAddress));
+    EXPECT_EQ(prompter.asked().size(), 1u);
+
+    // No opener on the desktop (xdg-utils missing): the user is told, in French, for both.
+    SetUrlOpener([](const QUrl &) { return false; });
+    ShowHelpFile(prompter);
+    EXPECT_TRUE(prompter.lastText().contains(QStringLiteral("xdg-utils")));
+    EXPECT_TRUE(prompter.lastText().contains(QStringLiteral("doc.html")));
+    OpenWebSite(prompter);
+    SetUrlOpener(previous);
+    ASSERT_EQ(prompter.asked().size(), 3u);
+    EXPECT_EQ(prompter.asked()[2].kind, MessageKind::Warning);
+    EXPECT_TRUE(prompter.lastText().contains(QString::fromUtf16(kWebSiteAddress)));
 }
 
 TEST(LangText, LineBreakMarkersBecomeCarriageReturns)

@@ -1,4 +1,5 @@
 #include "app/Startup.h"
+#include "app/DataDirectory.h"
 #include "app/Settings.h"
 #include "base/AppValues.h"
 
@@ -182,6 +183,42 @@ TEST_F(Startup, DirectoriesIniChoosesTheDataDirectory)
     // prefix without one wrote none beside it.
     EXPECT_TRUE(QFile::exists(base + QStringLiteral("/Avertissement.txt")));
     EXPECT_FALSE(QFile::exists(base + QStringLiteral("Avertissement.txt")));
+}
+
+TEST_F(Startup, TheUsersOwnDirectoriesIniWinsWithTheHomeFolderExpanded)
+{
+    dirs.writeFile(dirs.programDir() + QStringLiteral("directories.ini"), "[Path]\r\nAppDataDir=appexe\r\n");
+    const QString own = UserDirectoriesIniPath();
+    EXPECT_EQ(own, dirs.homeDir() + QStringLiteral(".config/vivrelo/directories.ini"));
+    dirs.writeFile(own, "[Path]\r\nAppDataDir=~/Synchro/\r\n");
+    ASSERT_FALSE(start().stop) << prompter.lastText().toStdString();
+    EXPECT_EQ(App().dataDir, dirs.homeDir() + QStringLiteral("Synchro/Talvane Vivrelo/"));
+    EXPECT_TRUE(QFileInfo(App().dataDir + QStringLiteral("Data/Access/VIVRELO.MDB")).isFile());
+
+    // A user file without the key leaves the program directory's choice.
+    dirs.writeFile(own, "[Path]\r\n");
+    ASSERT_FALSE(start().stop);
+    EXPECT_EQ(App().dataDir, dirs.programDir());
+}
+
+TEST(ProgramDirectory, TheCurrentFolderUnlessTheExecutablesFolderOrItsInstalledCopyHoldsTheFiles)
+{
+    test::TestDirs dirs;
+    const QString elsewhere = dirs.root() + QStringLiteral("elsewhere/");
+    QDir().mkpath(elsewhere);
+    // A build: the executable sits in its program directory.
+    EXPECT_EQ(ChooseProgramDir(elsewhere, dirs.programDir()), dirs.programDir());
+    // Started from a folder that holds the files: that folder, as an installed copy starts.
+    EXPECT_EQ(ChooseProgramDir(dirs.programDir(), elsewhere), dirs.programDir());
+    // An installed copy: the program in prefix/libexec/vivrelo/, the companion in prefix/bin/.
+    const QString prefix = dirs.root() + QStringLiteral("usr/");
+    ASSERT_TRUE(test::CopyTree(dirs.programDir(), prefix + QStringLiteral("share/vivrelo")));
+    for (const QString &exe : {QStringLiteral("bin"), QStringLiteral("libexec/vivrelo")}) {
+        QDir().mkpath(prefix + exe);
+        EXPECT_EQ(ChooseProgramDir(elsewhere, prefix + exe), prefix + QStringLiteral("share/vivrelo/"));
+    }
+    // Nowhere: the current folder, whose missing files the installation reports.
+    EXPECT_EQ(ChooseProgramDir(elsewhere, elsewhere), elsewhere);
 }
 
 TEST_F(Startup, ADevelopmentCopyOrARemovableMediumKeepsItsDataBesideTheProgram)

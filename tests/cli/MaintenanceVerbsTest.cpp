@@ -169,5 +169,44 @@ TEST_F(MaintenanceVerbsTest, RefusesWhileTheProgramRuns)
     EXPECT_EQ(bytes(database()), before);
 }
 
+TEST_F(MaintenanceVerbsTest, TheAutomaticBackupRunsBesideTheOpenProgramAndItsArchiveChecksOut)
+{
+    ASSERT_EQ(run({QStringLiteral("history")}), 0) << errors.toStdString();
+    exec(QStringLiteral("INSERT INTO ITEMS (Id_File, Title) VALUES (-1, 'Beurre')"));
+    dirs.writeFile(dataDir() + QStringLiteral("Data/Images/beurre.jpg"), "photo du beurre");
+    const QByteArray before = bytes(database());
+
+    // The program is open: same runtime folder, and the data directory's lock held for writing.
+    SingleInstance running(runtime);
+    const DataDirectoryLock window(dataDir(), DataDirectoryLock::Mode::Change);
+    ASSERT_EQ(window.state(), DataDirectoryLock::State::Acquired);
+    ASSERT_EQ(
+        run({QStringLiteral("backup"), QStringLiteral("--auto"), QStringLiteral("--keep"), QStringLiteral("2")}), 0)
+        << errors.toStdString();
+    const QStringList made =
+        QDir(dataDir() + QStringLiteral("Backup/Auto")).entryList({QStringLiteral("VIVRELO_AUTO_*.bkp")});
+    ASSERT_EQ(made.size(), 1) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("Produits : 1")));
+    EXPECT_EQ(bytes(database()), before);
+    EXPECT_EQ(
+        run({QStringLiteral("backup"), QStringLiteral("--auto"), QStringLiteral("--keep"), QStringLiteral("0")}), 2);
+
+    const QString archive = dataDir() + QStringLiteral("Backup/Auto/") + made.first();
+    ASSERT_EQ(run({QStringLiteral("verify"), archive}), 0) << errors.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("une restauration réussirait"))) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("Images : 1")));
+    ASSERT_EQ(run({QStringLiteral("list"), archive}), 0) << errors.toStdString();
+    const QStringList lines = output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << output.toStdString();
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("15\t")) && lines[1].endsWith(QStringLiteral("\tbeurre.jpg")))
+        << lines[1].toStdString();
+
+    // A file that is not an archive: said in French, non-zero status.
+    const QString text = dirs.writeFile(dirs.root() + QStringLiteral("notes.txt"), "liste");
+    EXPECT_EQ(run({QStringLiteral("verify"), text}), 1);
+    EXPECT_TRUE(errors.contains(QStringLiteral("n'est pas une archive de sauvegarde"))) << errors.toStdString();
+    EXPECT_EQ(run({QStringLiteral("list")}), 2);
+}
+
 } // namespace
 } // namespace vivrelo

@@ -2,6 +2,7 @@
 
 #include "base/Error.h"
 #include "base/Progress.h"
+#include "support/ErrorText.h"
 #include "support/TestDirs.h"
 
 #include <QCryptographicHash>
@@ -73,16 +74,6 @@ std::vector<int> blockOffsets(const QByteArray &cab)
     return offsets;
 }
 
-QString messageOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const Error &e) {
-        return e.message();
-    }
-    return {};
-}
-
 struct CabinetFixture : ::testing::Test {
     test::TestDirs dirs;
     QString src = dirs.root() + QStringLiteral("src/");
@@ -136,10 +127,11 @@ TEST_F(CabinetFixture, RoundTripIsReadBackByUsAndByOtherTools)
         packed.push_back(DigestFile(e.name, e.path));
     EXPECT_NO_THROW(CheckCabinetReadsBack(cab, packed, dirs.root()));
     packed[2].sha256[0] = char(packed[2].sha256[0] ^ 1);
-    EXPECT_TRUE(
-        messageOf([&] { CheckCabinetReadsBack(cab, packed, dirs.root()); }).contains(QStringLiteral("photo.jpg")));
+    EXPECT_TRUE(test::MessageOf([&] {
+        CheckCabinetReadsBack(cab, packed, dirs.root());
+    }).contains(QStringLiteral("photo.jpg")));
     packed.pop_back();
-    EXPECT_FALSE(messageOf([&] { CheckCabinetReadsBack(cab, packed, dirs.root()); }).isEmpty());
+    EXPECT_FALSE(test::MessageOf([&] { CheckCabinetReadsBack(cab, packed, dirs.root()); }).isEmpty());
     EXPECT_TRUE(QDir(dirs.root()).entryList({QStringLiteral("~verification-*")}, QDir::Files).isEmpty());
 
     QString listing;
@@ -159,7 +151,9 @@ TEST_F(CabinetFixture, WritingRefusesWhatOneArchiveCannotHoldAndKeepsTheOldFile)
     QFile f(big);
     ASSERT_TRUE(f.resize(MaxCabinetDataBytes + 1));
     const QString cab = dirs.writeFile(dirs.root() + QStringLiteral("old.bkp"), "ancienne");
-    const QString msg = messageOf([&] { WriteCabinet(cab, {{QStringLiteral("VIVRELO.MDB"), big}}, noProgress()); });
+    const QString msg = test::MessageOf([&] {
+        WriteCabinet(cab, {{QStringLiteral("VIVRELO.MDB"), big}}, noProgress());
+    });
     EXPECT_TRUE(msg.contains(QStringLiteral("2 Go"))) << msg.toStdString();
     EXPECT_EQ(readAll(cab), QByteArray("ancienne"));
 }
@@ -188,7 +182,7 @@ TEST_F(CabinetFixture, ReadsMakecabArchivesByTheLastComponentOfTheirNames)
     for (const char *name : {"makecab-mszip.cab", "makecab-lzx.cab"}) {
         const QString target = dirs.root() + QLatin1String(name) + QLatin1Char('/');
         QDir().mkpath(target);
-        QString msg = messageOf([&] {
+        QString msg = test::MessageOf([&] {
             const auto result =
                 ExtractCabinet(test::TestDataDir() + QStringLiteral("cab/") + QLatin1String(name), target);
             EXPECT_EQ(result.extracted.size(), 4u);
@@ -197,6 +191,33 @@ TEST_F(CabinetFixture, ReadsMakecabArchivesByTheLastComponentOfTheirNames)
         for (const auto &e : expected)
             EXPECT_EQ(md5Of(target + QLatin1String(e.name)), e.md5) << name << " " << e.name;
     }
+}
+
+TEST_F(CabinetFixture, ProgressMovesByBytesWithinALargeFile)
+{
+    struct Recording : ProgressSink {
+        int max = -1;
+        QString task;
+        std::vector<std::pair<QString, int>> positions;
+        void setTask(const QString &t) override { task = t; }
+        void setMaximum(int n) override { max = n; }
+        void setPosition(int n) override { positions.emplace_back(task, n); }
+    } progress;
+    const std::vector<CabinetSource> entries = {
+        {QStringLiteral("VIVRELO.MDB"), source(QStringLiteral("db"), randomBytes(400 * 1024, 3))},
+        {QStringLiteral("a.jpg"), source(QStringLiteral("a"), randomBytes(100 * 1024, 4))},
+    };
+    WriteCabinet(dirs.root() + QStringLiteral("p.bkp"), entries, progress);
+    EXPECT_EQ(progress.max, 500);
+    int during = 0, last = 0;
+    for (const auto &[task, pos] : progress.positions) {
+        EXPECT_GE(pos, last) << task.toStdString();
+        last = pos;
+        if (task == QStringLiteral("Compression : VIVRELO.MDB") && pos > 0 && pos < 400)
+            ++during;
+    }
+    EXPECT_GT(during, 5) << "the bar stands still while the database is compressed";
+    EXPECT_EQ(last, 500);
 }
 
 TEST_F(CabinetFixture, HostileNamesLandInsideTheTargetUnderTheirBareNameOrAreSkipped)
@@ -251,8 +272,8 @@ TEST_F(CabinetFixture, DamagedArchivesFailClearlyAndLeaveNoFileUnderARealName)
 
     auto expectFailure = [&](const QByteArray &bytes, const QString &word) {
         dirs.writeFile(bad, bytes);
-        const QString read = messageOf([&] { ReadCabinet(bad); });
-        const QString extract = messageOf([&] { ExtractCabinet(bad, out); });
+        const QString read = test::MessageOf([&] { ReadCabinet(bad); });
+        const QString extract = test::MessageOf([&] { ExtractCabinet(bad, out); });
         EXPECT_TRUE(read.contains(word)) << read.toStdString();
         EXPECT_TRUE(extract.contains(word)) << extract.toStdString();
         EXPECT_EQ(outFiles(), QStringList(QStringLiteral("VIVRELO.MDB")));
@@ -268,8 +289,8 @@ TEST_F(CabinetFixture, DamagedArchivesFailClearlyAndLeaveNoFileUnderARealName)
     QByteArray flipped = good;
     flipped[blockOffsets(good)[1] + 20] = char(flipped[blockOffsets(good)[1] + 20] ^ 0x55);
     dirs.writeFile(bad, flipped);
-    EXPECT_FALSE(messageOf([&] { ExtractCabinet(bad, out); }).isEmpty());
-    EXPECT_FALSE(messageOf([&] { ReadBackCabinet(bad, dirs.root()); }).isEmpty());
+    EXPECT_FALSE(test::MessageOf([&] { ExtractCabinet(bad, out); }).isEmpty());
+    EXPECT_FALSE(test::MessageOf([&] { ReadBackCabinet(bad, dirs.root()); }).isEmpty());
     EXPECT_EQ(outFiles(), QStringList(QStringLiteral("VIVRELO.MDB")));
     EXPECT_EQ(readAll(out + QStringLiteral("VIVRELO.MDB")), QByteArray("existing"));
 }

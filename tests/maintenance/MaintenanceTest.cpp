@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <unistd.h>
 
 using namespace vivrelo;
@@ -202,7 +204,9 @@ TEST_F(MaintenanceFixture, AnArchiveThatCannotBePlacedIsNeverReportedAsDone)
     const QString text = prompter.lastText();
     QProcess::execute(lock, off);
     EXPECT_FALSE(done);
-    EXPECT_TRUE(text.contains(QStringLiteral("temp.cab"))) << text.toStdString();
+    // The message names the archive the user chose, never the work file.
+    EXPECT_TRUE(text.contains(QStringLiteral("old.bkp"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("temp.cab"))) << text.toStdString();
     EXPECT_EQ(readAll(old), QByteArray("ancienne"));
     EXPECT_EQ(backupFolder(), QStringList(QStringLiteral("old.bkp")));
     EXPECT_TRUE(dm.ADOConnection1.isOpen());
@@ -252,6 +256,7 @@ TEST_F(MaintenanceFixture, ArchivesThatCannotBeRestoredLeaveTheDatabaseAndPictur
         EXPECT_FALSE(RestoreCommand(ctx, path)) << c.file;
         EXPECT_TRUE(prompter.lastText().contains(QString::fromUtf8(c.expected)))
             << c.file << ": " << prompter.lastText().toStdString();
+        EXPECT_FALSE(prompter.lastText().contains(QStringLiteral("temp.cab"))) << c.file;
         EXPECT_EQ(readAll(db), compacted) << c.file;
         EXPECT_EQ(readAll(images + QStringLiteral("beurre.jpg")), QByteArray("photo du beurre")) << c.file;
         EXPECT_EQ(QDir(images).entryList(QDir::Files).size(), 3) << c.file;
@@ -263,6 +268,36 @@ TEST_F(MaintenanceFixture, ArchivesThatCannotBeRestoredLeaveTheDatabaseAndPictur
     EXPECT_EQ(enabled, disabled);
     for (const auto &asked : prompter.asked())
         EXPECT_FALSE(asked.text.startsWith(QStringLiteral("Sauvegarde restaurée")));
+}
+
+TEST_F(MaintenanceFixture, EveryFileOfThePicturesFolderGoesIntoTheArchiveOrIsReported)
+{
+    dirs.writeFile(images + QStringLiteral(".vignette.jpg"), "nom en point");
+    // A name written by an older system in its code page: not UTF-8.
+    const QByteArray latin = QFile::encodeName(images) + "cr\xe8me.jpg";
+    QFile raw;
+    ASSERT_TRUE(raw.open(::fopen(latin.constData(), "w"), QIODevice::WriteOnly, QFile::AutoCloseHandle));
+    raw.write("photo de la crème");
+    raw.close();
+    // A name the archive cannot hold beside the database entry.
+    dirs.writeFile(images + QStringLiteral("vivrelo.mdb"), "copie égarée");
+
+    const QString archive = backupDir + QStringLiteral("tout.bkp");
+    ASSERT_TRUE(BackupCommand(ctx, archive)) << prompter.lastText().toStdString();
+    EXPECT_EQ(prompter.asked().back().kind, MessageKind::Warning);
+    EXPECT_TRUE(prompter.lastText().startsWith(QStringLiteral("Sauvegarde effectuée.")));
+    EXPECT_TRUE(prompter.lastText().contains(QStringLiteral("vivrelo.mdb"))) << prompter.lastText().toStdString();
+    QStringList names;
+    for (const CabinetEntry &e : ReadCabinet(archive))
+        names << e.name;
+    names.sort();
+    EXPECT_EQ(names, QStringList({".vignette.jpg", "VIVRELO.MDB", "beurre.jpg", "cafe.jpg", "crème.jpg", "notes.bmp"}));
+
+    QFile::remove(QFile::decodeName(latin));
+    ::unlink(latin.constData());
+    ASSERT_TRUE(RestoreCommand(ctx, archive)) << prompter.lastText().toStdString();
+    EXPECT_EQ(readAll(images + QStringLiteral("crème.jpg")), QByteArray("photo de la crème"));
+    EXPECT_EQ(readAll(images + QStringLiteral(".vignette.jpg")), QByteArray("nom en point"));
 }
 
 TEST_F(MaintenanceFixture, AnArchiveOfAnOlderInstallationIsRestoredAsOurs)

@@ -67,7 +67,9 @@ int ProgramMain(int argc, char **argv)
     TNewGauge gauge;
 
     StartupConfig config;
-    config.programDir = IncludeBackslash(QDir::currentPath());
+    // The folder it was started from, unless that folder does not hold the program's files
+    // and the executable's own folder (a build) or its installed share/vivrelo does.
+    config.programDir = ChooseProgramDir(QDir::currentPath(), QCoreApplication::applicationDirPath());
     config.hooks = StandardStartupHooks(wait, &splash, gauge);
 
     StartupState state = StartEnvironment(config, prompter, wait);

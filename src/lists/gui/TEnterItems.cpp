@@ -129,7 +129,7 @@ void TEnterItems::SortBy(const QString &fieldName)
         m_sortField = SortCatalogue(m_dm.Items, fieldName);
     } catch (const Error &) {
         m_prompter.warn(InstabilityMessage());
-        OpenWebSite();
+        OpenWebSite(m_prompter);
     }
     ui->Grid_Items->setShadedField(m_sortField);
     UpdateState();

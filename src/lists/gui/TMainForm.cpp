@@ -578,7 +578,7 @@ void TMainForm::connectMenuCommands()
     connect(ui->Popup_File_Exit, &QAction::triggered, this, &QWidget::close);
     connect(
         ui->Popup_Help_Doc, &QAction::triggered, this, [this] { runCommand([this] { ShowHelpFile(m_prompter); }); });
-    connect(ui->Popup_Help_Web, &QAction::triggered, this, [this] { runCommand([] { OpenWebSite(); }); });
+    connect(ui->Popup_Help_Web, &QAction::triggered, this, [this] { runCommand([this] { OpenWebSite(m_prompter); }); });
     connect(
         ui->Popup_Help_About, &QAction::triggered, this, [this] { runCommand([this] { Popup_Help_AboutClick(); }); });
 }

@@ -2,9 +2,11 @@
 
 #include "base/Error.h"
 #include "base/LangText.h"
+#include "base/Progress.h"
 #include "base/Prompter.h"
 #include "db/DataSetRoutines.h"
 #include "lists/DataModule.h"
+#include "maintenance/ArchiveCheck.h"
 #include "maintenance/History.h"
 #include "maintenance/gui/BackupHistoryModel.h"
 #include "ui/ShellPictures.h"
@@ -62,6 +64,7 @@ TBackupList::TBackupList(TDataModule1 &dataModule, Prompter &prompter, QWidget *
     grid->setItemDelegate(new HistoryGridDelegate(grid));
 
     connect(ui->Btn_Delete, &QPushButton::clicked, this, &TBackupList::Btn_DeleteClick);
+    connect(ui->Btn_Check, &QPushButton::clicked, this, &TBackupList::Btn_CheckClick);
     connect(ui->Btn_Close, &QPushButton::clicked, this, &QDialog::reject);
 
     // FormCreate: the chrome, the history opened, the purge button set.
@@ -77,6 +80,7 @@ TBackupList::TBackupList(TDataModule1 &dataModule, Prompter &prompter, QWidget *
     const int digit = grid->fontMetrics().horizontalAdvance(QLatin1Char('0'));
     for (int c = 0; c < m_model->columnCount(); ++c)
         grid->setColumnWidth(c, m_model->widthInCharacters(c) * digit + 4);
+    connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &TBackupList::UpdatePurgeButton);
     UpdatePurgeButton();
 }
 
@@ -99,6 +103,37 @@ void TBackupList::done(int result)
 void TBackupList::UpdatePurgeButton()
 {
     ui->Btn_Delete->setEnabled(m_dm.Backup.isActive() && !IsDataSetEmpty(m_dm.Backup));
+    ui->Btn_Check->setEnabled(!SelectedPath().isEmpty());
+}
+
+QString TBackupList::SelectedPath() const
+{
+    if (!m_model || !m_dm.Backup.isActive())
+        return {};
+    const QModelIndex current = ui->BFSDBGridColor2->currentIndex();
+    if (!current.isValid())
+        return {};
+    return m_model->index(current.row(), 3).data().toString(); // Path
+}
+
+void TBackupList::Btn_CheckClick()
+{
+    const QString path = SelectedPath();
+    if (path.isEmpty())
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        const ArchiveCheck check = VerifyArchive(path, noProgress());
+        QApplication::restoreOverrideCursor();
+        m_prompter.inform(QStringLiteral("L'archive « %1 » est lisible en entier : une restauration réussirait.\r\r"
+                                         "Produits : %2\rImages : %3")
+                              .arg(path)
+                              .arg(check.products)
+                              .arg(check.pictures));
+    } catch (const Error &e) {
+        QApplication::restoreOverrideCursor();
+        m_prompter.error(QStringLiteral("Une restauration de cette archive échouerait :\r") + e.message());
+    }
 }
 
 void TBackupList::Btn_DeleteClick()

@@ -627,3 +627,47 @@ TEST_F(MainFormTest, TheFourthPrintEntrySplitsTheListByShop)
     entries[3]->trigger();
     EXPECT_EQ(runs, 1);
 }
+
+namespace {
+
+// Not a check: with VIVRELO_SCREENSHOTS set to a folder, saves the main window as a user sees
+// it, on a catalogue of twenty products, six of them ticked and one below its minimum stock.
+TEST_F(MainFormTest, Screenshot)
+{
+    const QString folder = qEnvironmentVariable("VIVRELO_SCREENSHOTS");
+    if (folder.isEmpty())
+        GTEST_SKIP() << "VIVRELO_SCREENSHOTS not set";
+    const struct {
+        const char *title, *mark;
+        double p1, p2, p3;
+        int stock, quantity;
+    } products[] = {{"Baguette", "", 0.95, 1.10, 1.00, 0, 2}, {"Beurre doux", "Président", 2.35, 2.60, 2.49, 1, 1},
+        {"Café moulu", "Carte Noire", 4.20, 4.65, 3.99, 2, 0}, {"Chocolat noir", "Lindt", 2.10, 2.30, 1.95, 3, 0},
+        {"Confiture de fraises", "Bonne Maman", 2.80, 3.05, 2.70, 1, 0},
+        {"Eau minérale", "Evian", 0.55, 0.62, 0.50, 2, 6}, {"Farine", "", 0.90, 1.05, 0.85, 1, 0},
+        {"Jambon blanc", "Herta", 3.15, 3.40, 2.99, 0, 1}, {"Lait demi-écrémé", "Lactel", 0.99, 1.09, 0.95, 4, 4},
+        {"Lessive", "Ariel", 9.90, 10.50, 9.45, 1, 0}, {"Oeufs (x12)", "", 3.20, 3.45, 3.10, 1, 0},
+        {"Pâtes", "Panzani", 1.15, 1.29, 1.09, 3, 0}, {"Pommes", "", 2.50, 2.90, 2.35, 6, 0},
+        {"Riz basmati", "Taureau Ailé", 2.45, 2.70, 2.39, 1, 0},
+        {"Savon", "Le Petit Marseillais", 1.80, 1.95, 1.70, 2, 0}, {"Sucre", "Béghin Say", 1.25, 1.35, 1.19, 1, 0},
+        {"Thé vert", "Lipton", 2.60, 2.85, 2.45, 1, 0}, {"Tomates", "", 2.99, 3.20, 2.79, 0, 1},
+        {"Yaourts nature", "Danone", 1.90, 2.10, 1.85, 4, 0}, {"Jus d'orange", "Tropicana", 2.95, 3.25, 2.89, 1, 0}};
+    for (const auto &p : products) {
+        Product row;
+        row.title = QString::fromUtf8(p.title);
+        row.mark = QString::fromUtf8(p.mark);
+        row.prices = {p.p1, p.p2, p.p3};
+        row.stock = p.stock;
+        row.stockMax = 8;
+        row.sel = p.quantity > 0;
+        row.quantity = p.quantity;
+        add(row);
+    }
+    TMainForm &w = open();
+    w.resize(960, 640);
+    QTest::qWait(200);
+    QDir().mkpath(folder);
+    ASSERT_TRUE(w.grab().save(folder + QStringLiteral("/main-window.png")));
+}
+
+} // namespace

@@ -2,6 +2,7 @@
 #include "maintenance/gui/TBackupList.h"
 
 #include "base/AppValues.h"
+#include "base/Progress.h"
 #include "base/Prompter.h"
 #include "db/ConnectionConfig.h"
 #include "db/DataSetRoutines.h"
@@ -154,6 +155,46 @@ TEST_F(MaintenanceWindows, PurgeEmptiesTheHistoryOnlyAfterYes)
     window.reject();
     EXPECT_TRUE(history().isEmpty());
     EXPECT_TRUE(QFile::exists(archive));
+}
+
+TEST_F(MaintenanceWindows, TheCheckButtonReadsTheSelectedArchiveWithoutRestoringIt)
+{
+    const QString good = dataDir + QStringLiteral("Backup/bonne.bkp");
+    QDir().mkpath(dataDir + QStringLiteral("Backup"));
+    const QString photo = dirs.writeFile(dirs.root() + QStringLiteral("p.jpg"), "photo");
+    WriteCabinet(good, {{QStringLiteral("VIVRELO.MDB"), DatabaseFilePath(places)}, {QStringLiteral("p.jpg"), photo}},
+        noProgress());
+    AddHistoryRow(dm.Backup, QStringLiteral("Sauvagarde de la base de données"), good);
+    AddHistoryRow(
+        dm.Backup, QStringLiteral("Sauvagarde de la base de données"), dataDir + QStringLiteral("perdue.bkp"));
+    const QByteArray before = [&] {
+        QFile f(DatabaseFilePath(places));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+
+    TBackupList window(dm, prompter);
+    window.show();
+    auto *grid = child<QTableView>(&window, "BFSDBGridColor2");
+    auto *check = child<QPushButton>(&window, "Btn_Check");
+    grid->setCurrentIndex(QModelIndex());
+    EXPECT_FALSE(check->isEnabled());
+
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(10, grid->rowViewportPosition(0) + 3));
+    ASSERT_TRUE(check->isEnabled());
+    QTest::mouseClick(check, Qt::LeftButton);
+    EXPECT_EQ(prompter.asked().back().kind, MessageKind::Information);
+    EXPECT_TRUE(prompter.lastText().contains(QStringLiteral("une restauration réussirait")))
+        << prompter.lastText().toStdString();
+    EXPECT_TRUE(prompter.lastText().contains(QStringLiteral("Images : 1")));
+
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(10, grid->rowViewportPosition(1) + 3));
+    QTest::mouseClick(check, Qt::LeftButton);
+    EXPECT_EQ(prompter.asked().back().kind, MessageKind::Error);
+    EXPECT_TRUE(prompter.lastText().contains(QStringLiteral("perdue.bkp"))) << prompter.lastText().toStdString();
+
+    QFile f(DatabaseFilePath(places));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);
 }
 
 TEST_F(MaintenanceWindows, EmptyHistoryLeavesNothingToPurge)
