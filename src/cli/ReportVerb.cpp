@@ -49,7 +49,7 @@ int ReportVerb(const QStringList &args)
                 fail(QStringLiteral("Le fichier PDF « %1 » ne peut pas être créé.").arg(target));
             written = RenderReport(run.prepared, surface);
             if (!written)
-                fail(QStringLiteral("Le fichier PDF « %1 » n'a pas pu être écrit : %2")
+                fail(QStringLiteral("Le fichier PDF « %1 » n'a pas pu être écrit.\r%2")
                          .arg(target, surface.errorString()));
             pages = run.prepared.pageCount();
         });

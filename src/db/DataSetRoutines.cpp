@@ -3,6 +3,7 @@
 #include "base/Error.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"
+#include "db/SqliteErrors.h"
 #include "db/SqliteValues.h"
 
 #include <QDir>
@@ -109,14 +110,23 @@ struct ReadOnlyDatabase {
     fail(QStringLiteral("Le compactage de la base de données « %1 » a échoué :\r%2").arg(source, reason));
 }
 
+// What a failed compaction leaves: the source is never touched.
+QString CompactionKept()
+{
+    return QStringLiteral("la base de données n'a pas été modifiée");
+}
+
 QString checkResult(sqlite3 *db)
 {
     sqlite3_stmt *st = nullptr;
     QString result;
-    if (sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+    if (sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW) {
         result = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
-    else
-        result = QString::fromUtf8(sqlite3_errmsg(db));
+        if (result != u"ok")
+            result = ExplainFailure(QStringLiteral("La copie compactée est endommagée"), CompactionKept(), result);
+    } else {
+        result = SqliteErrorText(db, SQLITE_ERROR, CompactionKept());
+    }
     sqlite3_finalize(st);
     return result;
 }
@@ -153,8 +163,9 @@ void CompactDatabaseFile(const QString &source, const QString &destination)
     auto removeWork = [&work] { QFile::remove(work); };
     {
         ReadOnlyDatabase in;
-        if (sqlite3_open_v2(source.toUtf8().constData(), &in.db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
-            failCompaction(source, QString::fromUtf8(in.db ? sqlite3_errmsg(in.db) : "out of memory"));
+        if (const int rc = sqlite3_open_v2(source.toUtf8().constData(), &in.db, SQLITE_OPEN_READONLY, nullptr);
+            rc != SQLITE_OK)
+            failCompaction(source, SqliteErrorText(in.db, rc, CompactionKept()));
         RegisterNoCaseCollation(in.db);
         sqlite3_stmt *st = nullptr;
         int rc = sqlite3_prepare_v2(in.db, "VACUUM INTO ?", -1, &st, nullptr);
@@ -163,7 +174,7 @@ void CompactDatabaseFile(const QString &source, const QString &destination)
             sqlite3_bind_text(st, 1, target.constData(), int(target.size()), SQLITE_TRANSIENT);
             rc = sqlite3_step(st);
         }
-        const QString message = QString::fromUtf8(sqlite3_errmsg(in.db));
+        const QString message = SqliteErrorText(in.db, rc, CompactionKept());
         sqlite3_finalize(st);
         if (rc != SQLITE_DONE && rc != SQLITE_OK) {
             removeWork();
@@ -174,11 +185,12 @@ void CompactDatabaseFile(const QString &source, const QString &destination)
         // The copy is checked before it may replace anything.
         ReadOnlyDatabase out;
         QString verdict;
-        if (sqlite3_open_v2(work.toUtf8().constData(), &out.db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        const int rc = sqlite3_open_v2(work.toUtf8().constData(), &out.db, SQLITE_OPEN_READONLY, nullptr);
+        if (rc == SQLITE_OK) {
             RegisterNoCaseCollation(out.db);
             verdict = checkResult(out.db);
         } else {
-            verdict = QString::fromUtf8(out.db ? sqlite3_errmsg(out.db) : "out of memory");
+            verdict = SqliteErrorText(out.db, rc, CompactionKept());
         }
         if (verdict != u"ok") {
             sqlite3_close_v2(out.db);

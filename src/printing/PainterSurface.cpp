@@ -1,5 +1,7 @@
 #include "printing/PainterSurface.h"
 
+#include "base/SystemErrors.h"
+
 #include <QFontMetricsF>
 #include <QHash>
 #include <QPageLayout>
@@ -7,6 +9,7 @@
 #include <QPagedPaintDevice>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 namespace vivrelo {
@@ -198,6 +201,7 @@ PdfSurface::PdfSurface(const QString &path, const QString &title)
     : m_file(std::make_unique<QSaveFile>(path))
 {
     if (!m_file->open(QIODevice::WriteOnly)) {
+        m_errno = errno;
         begin(nullptr, nullptr, 10);
         return;
     }
@@ -219,7 +223,7 @@ PdfSurface::~PdfSurface()
 
 QString PdfSurface::errorString() const
 {
-    return m_file->errorString();
+    return FileDeviceErrorText(*m_file, m_errno, {});
 }
 
 bool PdfSurface::finish()
@@ -227,7 +231,11 @@ bool PdfSurface::finish()
     if (!m_writer)
         return false;
     m_writer.reset(); // flushes the document into the file
-    return m_file->commit();
+    errno = 0;
+    const bool committed = m_file->commit();
+    if (!committed)
+        m_errno = errno;
+    return committed;
 }
 
 BitmapSurface::BitmapSurface(const QSize &pixels, double dpi, const QColor &background)

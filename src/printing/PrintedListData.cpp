@@ -132,7 +132,7 @@ void PrintShoppingListToPdf(TDataModule1 &dm, int priceColumn, const QString &pa
                  .arg(QDir::toNativeSeparators(target)));
     PdfSurface surface(target, QStringLiteral("Liste de courses"));
     if (!PrintList(surface, rows, layout, priceColumn, dm.currencySymbol()))
-        fail(QStringLiteral("Le fichier « %1 » n'a pas pu être écrit : %2\rLa liste n'a pas été enregistrée.")
+        fail(QStringLiteral("Le fichier « %1 » n'a pas pu être écrit.\r%2\rLa liste n'a pas été enregistrée.")
                  .arg(QDir::toNativeSeparators(target), surface.errorString()));
 }
 
