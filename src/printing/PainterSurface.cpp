@@ -1,15 +1,11 @@
 #include "printing/PainterSurface.h"
 
-<<<<<<< HEAD
-#include "base/SystemErrors.h"
-
-=======
 #include "base/Error.h"
+#include "base/SystemErrors.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
->>>>>>> main
 #include <QFontMetricsF>
 #include <QHash>
 #include <QPageLayout>
