@@ -351,12 +351,29 @@ private:
         if (!m_measuredFont || !(*m_measuredFont == item.font)) {
             m_measure->setFont(item.font);
             m_measuredFont = item.font;
+            m_letterWidths.clear();
         }
         const int inner = InnerWidth(item.box);
-        const qsizetype lines = !item.text.contains(QLatin1Char('\n')) && m_measure->textWidth(item.text) <= inner
-            ? 1
-            : WrapToWidth(*m_measure, item.text, inner).size();
+        const qsizetype lines = surelyOneLine(item.text, inner) ? 1 : WrapToWidth(*m_measure, item.text, inner).size();
         return int(lines) * item.font.height + 2 * kTextPadding;
+    }
+
+    // Most texts fit their box on one line: the sum of their letters' widths (each rounded up
+    // by a unit, which covers rounding and kerning) tells it without measuring the whole text.
+    bool surelyOneLine(const QString &text, int inner)
+    {
+        int sum = 0;
+        for (const QChar c : text) {
+            if (c == QLatin1Char('\n'))
+                return false;
+            auto width = m_letterWidths.constFind(c.unicode());
+            if (width == m_letterWidths.cend())
+                width = m_letterWidths.insert(c.unicode(), m_measure->textWidth(QString(c)) + 1);
+            sum += *width;
+            if (sum > inner)
+                return m_measure->textWidth(text) <= inner && !text.contains(QLatin1Char('\n'));
+        }
+        return true;
     }
 
     QString evaluate(const ReportObject &o, const std::vector<int> *fields, bool &deferred)
@@ -463,6 +480,7 @@ private:
     QHash<QString, Sum> m_sums; // by the name upper-cased, without blanks
     std::unique_ptr<DrawingSurface> m_measure;
     std::optional<SurfaceFont> m_measuredFont;
+    QHash<char16_t, int> m_letterWidths; // of the measured font
     int m_bandWidth = 0;
     int m_footerTop = 0;
     int m_y = 0;
