@@ -138,12 +138,11 @@ DatabaseInUseGuard::DatabaseInUseGuard(const QString &path, int waitMs)
     const int rc = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK)
         return;
-    const QString engine = QString::fromUtf8(sqlite3_errmsg(m_db));
+    const QString message = SqliteErrorText(m_db, rc);
     sqlite3_close_v2(m_db);
     m_db = nullptr;
     if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
-        fail(QStringLiteral("La base de données est utilisée par un autre programme ; rien n'a été modifié.\r(%1)")
-                 .arg(engine));
+        fail(message);
 }
 
 DatabaseInUseGuard::~DatabaseInUseGuard()
