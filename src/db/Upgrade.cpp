@@ -717,8 +717,10 @@ QString ScriptRefusal(const QStringList &lines)
         for (const QChar c : line)
             if (c.unicode() < 0x20 && c != u'\t' && c != u'\f')
                 return QStringLiteral("ce n'est pas un fichier texte");
-        if (!command && !line.startsWith(QStringLiteral("//")) && findCommand(line))
-            command = true;
+        if (!command) {
+            const ScriptCommand kind = ParseScriptLine(line).command;
+            command = kind != ScriptCommand::None && kind != ScriptCommand::Comment;
+        }
     }
     return command ? QString() : QStringLiteral("il ne contient aucune commande");
 }
