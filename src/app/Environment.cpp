@@ -3,6 +3,7 @@
 #include "base/AppValues.h"
 #include "base/LangText.h"
 #include "base/Paths.h"
+#include "db/SqliteErrors.h"
 
 #include <QDesktopServices>
 #include <QFile>
@@ -84,7 +85,7 @@ bool DataAccessAvailable(Prompter &prompter)
 {
     const int rc = sqlite3_initialize();
     if (rc != SQLITE_OK) {
-        prompter.plain(QString::fromUtf8(sqlite3_errstr(rc)));
+        prompter.plain(SqliteErrorText(nullptr, rc, QStringLiteral("le programme ne peut pas démarrer")));
         return false;
     }
     return true;

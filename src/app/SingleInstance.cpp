@@ -1,6 +1,7 @@
 #include "app/SingleInstance.h"
 
 #include "base/Paths.h"
+#include "base/SystemErrors.h"
 
 #include <QFile>
 
@@ -31,7 +32,7 @@ SingleInstance::SingleInstance(const QString &lockDir)
     // O_NOFOLLOW: in a shared folder such as /tmp, a link planted under our name is refused.
     m_fd = ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (m_fd < 0) {
-        m_failure = QString::fromLocal8Bit(std::strerror(errno));
+        m_failure = FileSystemErrorText(errno);
         return;
     }
     int rc;
@@ -45,7 +46,7 @@ SingleInstance::SingleInstance(const QString &lockDir)
     if (errno == EWOULDBLOCK)
         m_state = State::HeldByOther;
     else
-        m_failure = QString::fromLocal8Bit(std::strerror(errno));
+        m_failure = FileSystemErrorText(errno);
     ::close(m_fd);
     m_fd = -1;
 }

@@ -3,6 +3,7 @@
 #include "base/AppValues.h"
 #include "base/Error.h"
 #include "base/Paths.h"
+#include "base/SystemErrors.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -19,9 +20,12 @@ namespace vivrelo {
 
 namespace {
 
+// The system's cause in French, its own words after.
 QString systemText(int error)
 {
-    return QString::fromLocal8Bit(std::strerror(error));
+    const QString engine = QString::fromLocal8Bit(std::strerror(error));
+    const QString cause = FileSystemErrorCause(error);
+    return cause.isEmpty() ? engine : cause + QStringLiteral(" : ") + engine;
 }
 
 // Opens a lock file, creating it when missing; read-only when the folder refuses writing but

@@ -2,6 +2,7 @@
 // jobs. It uses the program's data directory, configuration and single-instance lock,
 // prints French messages and exits non-zero on any failure.
 #include "base/Error.h"
+#include "base/SystemErrors.h"
 #include "cli/MaintenanceVerbs.h"
 #include "cli/ReportVerb.h"
 #include "cli/Terminal.h"
@@ -120,7 +121,7 @@ int main(int argc, char **argv)
                 err() << "Erreur : " << TerminalText(e.message()) << Qt::endl;
                 return 1;
             } catch (const std::exception &e) {
-                err() << "Erreur : " << e.what() << Qt::endl;
+                err() << "Erreur : " << TerminalText(UnexpectedErrorText(e)) << Qt::endl;
                 return 1;
             }
         }

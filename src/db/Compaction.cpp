@@ -3,6 +3,7 @@
 #include "base/Error.h"
 #include "base/Paths.h"
 #include "db/Connection.h"
+#include "db/SqliteErrors.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -15,11 +16,20 @@ namespace vivrelo {
 
 namespace {
 
+// What a failed compaction leaves: the database is never touched.
+QString CompactionKept()
+{
+    return QStringLiteral("la base de données n'a pas été modifiée");
+}
+
 // A handle on a database file, closed on every path.
 struct Handle {
     sqlite3 *db = nullptr;
     ~Handle() { sqlite3_close_v2(db); }
-    QString error() const { return QString::fromUtf8(db ? sqlite3_errmsg(db) : "out of memory"); }
+    QString error() const
+    {
+        return SqliteErrorText(db, db ? sqlite3_extended_errcode(db) : SQLITE_NOMEM, CompactionKept());
+    }
 };
 
 // A prepared statement, finalized on every path.
@@ -49,9 +59,13 @@ bool openFile(Handle &h, const QString &path, int flags)
 QString quickCheck(sqlite3 *db)
 {
     Statement q;
-    if (q.prepare(db, QStringLiteral("PRAGMA quick_check")) && sqlite3_step(q.st) == SQLITE_ROW)
-        return q.text(0);
-    return QString::fromUtf8(sqlite3_errmsg(db));
+    if (q.prepare(db, QStringLiteral("PRAGMA quick_check")) && sqlite3_step(q.st) == SQLITE_ROW) {
+        const QString verdict = q.text(0);
+        if (verdict == u"ok")
+            return verdict;
+        return ExplainFailure(QStringLiteral("La copie compactée est endommagée"), CompactionKept(), verdict);
+    }
+    return SqliteErrorText(db, sqlite3_extended_errcode(db), CompactionKept());
 }
 
 [[noreturn]] void failCompaction(const QString &source, const QString &reason)
@@ -124,12 +138,11 @@ DatabaseInUseGuard::DatabaseInUseGuard(const QString &path, int waitMs)
     const int rc = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK)
         return;
-    const QString engine = QString::fromUtf8(sqlite3_errmsg(m_db));
+    const QString message = SqliteErrorText(m_db, rc);
     sqlite3_close_v2(m_db);
     m_db = nullptr;
     if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
-        fail(QStringLiteral("La base de données est utilisée par un autre programme ; rien n'a été modifié.\r(%1)")
-                 .arg(engine));
+        fail(message);
 }
 
 DatabaseInUseGuard::~DatabaseInUseGuard()

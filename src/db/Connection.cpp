@@ -1,6 +1,7 @@
 #include "db/Connection.h"
 
 #include "base/Error.h"
+#include "db/SqliteErrors.h"
 #include "db/SqliteValues.h"
 
 #include <QFile>
@@ -257,9 +258,11 @@ void Connection::openFile(const QString &path, bool readOnly)
     const int rc = sqlite3_open_v2(
         path.toUtf8().constData(), &db, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
-        const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+        const QString message = SqliteErrorText(db, rc, QStringLiteral("le fichier n'a pas été modifié"));
+        const int code = db ? sqlite3_extended_errcode(db) : rc;
         sqlite3_close(db);
-        fail(QStringLiteral("Impossible d'ouvrir la base de données « %1 » :\r%2").arg(path, message));
+        throw DatabaseError(
+            QStringLiteral("Impossible d'ouvrir la base de données « %1 » :\r%2").arg(path, message), code);
     }
     if (!readOnly && sqlite3_db_readonly(db, "main") == 1) {
         sqlite3_close(db);
@@ -277,9 +280,10 @@ void Connection::openFile(const QString &path, bool readOnly)
         // rollback journal so the database is a single file.
         exec(readOnly ? QStringLiteral("SELECT count(*) FROM sqlite_master;")
                       : QStringLiteral("SELECT count(*) FROM sqlite_master; PRAGMA journal_mode=DELETE;"));
-    } catch (const Error &e) {
+    } catch (const DatabaseError &e) {
         close();
-        fail(QStringLiteral("Impossible d'ouvrir la base de données « %1 » :\r%2").arg(path, e.message()));
+        throw DatabaseError(
+            QStringLiteral("Impossible d'ouvrir la base de données « %1 » :\r%2").arg(path, e.message()), e.code());
     }
 }
 
@@ -301,6 +305,11 @@ void Connection::close()
     ++m_generation;
 }
 
+bool Connection::inTransaction() const
+{
+    return m_db && sqlite3_get_autocommit(m_db) == 0;
+}
+
 bool Connection::isOpen() const
 {
     return m_db != nullptr;
@@ -311,11 +320,13 @@ QString Connection::path() const
     return m_path;
 }
 
-void Connection::failWithEngineMessage(const QString &context) const
+void Connection::failWithEngineMessage(const QString &context, const QString &kept) const
 {
-    const QString message =
-        m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("la base de données n'est pas ouverte");
-    fail(context.isEmpty() ? message : context + QStringLiteral("\r") + message);
+    if (!m_db)
+        fail(QStringLiteral("La base de données n'est pas ouverte."));
+    const int code = sqlite3_extended_errcode(m_db);
+    const QString message = SqliteErrorText(m_db, code, kept);
+    throw DatabaseError(context.isEmpty() ? message : context + QStringLiteral("\r") + message, code);
 }
 
 namespace {
@@ -334,18 +345,24 @@ void Connection::exec(const QString &sql)
     const QByteArray text = sql.toUtf8();
     const char *tail = text.constData();
     const char *end = tail + text.size();
+    bool someDone = false;
+    auto failHere = [&] {
+        failWithEngineMessage(
+            {}, someDone ? QStringLiteral("les instructions qui la précèdent restent faites") : NothingChanged());
+    };
     while (tail < end) {
         sqlite::Statement statement;
         const char *next = nullptr;
         if (sqlite3_prepare_v2(m_db, tail, int(end - tail), statement.out(), &next) != SQLITE_OK)
-            failWithEngineMessage();
+            failHere();
         tail = next;
         if (!statement)
             continue; // blank or comment
         int rc;
         while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) { }
         if (rc != SQLITE_DONE)
-            failWithEngineMessage();
+            failHere();
+        someDone = true;
     }
 }
 

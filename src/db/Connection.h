@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/SystemErrors.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -40,8 +42,9 @@ int CompareNoCase(QStringView a, QStringView b);
 int CompareNoCaseUtf8(const char *a, int lengthA, const char *b, int lengthB);
 
 // One open SQLite database file. Not copyable; datasets keep a pointer to it, so it must
-// outlive them (close() first closes nothing of theirs: a dataset reopened after the
-// connection was reopened works again).
+// outlive them. close() closes nothing of theirs, but a dataset notices it through
+// generation(): it shows none of its earlier rows, refuses to post or delete by their row ids,
+// and open() reads it again once the connection is reopened.
 //
 // The database runs with a rollback journal (never WAL), so the database is one file that the
 // maintenance code may copy, move or compact while the connection is closed. Every
@@ -105,6 +108,8 @@ public:
     qint64 lastInsertId() const;
     // Number of rows changed by the last INSERT, UPDATE or DELETE.
     int changes() const;
+    // True inside a transaction begun with BEGIN and not yet ended.
+    bool inTransaction() const;
     // How long a statement waits for a lock held by another process (default 5000 ms).
     void setBusyTimeout(int milliseconds);
 
@@ -113,8 +118,9 @@ public:
     // The engine handle, for the data-access code itself (nullptr when closed).
     sqlite3 *handle() const { return m_db; }
 
-    // Throws Error with the engine's current message, prefixed by context when given.
-    [[noreturn]] void failWithEngineMessage(const QString &context = {}) const;
+    // Throws DatabaseError with the engine's current failure told in French (what failed, then
+    // kept: what the failed operation left as it was), prefixed by context when given.
+    [[noreturn]] void failWithEngineMessage(const QString &context = {}, const QString &kept = NothingChanged()) const;
 
 private:
     void openFile(const QString &path, bool readOnly);

@@ -311,8 +311,13 @@ void extractImageToJpeg(ConversionContext &c, const QString &line)
             // The picture is read from memory: no work file can land on a picture of the folder.
             const QByteArray bytes = q.field(1).asBytes();
             const QString target = jpegPath(c, args[2], id);
-            if (!bytes.isEmpty() && !FileExists(target))
-                SaveBitmapAsJpeg(To24Bit(LoadBmp(bytes)), target, 100);
+            if (!bytes.isEmpty()) {
+                // Read even when a JPEG of that name is there: a value that is not a picture
+                // this command can convert ends it with the error, and stays in the column.
+                const Bitmap picture = To24Bit(LoadBmp(bytes));
+                if (!FileExists(target))
+                    SaveBitmapAsJpeg(picture, target, 100);
+            }
             if (!keepPictures)
                 clearPicture(q);
         });

@@ -387,6 +387,18 @@ void DataSet::setNewRecordHandler(NewRecordHandler handler)
     m_newRecord = std::move(handler);
 }
 
+bool DataSet::readFromAnEarlierOpening() const
+{
+    return isActive() && (!m_conn || !m_conn->isOpen() || m_conn->generation() != m_generation);
+}
+
+void DataSet::requireCurrentRows() const
+{
+    if (readFromAnEarlierOpening())
+        fail(QStringLiteral("Les lignes affichées ont été lues avant que la base de données ne soit fermée ou "
+                            "remplacée : elles doivent être relues ; rien n'a été modifié."));
+}
+
 void DataSet::requireActive() const
 {
     if (m_state == DataSetState::Inactive)
@@ -402,11 +414,15 @@ void DataSet::requireRow() const
 
 void DataSet::open()
 {
-    if (isActive())
+    // Rows read before the connection was closed belong to a file that may have been replaced:
+    // opening again reads the database as it now is.
+    if (isActive() && !readFromAnEarlierOpening())
         return;
     if (!m_conn || !m_conn->isOpen())
         fail(QStringLiteral("Impossible d'ouvrir la requête : la base de données n'est pas ouverte."));
+    close();
     prepareAndRead();
+    m_generation = m_conn->generation();
     m_state = DataSetState::Browse;
     m_calcRow = -1;
     m_current = m_store->rows() > 0 ? 0 : -1;
@@ -866,6 +882,7 @@ QVariant DataSet::largeValue(int fieldIndex, int row) const
         return m_largeValue;
     if (!m_conn->isOpen())
         fail(QStringLiteral("Lecture impossible : la base de données n'est pas ouverte."));
+    requireCurrentRows();
     const ColumnMeta &meta = m_store->columns[size_t(c)];
     const QByteArray sql = (QStringLiteral("SELECT ") + sqltext::QuoteIdentifier(meta.origin) + QStringLiteral(" FROM ")
         + sqltext::QuoteIdentifier(m_table) + QStringLiteral(" WHERE rowid=?"))
@@ -889,6 +906,8 @@ QVariant DataSet::largeValue(int fieldIndex, int row) const
 
 QVariant DataSet::rowValue(int row, int fieldIndex) const
 {
+    if (readFromAnEarlierOpening())
+        return {};
     if (row == m_current)
         return valueAt(fieldIndex);
     if (!m_store || row < 0 || row >= m_store->rows() || fieldIndex < 0 || size_t(fieldIndex) >= m_fields.size())
@@ -906,6 +925,8 @@ QVariant DataSet::valueAt(int fieldIndex) const
 {
     if (fieldIndex < 0 || size_t(fieldIndex) >= m_fields.size())
         fail(QStringLiteral("Champ inexistant."));
+    if (readFromAnEarlierOpening())
+        return {};
     const int c = m_sourceColumn[size_t(fieldIndex)];
     if (c < 0) {
         // Calculated: computed once per row, from the row or the edit buffer.
@@ -1056,6 +1077,7 @@ void DataSet::post()
         return;
     if (!m_conn || !m_conn->isOpen())
         fail(QStringLiteral("Enregistrement impossible : la base de données n'est pas ouverte."));
+    requireCurrentRows();
     QStringList names;
     QVariantList values;
     for (size_t f = 0; f < m_fields.size(); ++f) {
@@ -1125,6 +1147,7 @@ void DataSet::deleteCurrent()
     requireRow();
     if (!m_hasRowid)
         fail(QStringLiteral("Cet ensemble de données est en lecture seule : suppression impossible."));
+    requireCurrentRows();
     const qint64 rowid = m_store->rowids[size_t(m_current)];
     m_conn->exec(QStringLiteral("DELETE FROM ") + sqltext::QuoteIdentifier(m_table) + QStringLiteral(" WHERE rowid=?"),
         {QVariant(rowid)});

@@ -162,7 +162,9 @@ public:
     void setCalculated(const QString &name, const QVariant &value);
     void setNewRecordHandler(NewRecordHandler handler);
 
-    // Runs the query. Throws Error (engine's message, or a missing declared field).
+    // Runs the query. Throws Error (engine's message, or a missing declared field). An open
+    // dataset whose connection was closed since it read its rows reads them again; until then
+    // it shows no row and refuses to post or delete (its row ids belong to an earlier opening).
     void open();
     void close();
     bool isActive() const { return m_state != DataSetState::Inactive; }
@@ -226,6 +228,10 @@ private:
     void checkBrowseMode();
     void startInsert(bool atEnd);
     void requireActive() const;
+    // True while open over rows read before its connection was last closed.
+    bool readFromAnEarlierOpening() const;
+    // Throws Error when readFromAnEarlierOpening(): no row id of an earlier opening is used.
+    void requireCurrentRows() const;
     void requireRow() const;
     void setPosition(int index, bool bof, bool eof);
     void prepareAndRead();
@@ -276,6 +282,7 @@ private:
     mutable int m_largeField = -1;
     mutable QVariant m_largeValue;
     mutable quint64 m_largeGeneration = 0;
+    quint64 m_generation = 0; // the connection's generation when the rows were read
 
     struct Subscriber {
         int token;

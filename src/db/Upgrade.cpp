@@ -809,23 +809,51 @@ void ScriptRun::run(const QStringList &lines, const QString &scriptPath)
 
 } // namespace
 
-void RunUpgradeScript(Connection &connection, const QString &directory, const QString &fileName, bool backupFlag,
+namespace {
+
+// Why a script is not run, or an empty text.
+QString ScriptRefusal(const QStringList &lines)
+{
+    bool command = false;
+    for (const QString &line : lines) {
+        // Text of the code page holds no control characters but the tab and the page break;
+        // a UTF-16 file read byte by byte shows its mark and the zero half of each character.
+        if (line.startsWith(QStringLiteral("\u00FF\u00FE")) || line.startsWith(QStringLiteral("\u00FE\u00FF")))
+            return QStringLiteral("il est écrit en UTF-16 et non dans le jeu de caractères attendu");
+        for (const QChar c : line)
+            if (c.unicode() < 0x20 && c != u'\t' && c != u'\f')
+                return QStringLiteral("ce n'est pas un fichier texte");
+        if (!command) {
+            const ScriptCommand kind = ParseScriptLine(line).command;
+            command = kind != ScriptCommand::None && kind != ScriptCommand::Comment;
+        }
+    }
+    return command ? QString() : QStringLiteral("il ne contient aucune commande");
+}
+
+} // namespace
+
+bool RunUpgradeScript(Connection &connection, const QString &directory, const QString &fileName, bool backupFlag,
     Prompter &prompter, ProgressSink *statusLabel, ProgressSink &progressWindow)
 {
     const QString scriptPath = IncludeBackslash(directory) + fileName;
     const QStringList lines = ReadScriptLines(scriptPath);
+    if (const QString refusal = ScriptRefusal(lines); !refusal.isEmpty()) {
+        // Nothing is run, the file stays for whoever wrote it, and the version stays as it is.
+        AppendLogLine(UpgradeLogPath(),
+            QStringLiteral("*** Script « %1 » refusé : %2. Il n'a pas été exécuté et il est gardé ***")
+                .arg(scriptPath, refusal));
+        AppendLogLine(UpgradeLogPath(), QString());
+        return false;
+    }
     ProgressWindow window(progressWindow);
     ScriptRun run(connection, prompter, statusLabel, progressWindow);
 
-    if (lines.isEmpty()) {
-        run.log(QStringLiteral("*** Le script « %1 » ne contient aucune ligne ***").arg(fileName));
-    } else {
-        if (backupFlag
-            && prompter.confirm(
-                QStringLiteral("Souhaitez-vous effectuer une sauvegarde de la base de données avant la mise à jour ?")))
-            run.backup();
-        run.run(lines, scriptPath);
-    }
+    if (backupFlag
+        && prompter.confirm(
+            QStringLiteral("Souhaitez-vous effectuer une sauvegarde de la base de données avant la mise à jour ?")))
+        run.backup();
+    run.run(lines, scriptPath);
     run.log(kEndBanner);
     run.log(QString());
     // Deleting the script is what makes it run once.
@@ -833,6 +861,7 @@ void RunUpgradeScript(Connection &connection, const QString &directory, const QS
         run.log(
             QStringLiteral("*** Le script « %1 » n'a pas pu être supprimé : il sera relancé au prochain démarrage ***")
                 .arg(scriptPath));
+    return true;
 }
 
 void UpgradeTemplateDatabase(const QString &oleDbFileName, Prompter &prompter, ProgressSink &progressWindow)
@@ -867,11 +896,10 @@ void UpgradeTemplateDatabase(const QString &oleDbFileName, Prompter &prompter, P
         // No version table: the version reads "0" and the script creates the table.
     }
     const int product = VersionNumber(App().productVersion);
-    if (VersionNumber(GetBDVersion(connection, kVersionTable, column)) < product && FileExists(script)) {
-        RunUpgradeScript(connection, App().programDir + QStringLiteral("Maj/"), App().upgradeScriptName, false,
-            prompter, nullptr, progressWindow);
+    if (VersionNumber(GetBDVersion(connection, kVersionTable, column)) < product && FileExists(script)
+        && RunUpgradeScript(connection, App().programDir + QStringLiteral("Maj/"), App().upgradeScriptName, false,
+            prompter, nullptr, progressWindow))
         SetBDVersion(connection, kVersionTable, column, App().productVersion);
-    }
 }
 
 void UpgradeDatabaseSchema(Connection &connection, const ConnectionConfig &config, Prompter &prompter,
@@ -883,9 +911,12 @@ void UpgradeDatabaseSchema(Connection &connection, const ConnectionConfig &confi
     if (VersionNumber(GetBDVersion(connection, kVersionTable, kVersionColumn)) < VersionNumber(product))
         FetchDataFile(App().upgradeScriptName);
     const QStringList scripts = ListFiles(App().dataDir, QStringLiteral("*.maj"));
+    bool allRan = true;
     for (const QString &name : scripts)
-        RunUpgradeScript(connection, App().dataDir, name, true, prompter, statusLabel, progressWindow);
-    if (!scripts.isEmpty())
+        allRan =
+            RunUpgradeScript(connection, App().dataDir, name, true, prompter, statusLabel, progressWindow) && allRan;
+    // A refused script leaves the version as it was, so that the upgrade is tried again.
+    if (!scripts.isEmpty() && allRan)
         SetBDVersion(connection, kVersionTable, kVersionColumn, product);
     UpgradeTemplateDatabase(config.oledbFileName, prompter, progressWindow);
 }
@@ -897,8 +928,8 @@ void UpgradeRestoredDatabase(
     if (VersionNumber(GetBDVersion(connection, kVersionTable, kVersionColumn)) >= VersionNumber(App().productVersion)
         || !FileExists(dir + App().upgradeScriptName))
         return;
-    RunUpgradeScript(connection, dir, App().upgradeScriptName, false, prompter, statusLabel, progressWindow);
-    SetBDVersion(connection, kVersionTable, kVersionColumn, App().productVersion);
+    if (RunUpgradeScript(connection, dir, App().upgradeScriptName, false, prompter, statusLabel, progressWindow))
+        SetBDVersion(connection, kVersionTable, kVersionColumn, App().productVersion);
 }
 
 } // namespace vivrelo

@@ -89,8 +89,11 @@ QString TranslateJetSql(const QString &statement);
 // wait window's task line); the progress window shows its label (setTask) and the lines done.
 // Statement, compaction and conversion errors are logged and the run goes on; the errors of
 // a guard's test and of the backup end the run (Error thrown, no end banner, script kept).
-// A script file that cannot be read throws before anything is done.
-void RunUpgradeScript(Connection &connection, const QString &directory, const QString &fileName, bool backupFlag,
+// A script file that cannot be read throws before anything is done. A script that is not text
+// of the expected code page (UTF-16, binary) or holds no command is refused: the refusal is
+// logged, nothing runs, the file is kept and false is returned (the caller then leaves the
+// version unstamped). Returns true once the script has run.
+bool RunUpgradeScript(Connection &connection, const QString &directory, const QString &fileName, bool backupFlag,
     Prompter &prompter, ProgressSink *statusLabel, ProgressSink &progressWindow);
 
 // Brings the template database, program directory + "Data/" + OLE DB file name, to the

@@ -1,6 +1,7 @@
 #include "lists/CatalogueEditing.h"
 
 #include "base/Error.h"
+#include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSetRoutines.h"
 
@@ -39,6 +40,48 @@ struct ControlsDisabled {
     DataSet &ds;
 };
 
+// A read transaction for the lifetime of the guard (none when one is already running).
+class ReadLock
+{
+public:
+    explicit ReadLock(Connection &c)
+        : m_conn(c)
+    {
+        if (c.inTransaction())
+            return;
+        c.exec(QStringLiteral("BEGIN"));
+        m_own = true;
+        try {
+            c.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+        } catch (const Error &) {
+            end();
+            throw;
+        }
+    }
+    ~ReadLock() { end(); }
+    ReadLock(const ReadLock &) = delete;
+    ReadLock &operator=(const ReadLock &) = delete;
+
+private:
+    void end()
+    {
+        if (!m_own || !m_conn.inTransaction())
+            return;
+        m_own = false;
+        try {
+            m_conn.exec(QStringLiteral("COMMIT"));
+        } catch (const Error &) {
+            // Only reads ran inside it: rolling back gives up the lock and loses nothing.
+            try {
+                m_conn.exec(QStringLiteral("ROLLBACK"));
+            } catch (const Error &) { }
+        }
+    }
+
+    Connection &m_conn;
+    bool m_own = false;
+};
+
 QString refused(const QString &label, const QString &text, const QString &expected)
 {
     return QStringLiteral("%1 : « %2 » n'est pas %3.").arg(label.trimmed(), text, expected);
@@ -59,6 +102,13 @@ QString SortCatalogue(DataSet &items, const QString &fieldName)
     else
         sql[line] = orderBy;
 
+    // A read transaction holds the file's read lock from before the catalogue is closed until
+    // it is read again: another program cannot then keep it closed, and when the lock cannot be
+    // had, nothing has been closed yet.
+    const ReadLock lock(*items.connection());
+    qint64 id = -1;
+    if (!IsDataSetEmpty(items))
+        id = items.field(QStringLiteral("Id")).asInteger();
     const ControlsDisabled held(items);
     try {
         items.close();
@@ -68,8 +118,10 @@ QString SortCatalogue(DataSet &items, const QString &fieldName)
         items.setSql(before);
         try {
             items.open();
+            if (id >= 0)
+                items.locate(QStringLiteral("Id"), QVariant(id));
         } catch (const Error &) {
-            // The first error is the one to report; the dataset stays closed.
+            // The first error is the one to report.
         }
         throw;
     }

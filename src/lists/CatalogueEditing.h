@@ -13,8 +13,9 @@ class DataSet;
 // dataset's controls disabled, replaces its "ORDER BY" line by "ORDER BY " + the field's own
 // name and opens it again. The name must be one of the dataset's persistent fields (compared
 // without regard to case); the text that reaches the SQL is the field's declared name, never
-// the caller's. On failure the previous order is put back and opened when possible, and the
-// Error is passed on. Returns the field's declared name.
+// the caller's. The file's read lock is taken first: when another program holds the database,
+// the catalogue stays open as it was. On any later failure the previous order is put back,
+// opened on the same product, and the Error is passed on. Returns the field's declared name.
 QString SortCatalogue(DataSet &items, const QString &fieldName);
 
 // What a text typed into a catalogue cell stands for. Integers: an optional sign and digits,

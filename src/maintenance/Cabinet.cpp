@@ -3,6 +3,7 @@
 #include "base/Error.h"
 #include "base/Progress.h"
 #include "base/TextEncoding.h"
+#include "base/SystemErrors.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <libgcab.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 
 #include <fcntl.h>
@@ -34,9 +36,89 @@ QString quoted(const QString &path)
     return QStringLiteral("« %1 »").arg(QDir::toNativeSeparators(path));
 }
 
+// The error number behind a file error of the archive library's input and output.
+int errorNumberOf(const GError *error)
+{
+    if (error->domain == G_IO_ERROR) {
+        switch (error->code) {
+        case G_IO_ERROR_NOT_FOUND:
+            return ENOENT;
+        case G_IO_ERROR_EXISTS:
+            return EEXIST;
+        case G_IO_ERROR_IS_DIRECTORY:
+            return EISDIR;
+        case G_IO_ERROR_NOT_DIRECTORY:
+            return ENOTDIR;
+        case G_IO_ERROR_FILENAME_TOO_LONG:
+            return ENAMETOOLONG;
+        case G_IO_ERROR_NO_SPACE:
+            return ENOSPC;
+        case G_IO_ERROR_PERMISSION_DENIED:
+            return EACCES;
+        case G_IO_ERROR_READ_ONLY:
+            return EROFS;
+        case G_IO_ERROR_BUSY:
+            return EBUSY;
+        case G_IO_ERROR_TOO_MANY_OPEN_FILES:
+            return EMFILE;
+        default:
+            return 0;
+        }
+    }
+    if (error->domain == G_FILE_ERROR) {
+        switch (error->code) {
+        case G_FILE_ERROR_NOENT:
+            return ENOENT;
+        case G_FILE_ERROR_EXIST:
+            return EEXIST;
+        case G_FILE_ERROR_ISDIR:
+            return EISDIR;
+        case G_FILE_ERROR_NOTDIR:
+            return ENOTDIR;
+        case G_FILE_ERROR_NAMETOOLONG:
+            return ENAMETOOLONG;
+        case G_FILE_ERROR_NOSPC:
+            return ENOSPC;
+        case G_FILE_ERROR_ACCES:
+        case G_FILE_ERROR_PERM:
+            return EACCES;
+        case G_FILE_ERROR_ROFS:
+            return EROFS;
+        case G_FILE_ERROR_IO:
+            return EIO;
+        default:
+            return 0;
+        }
+    }
+    return 0;
+}
+
+// The archive library's failure in French (a clause that goes after a colon), with the
+// library's own text in parentheses.
 QString glibText(const GError *error)
 {
-    return error && error->message ? QString::fromUtf8(error->message) : QStringLiteral("erreur inconnue");
+    if (!error)
+        return QStringLiteral("cause inconnue");
+    QString cause = FileSystemErrorCause(errorNumberOf(error));
+    if (cause.isEmpty() && error->domain == GCAB_ERROR) {
+        switch (error->code) {
+        case GCAB_ERROR_FORMAT:
+            cause = QStringLiteral("Ce n'est pas une archive au format attendu");
+            break;
+        case GCAB_ERROR_NOT_SUPPORTED:
+            cause = QStringLiteral("L'archive utilise une forme que ce programme ne sait pas traiter");
+            break;
+        case GCAB_ERROR_INVALID_DATA:
+            cause = QStringLiteral("Les données compressées de l'archive sont endommagées");
+            break;
+        default:
+            break;
+        }
+    }
+    if (cause.isEmpty())
+        cause = QStringLiteral("La lecture ou l'écriture des fichiers a échoué");
+    cause[0] = cause[0].toLower();
+    return error->message ? QStringLiteral("%1 (%2)").arg(cause, QString::fromUtf8(error->message)) : cause;
 }
 
 // Why a file operation of the library failed, in French, then the library's own text, in which

@@ -29,9 +29,20 @@ DataModuleHost::DataModuleHost(TDataModule1 &dataModule, Window window)
 
 void DataModuleHost::releaseDatabase()
 {
+    DataSet &items = m_dm.ItemsList;
     if (m_window.setEnabled)
         m_window.setEnabled(false);
-    m_dm.ItemsList.disableControls();
+    items.disableControls();
+    // A pending edit goes into the file before it is saved, compacted or replaced; the
+    // current product is found again in the database as it is afterwards.
+    if (m_dm.ADOConnection1.isOpen())
+        PostIfEditing(items);
+    m_currentId = -1;
+    if (items.isActive() && !IsDataSetEmpty(items))
+        m_currentId = items.field(QStringLiteral("Id")).asInteger();
+    // The rows and their ids belong to this opening of the file: none of them is shown or
+    // written to after it.
+    items.close();
     m_dm.ADOConnection1.close();
 }
 
@@ -47,6 +58,8 @@ void DataModuleHost::reopenDatabase()
     try {
         reopenConnection();
         m_dm.ItemsList.open();
+        if (m_currentId >= 0)
+            m_dm.ItemsList.locate(QStringLiteral("Id"), QVariant(m_currentId));
     } catch (...) {
         failure = std::current_exception();
     }

@@ -31,10 +31,12 @@ public:
     explicit DataModuleHost(TDataModule1 &dataModule);
     DataModuleHost(TDataModule1 &dataModule, Window window);
 
+    // Posts a pending catalogue edit, closes the catalogue and the connection.
     void releaseDatabase() override;
     void reopenConnection() override;
-    // Reopens the connection and the catalogue; the window is enabled again even when they
-    // cannot be opened, and the open error is thrown after that.
+    // Reopens the connection and the catalogue, on the product that was current when it still
+    // exists; the window is enabled again even when they cannot be opened, and the open error
+    // is thrown after that.
     void reopenDatabase() override;
     void addHistoryRow(const QString &description, const QString &path) override;
     void upgradeRestoredDatabase() override;
@@ -43,6 +45,7 @@ public:
 private:
     TDataModule1 &m_dm;
     Window m_window;
+    qint64 m_currentId = -1; // the catalogue's current product when the database was released
 };
 
 } // namespace vivrelo

@@ -1,6 +1,7 @@
 #include "printing/PainterSurface.h"
 
 #include "base/Error.h"
+#include "base/SystemErrors.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <QPagedPaintDevice>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 namespace vivrelo {
@@ -205,6 +207,7 @@ PdfSurface::PdfSurface(const QString &path, const QString &title)
     : m_file(std::make_unique<QSaveFile>(path))
 {
     if (!m_file->open(QIODevice::WriteOnly)) {
+        m_errno = errno;
         begin(nullptr, nullptr, 10);
         return;
     }
@@ -226,7 +229,7 @@ PdfSurface::~PdfSurface()
 
 QString PdfSurface::errorString() const
 {
-    return m_file->errorString();
+    return FileDeviceErrorText(*m_file, m_errno, {});
 }
 
 bool PdfSurface::finish()
@@ -234,7 +237,11 @@ bool PdfSurface::finish()
     if (!m_writer)
         return false;
     m_writer.reset(); // flushes the document into the file
-    return m_file->commit();
+    errno = 0;
+    const bool committed = m_file->commit();
+    if (!committed)
+        m_errno = errno;
+    return committed;
 }
 
 void WritePdfFile(const QString &path, const QString &title, const QString &notSaved,
@@ -261,10 +268,10 @@ void WritePdfFile(const QString &path, const QString &title, const QString &notS
             tail = written.readAll();
         }
         if (!head.startsWith("%PDF-") || !tail.contains("%%EOF"))
-            reason = QStringLiteral("le fichier écrit n'est pas un document PDF complet");
+            reason = QStringLiteral("Le fichier écrit n'est pas un document PDF complet.");
     }
     if (!reason.isEmpty())
-        fail(QStringLiteral("Le fichier « %1 » n'a pas pu être écrit : %2\r%3").arg(shown, reason, notSaved));
+        fail(QStringLiteral("Le fichier « %1 » n'a pas pu être écrit.\r%2\r%3").arg(shown, reason, notSaved));
 }
 
 BitmapSurface::BitmapSurface(const QSize &pixels, double dpi, const QColor &background)

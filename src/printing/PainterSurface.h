@@ -88,6 +88,7 @@ class PdfSurface : public PainterSurface
 public:
     explicit PdfSurface(const QString &path, const QString &title = QString());
     ~PdfSurface() override;
+    // Why the file could not be written, in French.
     QString errorString() const;
 
 protected:
@@ -95,6 +96,7 @@ protected:
 
 private:
     std::unique_ptr<QSaveFile> m_file;
+    int m_errno = 0;
     std::unique_ptr<QPdfWriter> m_writer;
 };
 

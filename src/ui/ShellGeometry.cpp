@@ -51,14 +51,15 @@ int BarLength(int full, int done, int total)
 
 namespace vivrelo {
 
-QRect RestoredPlacement(const SavedPlacement &saved, const QRect &workArea)
+QRect RestoredPlacement(const SavedPlacement &saved, const QRect &workArea, const QSize &minimum)
 {
     const int right = workArea.x() + workArea.width();
     const int bottom = workArea.y() + workArea.height();
     QRect r;
-    // A saved size with a missing or negative height is no placement at all.
-    if (saved.width >= 0 && saved.height >= 0 && saved.left + saved.width <= right
-        && saved.top + saved.height <= bottom) {
+    // A saved size with a missing or negative height is no placement at all, nor is one the
+    // window cannot take (a width of 0 would open an invisible window).
+    if (saved.width >= 0 && saved.height >= 0 && saved.width >= minimum.width() && saved.height >= minimum.height()
+        && saved.left + saved.width <= right && saved.top + saved.height <= bottom) {
         r = QRect(saved.left, saved.top, saved.width, saved.height);
     } else {
         r = QRect(QPoint(), QSize(800, 600));

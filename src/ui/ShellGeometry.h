@@ -40,9 +40,9 @@ struct SavedPlacement {
     bool maximised = false;
 };
 
-// Where the main window opens: the saved client rectangle when it still fits the work area,
-// otherwise 800 × 600 centred in it; a negative left or top is pulled back to the centred
-// position, or to 0.
-QRect RestoredPlacement(const SavedPlacement &saved, const QRect &workArea);
+// Where the main window opens: the saved client rectangle when it still fits the work area
+// and is at least the window's minimum size, otherwise 800 × 600 centred in it; a negative
+// left or top is pulled back to the centred position, or to 0.
+QRect RestoredPlacement(const SavedPlacement &saved, const QRect &workArea, const QSize &minimum = QSize(0, 0));
 
 } // namespace vivrelo

@@ -3,8 +3,11 @@
 #include "base/Error.h"
 #include "db/DataSet.h"
 #include "db/FieldKind.h"
+#include "db/SqliteErrors.h"
 
 #include <QFileInfo>
+
+#include <cerrno>
 
 using namespace vivrelo;
 using vivrelo::test::DbTest;
@@ -58,14 +61,53 @@ TEST(Connection, DataSourceOfAConnectionString)
     EXPECT_THROW(c.openConnectionString(QStringLiteral("Provider=x")), Error);
 }
 
-TEST_F(DbTest, EngineErrorsCarryTheEngineMessage)
+TEST_F(DbTest, EngineErrorsAreToldInFrenchWithTheEngineTextAfter)
 {
-    try {
-        conn.exec(QStringLiteral("UPDATE NOSUCH SET A=1"));
-        FAIL();
-    } catch (const Error &e) {
-        EXPECT_TRUE(e.message().contains(QStringLiteral("no such table"))) << e.what();
-    }
+    auto messageOf = [&](const QString &sql) -> std::pair<QString, int> {
+        try {
+            conn.exec(sql);
+        } catch (const DatabaseError &e) {
+            return {e.message(), e.code()};
+        }
+        ADD_FAILURE() << "no error for " << sql.toStdString();
+        return {};
+    };
+    EXPECT_EQ(messageOf(QStringLiteral("UPDATE NOSUCH SET A=1")).first,
+        QStringLiteral("La table « NOSUCH » manque dans la base de données ; rien n'a été modifié. "
+                       "(no such table: NOSUCH)"));
+    EXPECT_TRUE(messageOf(QStringLiteral("SELECT Couleur FROM ITEMS"))
+                    .first.startsWith(QStringLiteral("La colonne « Couleur » manque dans la base de données ; ")));
+    EXPECT_TRUE(
+        messageOf(QStringLiteral("INSERT INTO ITEMS (Title) VALUES ('a'); INSERT INTO ITEMS (Couleur) VALUES (1)"))
+            .first.startsWith(QStringLiteral("La colonne « Couleur » manque dans la table « ITEMS » ; les "
+                                             "instructions qui la précèdent restent faites.")));
+
+    // Another program holds a write transaction: the statement waits, then gives up cleanly.
+    sqlite3 *other = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(conn.path().toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    conn.setBusyTimeout(50);
+    const auto [busy, code] = messageOf(QStringLiteral("UPDATE ITEMS SET Stock=1"));
+    EXPECT_EQ(busy, QStringLiteral("La base de données est utilisée par un autre programme ; rien n'a été modifié."));
+    EXPECT_EQ(code & 0xff, SQLITE_BUSY);
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+}
+
+TEST(EngineErrors, CodesWithoutAnEasyWayToProvokeThemStillGetAFrenchCause)
+{
+    EXPECT_EQ(SqliteErrorText(SQLITE_FULL, QStringLiteral("database or disk is full")),
+        QStringLiteral("Le disque est plein : la base de données ne peut plus grandir ; rien n'a été modifié."));
+    EXPECT_EQ(SqliteErrorText(SQLITE_READONLY, QStringLiteral("attempt to write a readonly database"), {}),
+        QStringLiteral("La base de données ne peut pas être modifiée : elle est en lecture seule."));
+    EXPECT_TRUE(SqliteErrorText(SQLITE_CORRUPT, QStringLiteral("database disk image is malformed"))
+                    .startsWith(QStringLiteral("La base de données est endommagée ; rien n'a été modifié. (")));
+    // An input/output failure names its system cause.
+    EXPECT_TRUE(SqliteErrorText(SQLITE_IOERR_WRITE, QStringLiteral("disk I/O error"), NothingChanged(), ENOSPC)
+                    .startsWith(QStringLiteral("Le disque est plein")));
+    EXPECT_TRUE(
+        SqliteErrorText(SQLITE_CANTOPEN, QStringLiteral("unable to open database file"), NothingChanged(), EACCES)
+            .startsWith(QStringLiteral("La base de données ne peut pas être ouverte : l'accès")));
 }
 
 TEST_F(DbTest, AStatementWithParametersRunsWhollyOrNotAtAll)

@@ -100,6 +100,12 @@ TEST_F(ConversionsTest, ExtractionCopyKeepsPicturesAndExistingFiles)
     EXPECT_EQ(ReadFile(images() + QStringLiteral("Prod_3.jpg")), "déjà là");
     EXPECT_TRUE(conn.scalar(QStringLiteral("SELECT Img1 FROM ITEMS WHERE Id = 1")).isNull());
     EXPECT_FALSE(QFileInfo::exists(images() + QStringLiteral("Temp.Bmp")));
+
+    // A value that is not a bitmap is never cleared, even when a JPEG of its name is there.
+    conn.exec(QStringLiteral("UPDATE ITEMS SET Img1 = x'FFD8FFE0' WHERE Id = 3"));
+    lines = run(QStringLiteral("ExtractImageToJpeg('ITEMS','Img1','Prod_')\r\n"));
+    EXPECT_EQ(picture(3), QByteArray("\xFF\xD8\xFF\xE0"));
+    EXPECT_TRUE(lines.filter(QStringLiteral(" (error : ")).size() == 1) << lines.join(u'\n').toStdString();
 }
 
 TEST_F(ConversionsTest, JpegBytesAreMovedOutAndBitmapsReencodedUntilTheFirstBadOne)

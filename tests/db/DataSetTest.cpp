@@ -339,3 +339,44 @@ TEST_F(DataSetTest, NotificationsAreHeldWhileControlsAreDisabled)
     ds.first();
     EXPECT_TRUE(events.empty());
 }
+
+TEST_F(DataSetTest, RowsReadBeforeTheDatabaseWasReplacedAreNeitherShownNorWrittenBack)
+{
+    DataSet ds(&conn);
+    ds.setSql({QStringLiteral("SELECT Id, Title, Stock FROM ITEMS"), QStringLiteral("ORDER BY Title")});
+    ds.open();
+    ds.last(); // Lait
+    // Another database takes the file's place while the dataset is open, its row ids
+    // pointing elsewhere: the row that had Lait's id is Savon there.
+    conn.close();
+    const QString other = test::CreateDatabase(dirs.root() + QStringLiteral("other.db"));
+    {
+        Connection c;
+        c.open(other);
+        c.exec(QStringLiteral("INSERT INTO ITEMS (Id_File, Title, Stock) VALUES (-1, 'Pain', 7), (-1, 'Riz', 8), "
+                              "(-1, 'Savon', 9)"));
+    }
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QFile::rename(other, path));
+    conn.open(path);
+
+    EXPECT_FALSE(ds.rowValue(0, 1).isValid());
+    EXPECT_FALSE(ds.field(QStringLiteral("Title")).value().isValid());
+    ds.edit();
+    ds.field(QStringLiteral("Stock")).setValue(99);
+    try {
+        ds.post();
+        FAIL() << "posted by a row id of the replaced file";
+    } catch (const Error &e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("relues"))) << e.what();
+    }
+    ds.cancel();
+    EXPECT_THROW(ds.deleteCurrent(), Error);
+    EXPECT_EQ(db(QStringLiteral("SELECT group_concat(Title || Stock) FROM ITEMS")).toString(),
+        QStringLiteral("Pain7,Riz8,Savon9"));
+
+    // Opening again reads the database as it now is.
+    ds.open();
+    EXPECT_EQ(ds.recordCount(), 3);
+    EXPECT_EQ(ds.field(QStringLiteral("Title")).asString(), QStringLiteral("Pain"));
+}

@@ -208,9 +208,10 @@ TEST_F(UpgradeTest, AFailingGuardEndsTheRunAndKeepsTheScript)
 TEST_F(UpgradeTest, AnEmptyScriptOrABlockWithoutEndStopsAtTheLastLine)
 {
     QStringList lines = run(QString(), true);
-    ASSERT_EQ(lines.size(), 3);
-    EXPECT_TRUE(lines[0].contains(QStringLiteral("ne contient aucune ligne")));
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("aucune commande"))) << lines[0].toStdString();
     EXPECT_TRUE(prompter.asked().empty()); // nothing to back up
+    EXPECT_TRUE(QFileInfo::exists(dataDir + QStringLiteral("test.maj")));
     QFile::remove(dataDir + QStringLiteral("Maj.Log"));
     lines = run(QStringLiteral("NotTableExists(ITEMS)\r\nSqlExe{DELETE FROM ITEMS}"));
     ASSERT_EQ(lines.size(), 4);
@@ -219,7 +220,7 @@ TEST_F(UpgradeTest, AnEmptyScriptOrABlockWithoutEndStopsAtTheLastLine)
     EXPECT_EQ(lines[2], Stamp + Banner);
 
     // A script written by the Windows program is read in its code page, 1252.
-    dirs.writeFile(dataDir + QStringLiteral("latin.maj"), "//\xC9t\xE9 \x80 \x9C \x92");
+    dirs.writeFile(dataDir + QStringLiteral("latin.maj"), "//\xC9t\xE9 \x80 \x9C \x92\r\nSqlExe{UPDATE ITEMS SET Stock = 1}");
     RunUpgradeScript(conn, dataDir, QStringLiteral("latin.maj"), false, prompter, nullptr, window);
     EXPECT_EQ(log()[4], Stamp + QString::fromUtf8("Été € œ ’"));
 }
@@ -323,6 +324,31 @@ TEST_F(UpgradeTest, AnOlderDatabaseIsBroughtToTheTemplateSchemaAtStart)
         nullptr, window);
     EXPECT_EQ(SchemaOf(conn), now);
     EXPECT_EQ(rows(QStringLiteral("SELECT * FROM ITEMS")), items);
+}
+
+TEST_F(UpgradeTest, AScriptThatIsNotTextOrHoldsNoCommandIsRefusedKeptAndNotStamped)
+{
+    conn.exec(QStringLiteral("UPDATE OBJECT_VAL_STR SET VALUE = '1.830'"));
+    const QString command = QStringLiteral("SqlExe{DELETE FROM ITEMS}\r\n");
+    QByteArray utf16("\xFF\xFE");
+    for (const QChar c : command)
+        utf16 += char(c.unicode()), utf16 += '\0';
+    dirs.writeFile(dataDir + QStringLiteral("a.maj"), utf16);
+    dirs.writeFile(dataDir + QStringLiteral("b.maj"), QByteArray("SqlExe{DELETE FROM ITEMS}\x01\x02\x90", 28));
+    dirs.writeFile(dataDir + QStringLiteral("c.maj"), "// rien que des notes\r\nEND\r\n");
+    conn.exec(QStringLiteral("INSERT INTO ITEMS (Id_File, Title) VALUES (-1, 'Lait')"));
+
+    UpgradeDatabaseSchema(conn, DbConfig(), prompter, &status, window);
+    const QStringList lines = log().filter(QStringLiteral("refusé"));
+    ASSERT_EQ(lines.size(), 3) << log().join(u'\n').toStdString();
+    EXPECT_EQ(lines.filter(QStringLiteral("a.maj » refusé : il est écrit en UTF-16")).size(), 1);
+    EXPECT_EQ(lines.filter(QStringLiteral("b.maj » refusé : ce n'est pas un fichier texte")).size(), 1);
+    EXPECT_EQ(lines.filter(QStringLiteral("c.maj » refusé : il ne contient aucune commande")).size(), 1);
+    for (const char *name : {"a.maj", "b.maj", "c.maj"})
+        EXPECT_TRUE(QFileInfo::exists(dataDir + QLatin1String(name))) << name;
+    EXPECT_EQ(rows(QStringLiteral("SELECT Title FROM ITEMS")), QStringList{"Lait"});
+    EXPECT_EQ(GetBDVersion(conn, QStringLiteral("OBJECT_VAL_STR"), QStringLiteral("VALUE")), QStringLiteral("1.830"));
+    EXPECT_TRUE(prompter.asked().empty());
 }
 
 TEST_F(UpgradeTest, ACurrentDatabaseWithoutScriptsIsNotStamped)

@@ -262,6 +262,11 @@ TEST(MainWindowPlacementTest, SavedPlacementIsKeptOnlyWhileItFitsTheWorkArea)
     EXPECT_EQ(RestoredPlacement({-50, 10, 700, 500}, screen), QRect(290, 10, 700, 500));
     EXPECT_EQ(RestoredPlacement({10, -20, 700, 500}, screen), QRect(10, 262, 700, 500));
     EXPECT_EQ(RestoredPlacement({}, QRect(0, 0, 640, 480)), QRect(0, 0, 800, 600));
+    // A size the window cannot take (below its minimum, or nothing at all) is no placement.
+    const QSize minimum(641, 481);
+    EXPECT_EQ(RestoredPlacement({30, 40, 0, 0}, screen, minimum), QRect(240, 212, 800, 600));
+    EXPECT_EQ(RestoredPlacement({30, 40, 900, 300}, screen, minimum), QRect(240, 212, 800, 600));
+    EXPECT_EQ(RestoredPlacement({30, 40, 641, 481}, screen, minimum), QRect(30, 40, 641, 481));
 }
 
 } // namespace

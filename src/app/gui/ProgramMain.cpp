@@ -9,6 +9,7 @@
 #include "base/AppValues.h"
 #include "base/Error.h"
 #include "base/Paths.h"
+#include "base/SystemErrors.h"
 #include "db/ConnectionConfig.h"
 #include "db/ObjectStore.h"
 #include "lists/DataModule.h"
@@ -41,7 +42,7 @@ public:
         } catch (const Error &e) {
             show(e.message());
         } catch (const std::exception &e) {
-            show(QString::fromLocal8Bit(e.what()));
+            show(UnexpectedErrorText(e));
         }
         return false;
     }

@@ -613,6 +613,13 @@ void DataSetGrid::mouseDoubleClickEvent(QMouseEvent *event)
 
 void DataSetGrid::keyPressEvent(QKeyEvent *event)
 {
+    // Escape on a new row gives it up: nothing typed there is kept, no blank row is written.
+    if (event->key() == Qt::Key_Escape && m_model && !(m_delegate && m_delegate->editor())
+        && m_model->dataSet().state() == DataSetState::Insert) {
+        m_model->dataSet().cancel();
+        event->accept();
+        return;
+    }
     if (m_delegate && m_delegate->editor() && !commitPendingEdit())
         return;
     QTableView::keyPressEvent(event);

@@ -6,6 +6,7 @@
 #include "app/Settings.h"
 #include "base/AppValues.h"
 #include "base/Error.h"
+#include "base/SystemErrors.h"
 #include "db/ConnectionConfig.h"
 #include "db/DataSetRoutines.h"
 #include "db/ObjectStore.h"
@@ -587,10 +588,38 @@ void TMainForm::runCommand(const std::function<void()> &command)
 {
     try {
         command();
+        return;
     } catch (const Error &e) {
         m_prompter.error(e.message());
     } catch (const std::exception &e) {
-        m_prompter.error(QString::fromLocal8Bit(e.what()));
+        m_prompter.error(UnexpectedErrorText(e));
+    }
+    showDatabaseAsItIs();
+}
+
+void TMainForm::showDatabaseAsItIs()
+{
+    // After a failed command the edit that was refused is given up: the grid, the spin
+    // editors, the list and its totals show what the database holds, on the same product.
+    if (m_closed || m_resyncing)
+        return;
+    m_resyncing = true;
+    const struct Done {
+        bool &flag;
+        ~Done() { flag = false; }
+    } done{m_resyncing};
+    DataSet &ds = m_dm.ItemsList;
+    for (QLineEdit *e : {ui->Ed_Stock, ui->Ed_Quantity})
+        e->setModified(false);
+    if (!m_dm.ADOConnection1.isOpen())
+        return;
+    try {
+        ds.cancel();
+        RefreshKeepingId(ds);
+        BuildListView();
+    } catch (const Error &) {
+        // The database cannot be read again now (the failure was just reported): the grid
+        // and the list are left empty rather than showing rows of before.
     }
 }
 
@@ -949,7 +978,7 @@ void TMainForm::restorePlacement()
 {
     const Settings &s = AppSettings();
     const SavedPlacement saved{s.left, s.top, s.width, s.height, s.state == QLatin1String("wsMaximized")};
-    setGeometry(RestoredPlacement(saved, DesktopWorkArea(this)));
+    setGeometry(RestoredPlacement(saved, DesktopWorkArea(this), minimumSize()));
     if (saved.maximised)
         setWindowState(windowState() | Qt::WindowMaximized);
 }
@@ -1004,6 +1033,15 @@ void TMainForm::showEvent(QShowEvent *event)
 void TMainForm::closeEvent(QCloseEvent *event)
 {
     if (!m_closed) {
+        // A value typed in a spin editor counts as if the editor had been left (the close
+        // picture of the title bar does not take the focus from it); a refused value keeps
+        // the window open for the user to correct it.
+        bool taken = true;
+        runCommand([this, &taken] { taken = !hasCurrentRow() || takePendingEdits(); });
+        if (!taken) {
+            event->ignore();
+            return;
+        }
         m_closed = true;
         m_clock->stop();
         runCommand([this] {

@@ -67,7 +67,9 @@ public:
     TPopupMenuMod *itemsListMenu() const { return m_itemsListMenu; }
 
     // Runs a command: an error it throws is shown in a box and the window stays usable.
+    // Runs a command; an error is reported, then the window is rebuilt from the database.
     void runCommand(const std::function<void()> &command);
+    void showDatabaseAsItIs();
 
     // Commands of the window (also reachable from its controls).
     void Grid_ItemsListDblClick();
@@ -128,6 +130,7 @@ private:
     bool m_clockToggle = false;
     bool m_shownOnce = false;
     bool m_closed = false;
+    bool m_resyncing = false;
     bool m_syncing = false;
     bool m_checkingEdit = false;
 };

@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include <memory>
 
 using namespace vivrelo;
@@ -232,6 +234,42 @@ TEST_F(EnterItems, ColumnTitlesSortAndShadeTheSortColumn)
     EXPECT_TRUE(prompter.lastText().startsWith(QStringLiteral("INSTABILITE DETECTEE !!\r\r")));
     EXPECT_EQ(opened, QList<QUrl>{QUrl(GetLangText(lang::WebSite))});
     EXPECT_EQ(editor->SortField(), QStringLiteral("Title"));
+}
+
+TEST_F(EnterItems, EscapeGivesUpANewRowAndALockedSortKeepsTheGridAsItWas)
+{
+    db.addProduct(QStringLiteral("Beurre"), QStringLiteral("Zeta"));
+    db.addProduct(QStringLiteral("Café"), QStringLiteral("Alpha"));
+    open();
+    click("Btn_Add");
+    grid()->setFocus();
+    QTest::keyClick(grid(), Qt::Key_Escape);
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_EQ(title(), QStringLiteral("Liste des produits (2 articles)"));
+    EXPECT_EQ(column(1), QStringList({"Beurre", "Café"}));
+
+    // Another program holds the database while the user sorts by brand.
+    clickCell(1, 1);
+    sqlite3 *other = nullptr;
+    ASSERT_EQ(
+        sqlite3_open_v2(db.dm->ADOConnection1.path().toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr),
+        SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    db.dm->ADOConnection1.setBusyTimeout(20);
+    const UrlOpener previous = SetUrlOpener([](const QUrl &) { return true; });
+    clickHeader(2);
+    SetUrlOpener(previous);
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_EQ(prompter.lastText(), InstabilityMessage());
+    EXPECT_EQ(editor->SortField(), QStringLiteral("Title"));
+    EXPECT_EQ(column(1), QStringList({"Beurre", "Café"}));
+    EXPECT_EQ(db.dm->Items.field(QStringLiteral("Title")).asString(), QStringLiteral("Café"));
+    // Still usable: an edit reaches the database.
+    type(1, 5, QStringLiteral("7"));
+    click("Btn_Close");
+    EXPECT_EQ(count(QStringLiteral("Title='Café' AND Stock=7")), 1);
+    EXPECT_EQ(count(), 2);
 }
 
 TEST_F(EnterItems, DeleteAsksFirst)

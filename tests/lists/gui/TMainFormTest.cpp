@@ -31,6 +31,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 using namespace vivrelo;
 
 namespace {
@@ -530,6 +532,43 @@ TEST_F(MainFormTest, AMissingSkinFileIsReportedAndLeavesTheStoreAlone)
     add({QStringLiteral("Thé")});
     w.SelectAll(true);
     EXPECT_EQ(w.ListLines().size(), 1);
+}
+
+TEST_F(MainFormTest, NoEditIsLostByTheClosePictureNorShownWhenTheDatabaseRefusedIt)
+{
+    const qint64 id = add({QStringLiteral("Oeufs"), 2, 1, 0, {1.5, 1.0, 1.0}, true, 1});
+    const qint64 other = add({QStringLiteral("Pain"), 2, 1, 0, {1.0, 1.0, 1.0}, false, 0});
+    TMainForm &w = open();
+
+    // Another program holds the database: the tick is refused, and the screen shows the
+    // database as it is, on the same product.
+    sqlite3 *locker = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(dm.ADOConnection1.path().toUtf8().constData(), &locker, SQLITE_OPEN_READWRITE, nullptr),
+        SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(locker, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    dm.ADOConnection1.setBusyTimeout(20);
+    w.prompter().answerNext(Answer::Ok);
+    doubleClickRow(1);
+    sqlite3_exec(locker, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(locker);
+    ASSERT_EQ(w.prompter().shown().size(), 1u);
+    EXPECT_EQ(w.prompter().shown().back().text,
+        QStringLiteral("La base de données est utilisée par un autre programme ; rien n'a été modifié."));
+    EXPECT_EQ(dm.ItemsList.state(), DataSetState::Browse);
+    EXPECT_FALSE(dm.ItemsList.field(QStringLiteral("Sel")).asBool());
+    EXPECT_EQ(dm.ItemsList.field(QStringLiteral("Id")).asInteger(), other);
+    EXPECT_EQ(w.ListLines().size(), 1);
+    EXPECT_EQ(text("Lab_Price01"), QStringLiteral("1.50 €"));
+
+    // A quantity typed and never left: the title bar's close picture keeps it.
+    clickRow(0);
+    auto *edit = child<QLineEdit>("Ed_Quantity");
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, QStringLiteral("4"));
+    QTest::mouseClick(child<QWidget>("SysExitBtn"), Qt::LeftButton);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(column(id, "Quantity").toInt(), 4);
 }
 
 TEST_F(MainFormTest, RefillEntryTicksTheProductsInAlarmAndSaysHowMany)

@@ -6,7 +6,9 @@
 #include "base/Prompter.h"
 #include "db/ConnectionConfig.h"
 #include "db/DataSetRoutines.h"
+#include "db/ObjectStore.h"
 #include "lists/DataModule.h"
+#include "lists/gui/TMainForm.h"
 #include "maintenance/Cabinet.h"
 #include "support/TestDirs.h"
 #include "ui/ShellGeometry.h"
@@ -18,6 +20,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -288,3 +291,44 @@ TEST_F(MaintenanceWindows, TheSaveDialogProposesTheDaysArchiveWithoutAskingToRep
 }
 
 } // namespace
+
+TEST_F(MaintenanceWindows, ARestoreWithTheCatalogueGridOpenShowsTheRestoredRows)
+{
+    dm.ADOConnection1.exec(QStringLiteral("INSERT INTO ITEMS (Id_File, Title) VALUES (-1, 'Beurre'), (-1, 'Café')"));
+    const QString archive = dataDir + QStringLiteral("Backup/soir.bkp");
+    const FileChooser choose = [&](QWidget *, const FileDialogRequest &) { return archive; };
+    DataModuleHost::Window around;
+    MainCommands commands;
+    commands.restore = [&](QWidget *owner) { RunRestoreCommand(owner, prompter, around, choose); };
+    TDataModuleObject objects(dm.ADOConnection1);
+    TMainForm form(dm, objects, dataDir + QStringLiteral("vivrelo.ini"), commands);
+    around.rebuildListView = [&] { form.BuildListView(); };
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(RunBackupCommand(&form, prompter, around, choose)) << prompter.lastText().toStdString();
+
+    // After the backup, Beurre's row becomes Lait: the open grid shows Café and Lait.
+    dm.ADOConnection1.exec(QStringLiteral("UPDATE ITEMS SET Title = 'Lait' WHERE Title = 'Beurre'"));
+    RefreshKeepingId(dm.ItemsList);
+    auto *grid = child<QTableView>(&form, "Grid_ItemsList");
+    const int title = 1;
+    ASSERT_EQ(cell(grid, 1, title), QStringLiteral("Lait"));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(0, title)).center());
+    ASSERT_EQ(dm.ItemsList.field(QStringLiteral("Title")).asString(), QStringLiteral("Café"));
+
+    form.findChild<QAction *>(QStringLiteral("Popup_Tools_DataBase_restore"))->trigger();
+    EXPECT_TRUE(prompter.lastText().startsWith(QStringLiteral("Sauvegarde restaurée.")))
+        << prompter.lastText().toStdString();
+    EXPECT_EQ(cell(grid, 0, title), QStringLiteral("Beurre"));
+    EXPECT_EQ(cell(grid, 1, title), QStringLiteral("Café"));
+    EXPECT_EQ(dm.ItemsList.field(QStringLiteral("Title")).asString(), QStringLiteral("Café")); // the same product
+
+    // A double click on Beurre ticks Beurre, in the restored database.
+    const QPoint beurre = grid->visualRect(grid->model()->index(0, title)).center();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, beurre);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, beurre);
+    EXPECT_EQ(dm.ADOConnection1.scalar(QStringLiteral("SELECT group_concat(Title) FROM ITEMS WHERE Sel")).toString(),
+        QStringLiteral("Beurre"));
+    EXPECT_EQ(form.ListLines().size(), 1);
+    form.close();
+}
