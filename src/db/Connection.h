@@ -35,9 +35,14 @@ QString DataSourceFromConnectionString(const QString &text);
 // regard to case (also accented ones: "É" = "é"); accents are a secondary difference, so
 // "Epinard" < "Éponge" < "Eponges" and "crème" = "Crème" != "creme". Pure ASCII texts are
 // compared byte by byte after ASCII case folding. Returns <0, 0 or >0.
+// Texts of the common scripts are compared as they are read, letter by letter, as quickly as
+// the engine's own ASCII comparison; other texts go through CompareNoCaseFull.
 int CompareNoCase(QStringView a, QStringView b);
 // The same on UTF-8 bytes, as SQLite hands them over.
 int CompareNoCaseUtf8(const char *a, int lengthA, const char *b, int lengthB);
+// The comparison worked out in full from each text's weights: the order the quick paths
+// above follow exactly.
+int CompareNoCaseFull(QStringView a, QStringView b);
 
 // One open SQLite database file. Not copyable; datasets keep a pointer to it, so it must
 // outlive them (close() first closes nothing of theirs: a dataset reopened after the
