@@ -1,6 +1,5 @@
 #include "app/SingleInstance.h"
 
-#include "base/AppValues.h"
 #include "base/Paths.h"
 
 #include <QFile>
@@ -55,11 +54,6 @@ SingleInstance::~SingleInstance()
 {
     if (m_fd >= 0)
         ::close(m_fd);
-}
-
-QString AlreadyRunningMessage()
-{
-    return App().productName + QStringLiteral(" est déjà en exécution.");
 }
 
 } // namespace vivrelo

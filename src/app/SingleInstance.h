@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/DataLock.h"
+
 #include <QString>
 
 namespace vivrelo {
@@ -29,8 +31,5 @@ private:
     State m_state = State::Failed;
     int m_fd = -1;
 };
-
-// The message shown to a second copy.
-QString AlreadyRunningMessage();
 
 } // namespace vivrelo

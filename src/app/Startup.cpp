@@ -23,22 +23,53 @@ StartupState StartEnvironment(const StartupConfig &config, Prompter &prompter, P
     // those of ShortDate, LongTime and ParseShortDate, whatever the process locale.
     InitApplicationValues(config.programDir);
 
-    state.instance = std::make_unique<SingleInstance>(config.lockDir);
-    switch (state.instance->state()) {
-    case SingleInstance::State::Acquired:
-        break;
-    case SingleInstance::State::HeldByOther:
-        prompter.inform(AlreadyRunningMessage());
-        return state;
-    case SingleInstance::State::Failed:
-        prompter.error(
-            QStringLiteral("Impossible de vérifier qu'une seule copie du logiciel est en exécution :\r%1\r%2")
-                .arg(state.instance->lockFilePath(), state.instance->failure()));
-        return state;
+    if (!config.readOnly) {
+        state.instance = std::make_unique<SingleInstance>(config.lockDir);
+        switch (state.instance->state()) {
+        case SingleInstance::State::Acquired:
+            break;
+        case SingleInstance::State::HeldByOther:
+            prompter.inform(AlreadyRunningMessage());
+            return state;
+        case SingleInstance::State::Failed:
+            prompter.error(
+                QStringLiteral("Impossible de vérifier qu'une seule copie du logiciel est en exécution :\r%1\r%2")
+                    .arg(state.instance->lockFilePath(), state.instance->failure()));
+            return state;
+        }
     }
 
     try {
         SetupDataDirectory(config.isRemovable ? config.isRemovable : IsOnRemovableMedium);
+    } catch (const Error &e) {
+        prompter.error(e.message());
+        return state;
+    }
+
+    // The lock of the data directory itself: the runtime folder's lock does not see a copy
+    // started from another login or a scheduled job. Taken before anything in the data
+    // directory is created or changed.
+    state.dataLock = std::make_unique<DataDirectoryLock>(
+        App().dataDir, config.readOnly ? DataDirectoryLock::Mode::ReadOnly : DataDirectoryLock::Mode::Change);
+    switch (state.dataLock->state()) {
+    case DataDirectoryLock::State::Acquired:
+        break;
+    case DataDirectoryLock::State::HeldByOther:
+        if (config.readOnly)
+            prompter.error(state.dataLock->refusal());
+        else
+            prompter.inform(AlreadyRunningMessage());
+        return state;
+    case DataDirectoryLock::State::Failed:
+        // A data directory that refuses writing is told by the write-rights test's own message.
+        if (config.readOnly
+            || CheckWriteRights(App().productName + QLatin1Char(' ') + App().productVersion,
+                App().dataDir + QStringLiteral("write.tmp"), prompter))
+            prompter.error(state.dataLock->refusal());
+        return state;
+    }
+
+    try {
         state.database = config.hooks.readConnectionConfig ? config.hooks.readConnectionConfig(App().dataDir)
                                                            : DefaultDatabaseLocation(App().dataDir);
     } catch (const Error &e) {
@@ -47,13 +78,21 @@ StartupState StartEnvironment(const StartupConfig &config, Prompter &prompter, P
     }
 
     const QString settingsName = config.settingsFileName.isEmpty() ? SettingsFileName() : config.settingsFileName;
-    App().ready = InstallDatabase(settingsName, state.database, prompter, wait);
-    if (!App().ready)
-        return state;
+    if (config.readOnly) {
+        if (!FileExists(DatabaseFilePath(state.database))) {
+            prompter.error(QStringLiteral("La base de données %1 est introuvable ; rien n'a été lu.")
+                               .arg(DatabaseFilePath(state.database)));
+            return state;
+        }
+    } else {
+        App().ready = InstallDatabase(settingsName, state.database, prompter, wait);
+        if (!App().ready)
+            return state;
 
-    if (!CheckWriteRights(App().productName + QLatin1Char(' ') + App().productVersion,
-            App().dataDir + QStringLiteral("write.tmp"), prompter))
-        return state;
+        if (!CheckWriteRights(App().productName + QLatin1Char(' ') + App().productVersion,
+                App().dataDir + QStringLiteral("write.tmp"), prompter))
+            return state;
+    }
 
     state.settingsPath = App().dataDir + settingsName;
     LoadSettings(state.settingsPath);
@@ -79,7 +118,7 @@ bool StartData(const StartupConfig &config, const StartupState &state, Prompter 
         return false;
     }
 
-    if (config.hooks.upgradeSchema && FileExists(DatabaseFilePath(state.database))) {
+    if (!config.readOnly && config.hooks.upgradeSchema && FileExists(DatabaseFilePath(state.database))) {
         try {
             config.hooks.upgradeSchema(prompter);
         } catch (const Error &e) {

@@ -29,6 +29,10 @@ struct StartupConfig {
     QString programDir; // the current directory at start
     QString settingsFileName; // empty: SettingsFileName()
     QString lockDir; // empty: the user's runtime folder
+    // A start that changes nothing (a reading verb): no single-instance lock, a shared lock on
+    // the data directory (it runs beside the open window), no first-run installation, no
+    // write-rights test and no schema upgrade. A missing database stops it.
+    bool readOnly = false;
     std::function<bool(const QString &)> isRemovable; // empty: IsOnRemovableMedium
     StartupHooks hooks;
 };
@@ -36,12 +40,13 @@ struct StartupConfig {
 struct StartupState {
     bool stop = true; // the process must end now
     std::unique_ptr<SingleInstance> instance; // keep alive for the life of the process
+    std::unique_ptr<DataDirectoryLock> dataLock; // likewise: the data directory's own lock
     DatabaseLocation database;
     QString settingsPath;
 };
 
 // From the application values to the settings: values, directories and formats, the
-// single-instance lock, the data directory, the connection configuration, the first-run
+// single-instance lock, the data directory and its lock, the connection configuration, the first-run
 // installation, the write-rights test, the settings and the standard-frame switch. Each
 // failure has shown its one message when `stop` is set.
 StartupState StartEnvironment(const StartupConfig &config, Prompter &prompter, ProgressSink &wait);

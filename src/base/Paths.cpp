@@ -9,6 +9,8 @@
 #include <QStorageInfo>
 
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 #ifndef VIVRELO_INSTALL_PREFIX
 #define VIVRELO_INSTALL_PREFIX "/usr/local"
@@ -165,11 +167,31 @@ bool CopyFileReplacing(const QString &source, const QString &target)
     QFile::remove(work);
     if (!QFile::copy(source, work))
         return false;
-    // rename(2) replaces the target in one step.
-    if (std::rename(QFile::encodeName(work).constData(), QFile::encodeName(target).constData()) != 0) {
+    // rename(2) replaces the target in one step, once the copy is on the disk.
+    if (!RenameDurably(work, target)) {
         QFile::remove(work);
         return false;
     }
+    return true;
+}
+
+bool SyncToDisk(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+bool RenameDurably(const QString &from, const QString &to)
+{
+    if (!SyncToDisk(from))
+        return false;
+    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+        return false;
+    SyncToDisk(QFileInfo(to).absolutePath());
     return true;
 }
 

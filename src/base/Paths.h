@@ -49,6 +49,13 @@ bool CopyFileNoReplace(const QString &source, const QString &target);
 // place, so the target is never left half-written.
 bool CopyFileReplacing(const QString &source, const QString &target);
 
+// Flushes a file's contents, or a folder's entries, to the disk; false when it could not be.
+bool SyncToDisk(const QString &path);
+// Gives `from` the name `to` in one step, replacing a file there, once `from`'s contents are on
+// the disk; the folder is flushed after, so the new name survives a power cut. False, with
+// nothing renamed, when the contents could not be flushed or the rename failed.
+bool RenameDurably(const QString &from, const QString &to);
+
 // Writes the text as lines (split at CR, LF or both), each ended by CR LF, in UTF-8.
 bool SaveTextFile(const QString &path, const QString &text);
 // Writes bytes to a file atomically: a crash mid-write never leaves a truncated file.

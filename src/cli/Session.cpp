@@ -29,12 +29,13 @@ QString LocateProgramDir()
     return IncludeBackslash(QDir::currentPath());
 }
 
-StartupState StartSession(Prompter &prompter, ProgressSink &progress, const StartupHooks &hooks)
+StartupState StartSession(Prompter &prompter, ProgressSink &progress, const StartupHooks &hooks, bool readOnly)
 {
     StartupConfig config;
     config.programDir = LocateProgramDir();
     config.settingsFileName = QStringLiteral("vivrelo.ini");
     config.hooks = hooks;
+    config.readOnly = readOnly;
     StartupState state = StartEnvironment(config, prompter, progress);
     if (state.stop)
         return state;

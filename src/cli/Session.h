@@ -14,8 +14,12 @@ namespace vivrelo::cli {
 QString LocateProgramDir();
 
 // The start of the windowed program without its windows: the same data directory,
-// configuration, settings file ("vivrelo.ini") and single-instance lock. `stop` is set when
-// the start failed (its message is already on the terminal) or another copy runs.
-StartupState StartSession(Prompter &prompter, ProgressSink &progress, const StartupHooks &hooks = {});
+// configuration, settings file ("vivrelo.ini"), single-instance lock and data directory lock.
+// `stop` is set when the start failed (its message is already on the terminal) or another
+// copy runs. `readOnly`: a verb that changes nothing runs beside the open window, on a
+// shared lock, without installation, write-rights test or schema upgrade (see
+// StartupConfig::readOnly); it must not write to the database.
+StartupState StartSession(
+    Prompter &prompter, ProgressSink &progress, const StartupHooks &hooks = {}, bool readOnly = false);
 
 } // namespace vivrelo::cli

@@ -1,6 +1,8 @@
 #include "db/DataSetRoutines.h"
 
 #include "base/Error.h"
+#include "base/Paths.h"
+#include "db/Compaction.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/SqliteValues.h"
@@ -8,10 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-#include <sqlite3.h>
-
-#include <cstdio>
 
 namespace vivrelo {
 
@@ -96,101 +94,39 @@ int FindOrderByLine(const QStringList &sql)
     return findClauseLine(sql, QLatin1StringView("ORDER BY"));
 }
 
-namespace {
-
-// A read-only handle on a database file, closed on every path.
-struct ReadOnlyDatabase {
-    sqlite3 *db = nullptr;
-    ~ReadOnlyDatabase() { sqlite3_close_v2(db); }
-};
-
-[[noreturn]] void failCompaction(const QString &source, const QString &reason)
-{
-    fail(QStringLiteral("Le compactage de la base de données « %1 » a échoué :\r%2").arg(source, reason));
-}
-
-QString checkResult(sqlite3 *db)
-{
-    sqlite3_stmt *st = nullptr;
-    QString result;
-    if (sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-        result = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
-    else
-        result = QString::fromUtf8(sqlite3_errmsg(db));
-    sqlite3_finalize(st);
-    return result;
-}
-
-} // namespace
-
 void CompactDatabaseFile(const QString &source, const QString &destination)
 {
+    const auto failCompaction = [&source](const QString &reason) {
+        fail(QStringLiteral("Le compactage de la base de données « %1 » a échoué :\r%2").arg(source, reason));
+    };
     switch (DetectDatabaseFile(source)) {
     case DatabaseFileKind::Missing:
-        failCompaction(source, QStringLiteral("le fichier est introuvable ou illisible."));
+        failCompaction(QStringLiteral("le fichier est introuvable ou illisible."));
     case DatabaseFileKind::Jet:
-        failCompaction(source,
-            QStringLiteral("c'est une base de données Access/Jet, qui doit être "
-                           "convertie au format de ce programme."));
+        failCompaction(QStringLiteral("c'est une base de données Access/Jet, qui doit être "
+                                      "convertie au format de ce programme."));
     case DatabaseFileKind::Other:
-        failCompaction(source, QStringLiteral("ce n'est pas une base de données de ce programme."));
+        failCompaction(QStringLiteral("ce n'est pas une base de données de ce programme."));
     case DatabaseFileKind::SQLite:
         break;
     }
     const QFileInfo sourceInfo(source);
     const QFileInfo destinationInfo(destination);
     if (destinationInfo.exists() && sourceInfo.canonicalFilePath() == destinationInfo.canonicalFilePath())
-        failCompaction(source, QStringLiteral("la copie compactée doit être écrite dans un autre fichier."));
+        failCompaction(QStringLiteral("la copie compactée doit être écrite dans un autre fichier."));
     if (destinationInfo.exists() && !destinationInfo.isFile())
-        failCompaction(source, QStringLiteral("« %1 » n'est pas un fichier.").arg(destination));
+        failCompaction(QStringLiteral("« %1 » n'est pas un fichier.").arg(destination));
 
     const QString work =
         destinationInfo.absoluteDir().filePath(destinationInfo.fileName() + QStringLiteral(".compactage"));
     QFile::remove(work);
     if (QFileInfo::exists(work))
-        failCompaction(source, QStringLiteral("le fichier de travail « %1 » ne peut pas être remplacé.").arg(work));
-
-    auto removeWork = [&work] { QFile::remove(work); };
-    {
-        ReadOnlyDatabase in;
-        if (sqlite3_open_v2(source.toUtf8().constData(), &in.db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
-            failCompaction(source, QString::fromUtf8(in.db ? sqlite3_errmsg(in.db) : "out of memory"));
-        RegisterNoCaseCollation(in.db);
-        sqlite3_stmt *st = nullptr;
-        int rc = sqlite3_prepare_v2(in.db, "VACUUM INTO ?", -1, &st, nullptr);
-        if (rc == SQLITE_OK) {
-            const QByteArray target = work.toUtf8();
-            sqlite3_bind_text(st, 1, target.constData(), int(target.size()), SQLITE_TRANSIENT);
-            rc = sqlite3_step(st);
-        }
-        const QString message = QString::fromUtf8(sqlite3_errmsg(in.db));
-        sqlite3_finalize(st);
-        if (rc != SQLITE_DONE && rc != SQLITE_OK) {
-            removeWork();
-            failCompaction(source, message);
-        }
-    }
-    {
-        // The copy is checked before it may replace anything.
-        ReadOnlyDatabase out;
-        QString verdict;
-        if (sqlite3_open_v2(work.toUtf8().constData(), &out.db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-            RegisterNoCaseCollation(out.db);
-            verdict = checkResult(out.db);
-        } else {
-            verdict = QString::fromUtf8(out.db ? sqlite3_errmsg(out.db) : "out of memory");
-        }
-        if (verdict != u"ok") {
-            sqlite3_close_v2(out.db);
-            out.db = nullptr;
-            removeWork();
-            failCompaction(source, verdict);
-        }
-    }
-    // rename() replaces an existing destination in one step.
-    if (std::rename(QFile::encodeName(work).constData(), QFile::encodeName(destination).constData()) != 0) {
-        removeWork();
-        failCompaction(source, QStringLiteral("le fichier « %1 » ne peut pas être remplacé.").arg(destination));
+        failCompaction(QStringLiteral("le fichier de travail « %1 » ne peut pas être remplacé.").arg(work));
+    WriteCompactedCopy(source, work);
+    // The rename replaces an existing destination in one step, once the copy is on the disk.
+    if (!RenameDurably(work, destination)) {
+        QFile::remove(work);
+        failCompaction(QStringLiteral("le fichier « %1 » ne peut pas être remplacé.").arg(destination));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "maintenance/Maintenance.h"
 
 #include "base/AppValues.h"
+#include "base/DataLock.h"
 #include "base/Error.h"
 #include "base/Paths.h"
 #include "base/Progress.h"
@@ -218,6 +219,7 @@ void CompactDatabaseInPlace(const MaintenancePlaces &places)
     const QString work = CompactionWorkPath(places);
     if (!FileExists(db))
         fail(QStringLiteral("La base de données %1 est introuvable.").arg(quoted(db)));
+    const FileReplacementLock replacing(places.dataDir);
     refusePendingJournal(db);
     // A work file left by an interrupted run may be the only whole copy of the database.
     if (QFileInfo::exists(work))
@@ -357,7 +359,9 @@ RestoreOutcome RestoreDatabase(MaintenanceContext &ctx, const QString &archivePa
             }
             checkRestoredDatabase(database);
 
-            // Keep what is about to be replaced, before replacing anything.
+            // Keep what is about to be replaced, before replacing anything; no reader of the data
+            // directory (a snapshot beside the window) sees the files change under it.
+            const FileReplacementLock replacing(p.dataDir);
             const QString db = DatabaseFilePath(p);
             refusePendingJournal(db);
             const QString images = p.databaseDir + QStringLiteral("Images/");

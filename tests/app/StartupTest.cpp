@@ -257,6 +257,22 @@ TEST_F(Startup, ASecondCopyIsRefusedAndTouchesNoFile)
     EXPECT_EQ(prompter.asked()[0].kind, MessageKind::Information);
     EXPECT_EQ(prompter.lastText(), QStringLiteral("Talvane Vivrelo est déjà en exécution."));
     EXPECT_EQ(Snapshot(dirs.root()), before);
+
+    // Another runtime folder (another login, a scheduled job): the data directory's own lock
+    // refuses it all the same.
+    config.lockDir = dirs.root() + QStringLiteral("run2");
+    QDir().mkpath(config.lockDir);
+    const QStringList withSecondFolder = Snapshot(data());
+    const StartupState third = start();
+    EXPECT_TRUE(third.stop);
+    EXPECT_EQ(prompter.lastText(), QStringLiteral("Talvane Vivrelo est déjà en exécution."));
+    EXPECT_EQ(Snapshot(data()).join(u'\n'), withSecondFolder.join(u'\n'));
+
+    // A reading start runs beside it, and changes nothing either.
+    config.readOnly = true;
+    const StartupState reader = start();
+    EXPECT_FALSE(reader.stop) << prompter.lastText().toStdString();
+    EXPECT_EQ(Snapshot(data()).join(u'\n'), withSecondFolder.join(u'\n'));
 }
 
 TEST_F(Startup, TheLockGoesWithTheProcessThatHeldIt)

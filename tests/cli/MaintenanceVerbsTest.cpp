@@ -131,6 +131,20 @@ TEST_F(MaintenanceVerbsTest, RefusesWhileTheProgramRuns)
     }
     EXPECT_EQ(bytes(database()), before);
     EXPECT_FALSE(QDir(dataDir() + QStringLiteral("Backup")).entryList({QStringLiteral("*.bkp")}).size() > 0);
+
+    // From another runtime folder (a scheduled job, another login), the data directory's lock
+    // still refuses every writing verb.
+    const DataDirectoryLock window(dataDir(), DataDirectoryLock::Mode::Change);
+    ASSERT_EQ(window.state(), DataDirectoryLock::State::Acquired);
+    runtime = dirs.root() + QStringLiteral("run2");
+    SetUp();
+    const QString archive = dirs.root() + QStringLiteral("a.bkp");
+    for (const QStringList &args : {QStringList{QStringLiteral("backup"), archive}, {QStringLiteral("compact")},
+             {QStringLiteral("restore"), archive}}) {
+        EXPECT_EQ(run(args), 1) << args.first().toStdString();
+        EXPECT_TRUE((output + errors).contains(AlreadyRunningMessage())) << (output + errors).toStdString();
+    }
+    EXPECT_EQ(bytes(database()), before);
 }
 
 } // namespace
