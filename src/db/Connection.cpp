@@ -366,6 +366,38 @@ int quickCompare(Reader a, Reader b)
 
 } // namespace
 
+int CompareNoCasePrefix(QStringView text, QStringView prefix)
+{
+    const auto *pt = reinterpret_cast<const char16_t *>(text.utf16());
+    const auto *pp = reinterpret_cast<const char16_t *>(prefix.utf16());
+    PrimaryCursor<Utf16Reader> ct{Utf16Reader{pt, pt + text.size()}};
+    PrimaryCursor<Utf16Reader> cp{Utf16Reader{pp, pp + prefix.size()}};
+    for (;;) {
+        char32_t up = 0;
+        char32_t ut = 0;
+        const auto sp = cp.next(up);
+        if (sp == PrimaryCursor<Utf16Reader>::End)
+            return 0;
+        const auto st = ct.next(ut);
+        if (sp == PrimaryCursor<Utf16Reader>::Unhandled || st == PrimaryCursor<Utf16Reader>::Unhandled)
+            break;
+        if (st == PrimaryCursor<Utf16Reader>::End)
+            return -1;
+        if (ut != up)
+            return ut < up ? -1 : 1;
+    }
+    // Letters beyond the table: their weights worked out in full.
+    const Weights t = weightsOf(text);
+    const Weights p = weightsOf(prefix);
+    for (size_t i = 0; i < p.primary.size(); ++i) {
+        if (i == t.primary.size())
+            return -1;
+        if (t.primary[i] != p.primary[i])
+            return t.primary[i] < p.primary[i] ? -1 : 1;
+    }
+    return 0;
+}
+
 int CompareNoCaseFull(QStringView a, QStringView b)
 {
     return compareWeights(weightsOf(a), weightsOf(b));
@@ -640,6 +672,42 @@ void Connection::setBusyTimeout(int milliseconds)
     m_busyTimeout = milliseconds;
     if (m_db)
         sqlite3_busy_timeout(m_db, milliseconds);
+}
+
+Transaction::Transaction(Connection &connection)
+    : m_conn(connection)
+{
+    m_conn.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    m_open = true;
+}
+
+Transaction::~Transaction()
+{
+    rollback();
+}
+
+void Transaction::commit()
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    try {
+        m_conn.exec(QStringLiteral("COMMIT"));
+    } catch (const Error &) {
+        m_open = true;
+        rollback();
+        throw;
+    }
+}
+
+void Transaction::rollback()
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    try {
+        m_conn.exec(QStringLiteral("ROLLBACK"));
+    } catch (const Error &) { }
 }
 
 } // namespace vivrelo

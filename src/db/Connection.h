@@ -40,6 +40,11 @@ QString DataSourceFromConnectionString(const QString &text);
 int CompareNoCase(QStringView a, QStringView b);
 // The same on UTF-8 bytes, as SQLite hands them over.
 int CompareNoCaseUtf8(const char *a, int lengthA, const char *b, int lengthB);
+// The start of `text` against `prefix`, letters only (case and accents ignored): 0 when the
+// text starts with the prefix's letters, else the sign of the comparison of that start. Texts
+// sorted by CompareNoCase are sorted by it too, whatever the prefix: a type-ahead can search
+// them by halves.
+int CompareNoCasePrefix(QStringView text, QStringView prefix);
 // The comparison worked out in full from each text's weights: the order the quick paths
 // above follow exactly.
 int CompareNoCaseFull(QStringView a, QStringView b);
@@ -119,6 +124,24 @@ private:
     QString m_path;
     int m_busyTimeout = 5000;
     quint64 m_generation = 0;
+};
+
+// A write transaction on the connection (BEGIN IMMEDIATE): commit() makes its changes hold;
+// leaving the scope without it, or rollback(), undoes them all. A failing COMMIT is rolled
+// back and thrown (Error).
+class Transaction
+{
+public:
+    explicit Transaction(Connection &connection);
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+    void commit();
+    void rollback(); // never throws
+
+private:
+    Connection &m_conn;
+    bool m_open = false;
 };
 
 // Registers the NOCASE collation (CompareNoCase) on a raw handle.

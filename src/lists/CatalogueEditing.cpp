@@ -1,6 +1,7 @@
 #include "lists/CatalogueEditing.h"
 
 #include "base/Error.h"
+#include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSetRoutines.h"
 
@@ -123,6 +124,31 @@ int DeclaredTextLength(const QString &declaredType)
     static const QRegularExpression size(QStringLiteral("\\(\\s*([0-9]+)\\s*\\)"));
     const QRegularExpressionMatch m = size.match(declaredType);
     return m.hasMatch() ? m.captured(1).toInt() : 0;
+}
+
+int FindRowByPrefix(const DataSet &dataSet, const QString &fieldName, const QString &prefix, bool sortedByField)
+{
+    const int field = dataSet.findField(fieldName);
+    if (field < 0 || !dataSet.isActive() || prefix.isEmpty())
+        return -1;
+    const int rows = dataSet.recordCount();
+    const auto compare = [&](int row) { return CompareNoCasePrefix(dataSet.rowValue(row, field).toString(), prefix); };
+    if (!sortedByField) {
+        for (int row = 0; row < rows; ++row)
+            if (compare(row) == 0)
+                return row;
+        return -1;
+    }
+    int low = 0;
+    int high = rows;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (compare(middle) < 0)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low < rows && compare(low) == 0 ? low : -1;
 }
 
 } // namespace vivrelo

@@ -25,6 +25,11 @@ QString SortCatalogue(DataSet &items, const QString &fieldName);
 // the text.
 QVariant ParseCatalogueValue(FieldKind kind, const QString &text, const QString &label, int maxLength = 0);
 
+// The first row of the open dataset whose field starts with the letters of `prefix`, case
+// and accents ignored as the French order sorts them ("ep" finds "Éponge"), or -1. Rows sorted
+// by that field (`sortedByField`) are searched by halves, others one by one.
+int FindRowByPrefix(const DataSet &dataSet, const QString &fieldName, const QString &prefix, bool sortedByField);
+
 // The largest text a column holds, from its declared type ("TEXT(128)" gives 128); 0 when the
 // type sets none.
 int DeclaredTextLength(const QString &declaredType);
