@@ -415,139 +415,44 @@ void DataSet::open()
     notify(Event::Opened);
 }
 
-void DataSet::prepareAndRead()
-{
-    sqlite3 *db = m_conn->handle();
-    const QString text = sqlText();
-    const QByteArray utf8 = text.toUtf8();
+namespace {
 
-    sqlite::Statement probe;
-    if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), probe.out(), nullptr) != SQLITE_OK)
-        m_conn->failWithEngineMessage();
-    if (!probe || sqlite3_column_count(probe.get()) == 0)
-        fail(QStringLiteral("La requête ne renvoie aucun ensemble de résultats :\r%1").arg(text));
-
-    auto store = std::make_unique<Store>();
-    const int ncols = sqlite3_column_count(probe.get());
-    const sqltext::SelectShape shape = sqltext::ParseSelect(text);
-    for (int c = 0; c < ncols; ++c) {
-        ColumnMeta meta;
-        meta.name = sqliteText(sqlite3_column_name(probe.get(), c));
-        meta.table = sqliteText(sqlite3_column_table_name(probe.get(), c));
-        meta.origin = sqliteText(sqlite3_column_origin_name(probe.get(), c));
-        bool integerKey = false;
-        if (!meta.table.isEmpty() && !meta.origin.isEmpty()) {
-            const char *declared = nullptr;
-            const char *collation = nullptr;
-            int notNull = 0, primaryKey = 0, autoIncrement = 0;
-            const QByteArray dbName = sqliteText(sqlite3_column_database_name(probe.get(), c)).toUtf8();
-            if (sqlite3_table_column_metadata(db, dbName.constData(), meta.table.toUtf8().constData(),
-                    meta.origin.toUtf8().constData(), &declared, &collation, &notNull, &primaryKey, &autoIncrement)
-                == SQLITE_OK) {
-                meta.declaredType = sqliteText(declared);
-                integerKey = primaryKey && meta.declaredType.trimmed().compare(u"INTEGER", Qt::CaseInsensitive) == 0;
-                if (autoIncrement)
-                    integerKey = true;
-            }
-        } else {
-            meta.declaredType = sqliteText(sqlite3_column_decltype(probe.get(), c));
-        }
-        meta.kind = ClassifyColumn(meta.declaredType, integerKey);
-        store->columns.push_back(meta);
-    }
-
-    // Persistent fields must all be there before anything is read.
-    if (!m_declared.isEmpty()) {
-        QStringList missing;
-        for (const QString &name : m_declared) {
-            bool found = calcIndex(name) >= 0;
-            for (const ColumnMeta &m : store->columns)
-                found = found || m.name.compare(name, Qt::CaseInsensitive) == 0;
-            if (!found)
-                missing << name;
-        }
-        if (!missing.isEmpty())
-            fail(QStringLiteral("Impossible d'ouvrir la requête : champ introuvable « %1 ».\r%2")
-                     .arg(missing.join(QStringLiteral(", ")), text));
-    }
-
-    // Which result column comes from which select item: known for a list without "*" and for a
-    // single "*" over one table.
-    std::vector<int> itemOf(size_t(ncols), -1);
+// Which select item each result column comes from (-1: unknown).
+struct ItemMapping {
+    std::vector<int> itemOf;
     int starItem = -1;
     bool mapped = false;
-    if (shape.simple && !shape.join) {
-        int stars = 0;
-        for (int i = 0; i < shape.items.size(); ++i) {
-            if (sqltext::IsStar(shape.items[i])) {
-                ++stars;
-                starItem = i;
-            }
-        }
-        const int starWidth = ncols - (int(shape.items.size()) - 1);
-        if (stars == 0 && shape.items.size() == ncols) {
-            for (int c = 0; c < ncols; ++c)
-                itemOf[size_t(c)] = c;
-            mapped = true;
-        } else if (stars == 1 && starWidth >= 0) {
-            int c = 0;
-            for (int i = 0; i < shape.items.size(); ++i) {
-                const int width = i == starItem ? starWidth : 1;
-                for (int k = 0; k < width; ++k)
-                    itemOf[size_t(c++)] = i;
-            }
-            mapped = true;
-        }
-    }
-    if (mapped) {
-        for (int c = 0; c < ncols; ++c) {
-            ColumnMeta &m = store->columns[size_t(c)];
-            const QString &item = shape.items[itemOf[size_t(c)]];
-            const bool plain = itemOf[size_t(c)] == starItem || sqltext::IsColumnReference(item);
-            m.writable = plain && !m.origin.isEmpty() && m.table.compare(shape.table, Qt::CaseInsensitive) == 0;
-            m.lazy = m.writable && IsLargeKind(m.kind) && !item.contains(u'?');
-        }
-    }
+};
 
-    // The statement that reads the rows: the same select list with large columns as NULL and
-    // the table's rowid at the end (so "ORDER BY 2" keeps its meaning).
-    sqlite::Statement reader;
-    bool withRowid = false;
-    if (mapped) {
-        QStringList items;
-        for (int i = 0; i < shape.items.size(); ++i) {
-            if (i == starItem) {
-                bool anyLazy = false;
-                QStringList expanded;
-                for (int c = 0; c < ncols; ++c) {
-                    if (itemOf[size_t(c)] != i)
-                        continue;
-                    const ColumnMeta &m = store->columns[size_t(c)];
-                    anyLazy = anyLazy || m.lazy;
-                    expanded << (m.lazy ? QStringLiteral("NULL")
-                                        : shape.reference + u'.' + sqltext::QuoteIdentifier(m.origin));
-                }
-                items << (anyLazy ? expanded.join(QStringLiteral(", ")) : shape.items[i]);
-            } else {
-                int column = -1;
-                for (int c = 0; c < ncols && column < 0; ++c)
-                    if (itemOf[size_t(c)] == i)
-                        column = c;
-                items << (column >= 0 && store->columns[size_t(column)].lazy ? QStringLiteral("NULL") : shape.items[i]);
-            }
-        }
-        items << shape.reference + QStringLiteral(".rowid");
-        const QString rewritten =
-            text.left(shape.listStart) + items.join(QStringLiteral(", ")) + u' ' + text.mid(shape.listEnd);
-        const QByteArray rewrittenUtf8 = rewritten.toUtf8();
-        if (sqlite3_prepare_v2(db, rewrittenUtf8.constData(), int(rewrittenUtf8.size()), reader.out(), nullptr)
-                == SQLITE_OK
-            && reader && sqlite3_column_count(reader.get()) == ncols + 1) {
-            withRowid = true;
-        } else {
-            reader = sqlite::Statement();
-        }
-    }
+sqlite::Statement prepareProbe(const Connection &connection, const QString &text);
+void describeColumns(sqlite3 *db, sqlite3_stmt *probe, std::vector<ColumnMeta> &columns);
+ItemMapping mapColumnsToItems(const sqltext::SelectShape &shape, int ncols);
+void markWritableColumns(
+    const sqltext::SelectShape &shape, const ItemMapping &mapping, std::vector<ColumnMeta> &columns);
+sqlite::Statement prepareReaderWithRowid(sqlite3 *db, const QString &text, const sqltext::SelectShape &shape,
+    const ItemMapping &mapping, const std::vector<ColumnMeta> &columns);
+
+} // namespace
+
+// Opening reads in steps: the select is prepared once to learn its columns, the columns that
+// come plainly from the dataset's table are told apart, a second statement reads the rows with
+// their rowid (large values left for later), and the fields are laid out over the columns.
+void DataSet::prepareAndRead()
+{
+    const QString text = sqlText();
+    sqlite::Statement probe = prepareProbe(*m_conn, text);
+    auto store = std::make_unique<Store>();
+    describeColumns(m_conn->handle(), probe.get(), store->columns);
+    checkDeclaredFields(*store, text);
+
+    const sqltext::SelectShape shape = sqltext::ParseSelect(text);
+    const ItemMapping mapping = mapColumnsToItems(shape, int(store->columns.size()));
+    if (mapping.mapped)
+        markWritableColumns(shape, mapping, store->columns);
+    sqlite::Statement reader = mapping.mapped
+        ? prepareReaderWithRowid(m_conn->handle(), text, shape, mapping, store->columns)
+        : sqlite::Statement();
+    const bool withRowid = bool(reader);
     if (!withRowid) {
         // Read as it stands: every column read-only, large values read with the rows.
         for (ColumnMeta &m : store->columns) {
@@ -558,34 +463,208 @@ void DataSet::prepareAndRead()
     }
     probe = sqlite::Statement();
 
+    readRows(reader.get(), *store, withRowid);
+    layOutFields(*store);
+
+    m_hasRowid = withRowid;
+    m_table = withRowid ? shape.table : QString();
+    m_lastRowCount = store->rows();
+    m_lastArenaSize = store->arena.size();
+    m_store = std::move(store);
+    m_buffer.assign(m_fields.size(), QVariant());
+    m_changed.assign(m_fields.size(), false);
+    m_largeField = -1;
+    m_largeValue = QVariant();
+}
+
+namespace {
+
+// The select as written, prepared to learn its columns; it must return a result set.
+sqlite::Statement prepareProbe(const Connection &connection, const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    sqlite::Statement probe;
+    if (sqlite3_prepare_v2(connection.handle(), utf8.constData(), int(utf8.size()), probe.out(), nullptr) != SQLITE_OK)
+        connection.failWithEngineMessage();
+    if (!probe || sqlite3_column_count(probe.get()) == 0)
+        fail(QStringLiteral("La requête ne renvoie aucun ensemble de résultats :\r%1").arg(text));
+    return probe;
+}
+
+// Name, origin, declared type and kind of each result column.
+void describeColumns(sqlite3 *db, sqlite3_stmt *probe, std::vector<ColumnMeta> &columns)
+{
+    const int ncols = sqlite3_column_count(probe);
+    for (int c = 0; c < ncols; ++c) {
+        ColumnMeta meta;
+        meta.name = sqliteText(sqlite3_column_name(probe, c));
+        meta.table = sqliteText(sqlite3_column_table_name(probe, c));
+        meta.origin = sqliteText(sqlite3_column_origin_name(probe, c));
+        bool integerKey = false;
+        if (!meta.table.isEmpty() && !meta.origin.isEmpty()) {
+            const char *declared = nullptr;
+            const char *collation = nullptr;
+            int notNull = 0, primaryKey = 0, autoIncrement = 0;
+            const QByteArray dbName = sqliteText(sqlite3_column_database_name(probe, c)).toUtf8();
+            if (sqlite3_table_column_metadata(db, dbName.constData(), meta.table.toUtf8().constData(),
+                    meta.origin.toUtf8().constData(), &declared, &collation, &notNull, &primaryKey, &autoIncrement)
+                == SQLITE_OK) {
+                meta.declaredType = sqliteText(declared);
+                integerKey = primaryKey && meta.declaredType.trimmed().compare(u"INTEGER", Qt::CaseInsensitive) == 0;
+                if (autoIncrement)
+                    integerKey = true;
+            }
+        } else {
+            meta.declaredType = sqliteText(sqlite3_column_decltype(probe, c));
+        }
+        meta.kind = ClassifyColumn(meta.declaredType, integerKey);
+        columns.push_back(meta);
+    }
+}
+
+} // namespace
+
+// Persistent fields must all be there before anything is read.
+void DataSet::checkDeclaredFields(const Store &store, const QString &text) const
+{
+    if (m_declared.isEmpty())
+        return;
+    QStringList missing;
+    for (const QString &name : m_declared) {
+        bool found = calcIndex(name) >= 0;
+        for (const ColumnMeta &m : store.columns)
+            found = found || m.name.compare(name, Qt::CaseInsensitive) == 0;
+        if (!found)
+            missing << name;
+    }
+    if (!missing.isEmpty())
+        fail(QStringLiteral("Impossible d'ouvrir la requête : champ introuvable « %1 ».\r%2")
+                 .arg(missing.join(QStringLiteral(", ")), text));
+}
+
+namespace {
+
+// Which result column comes from which select item: known for a list without "*" and for a
+// single "*" over one table.
+ItemMapping mapColumnsToItems(const sqltext::SelectShape &shape, int ncols)
+{
+    ItemMapping mapping;
+    mapping.itemOf.assign(size_t(ncols), -1);
+    if (!shape.simple || shape.join)
+        return mapping;
+    int stars = 0;
+    for (int i = 0; i < shape.items.size(); ++i) {
+        if (sqltext::IsStar(shape.items[i])) {
+            ++stars;
+            mapping.starItem = i;
+        }
+    }
+    const int starWidth = ncols - (int(shape.items.size()) - 1);
+    if (stars == 0 && shape.items.size() == ncols) {
+        for (int c = 0; c < ncols; ++c)
+            mapping.itemOf[size_t(c)] = c;
+        mapping.mapped = true;
+    } else if (stars == 1 && starWidth >= 0) {
+        int c = 0;
+        for (int i = 0; i < shape.items.size(); ++i) {
+            const int width = i == mapping.starItem ? starWidth : 1;
+            for (int k = 0; k < width; ++k)
+                mapping.itemOf[size_t(c++)] = i;
+        }
+        mapping.mapped = true;
+    }
+    return mapping;
+}
+
+// A column is written back when it is a plain column of the dataset's table; a large one of
+// those is left out of the read and fetched by rowid when asked for.
+void markWritableColumns(
+    const sqltext::SelectShape &shape, const ItemMapping &mapping, std::vector<ColumnMeta> &columns)
+{
+    for (size_t c = 0; c < columns.size(); ++c) {
+        ColumnMeta &m = columns[c];
+        const QString &item = shape.items[mapping.itemOf[c]];
+        const bool plain = mapping.itemOf[c] == mapping.starItem || sqltext::IsColumnReference(item);
+        m.writable = plain && !m.origin.isEmpty() && m.table.compare(shape.table, Qt::CaseInsensitive) == 0;
+        m.lazy = m.writable && IsLargeKind(m.kind) && !item.contains(u'?');
+    }
+}
+
+// The statement that reads the rows: the same select list with large columns as NULL and the
+// table's rowid at the end (so "ORDER BY 2" keeps its meaning). Empty when SQLite refuses it.
+sqlite::Statement prepareReaderWithRowid(sqlite3 *db, const QString &text, const sqltext::SelectShape &shape,
+    const ItemMapping &mapping, const std::vector<ColumnMeta> &columns)
+{
+    const int ncols = int(columns.size());
+    QStringList items;
+    for (int i = 0; i < shape.items.size(); ++i) {
+        if (i == mapping.starItem) {
+            bool anyLazy = false;
+            QStringList expanded;
+            for (int c = 0; c < ncols; ++c) {
+                if (mapping.itemOf[size_t(c)] != i)
+                    continue;
+                const ColumnMeta &m = columns[size_t(c)];
+                anyLazy = anyLazy || m.lazy;
+                expanded << (m.lazy ? QStringLiteral("NULL")
+                                    : shape.reference + u'.' + sqltext::QuoteIdentifier(m.origin));
+            }
+            items << (anyLazy ? expanded.join(QStringLiteral(", ")) : shape.items[i]);
+        } else {
+            int column = -1;
+            for (int c = 0; c < ncols && column < 0; ++c)
+                if (mapping.itemOf[size_t(c)] == i)
+                    column = c;
+            items << (column >= 0 && columns[size_t(column)].lazy ? QStringLiteral("NULL") : shape.items[i]);
+        }
+    }
+    items << shape.reference + QStringLiteral(".rowid");
+    const QString rewritten =
+        text.left(shape.listStart) + items.join(QStringLiteral(", ")) + u' ' + text.mid(shape.listEnd);
+    const QByteArray rewrittenUtf8 = rewritten.toUtf8();
+    sqlite::Statement reader;
+    if (sqlite3_prepare_v2(db, rewrittenUtf8.constData(), int(rewrittenUtf8.size()), reader.out(), nullptr) == SQLITE_OK
+        && reader && sqlite3_column_count(reader.get()) == ncols + 1)
+        return reader;
+    return sqlite::Statement();
+}
+
+} // namespace
+
+void DataSet::readRows(sqlite3_stmt *st, Store &store, bool withRowid)
+{
+    const int ncols = store.width();
     for (int i = 0; i < m_params.size(); ++i)
-        sqlite::bindValue(reader.get(), i + 1, m_params[i]);
-    int rc;
-    sqlite3_stmt *st = reader.get();
+        sqlite::bindValue(st, i + 1, m_params[i]);
     // Room for as many rows as the last read held: a dataset is mostly read again as it was.
-    store->cells.reserve(size_t(m_lastRowCount) * size_t(ncols));
-    store->rowids.reserve(size_t(m_lastRowCount));
-    store->arena.reserve(m_lastArenaSize);
+    store.cells.reserve(size_t(m_lastRowCount) * size_t(ncols));
+    store.rowids.reserve(size_t(m_lastRowCount));
+    store.arena.reserve(m_lastArenaSize);
+    int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         for (int c = 0; c < ncols; ++c) {
-            if (store->columns[size_t(c)].lazy) {
+            if (store.columns[size_t(c)].lazy) {
                 Cell cell;
                 cell.type = Cell::NotLoaded;
-                store->cells.push_back(cell);
+                store.cells.push_back(cell);
             } else {
-                store->cells.push_back(store->cellFrom(st, c));
+                store.cells.push_back(store.cellFrom(st, c));
             }
         }
-        store->rowids.push_back(withRowid ? sqlite3_column_int64(st, ncols) : 0);
+        store.rowids.push_back(withRowid ? sqlite3_column_int64(st, ncols) : 0);
     }
     if (rc != SQLITE_DONE)
         m_conn->failWithEngineMessage();
+}
 
-    // The fields: the declared ones in their order, else every column; then calculated ones.
+// The fields: the declared ones in their order, else every column; then calculated ones.
+void DataSet::layOutFields(const Store &store)
+{
+    const std::vector<ColumnMeta> &columns = store.columns;
     m_fields.clear();
     m_sourceColumn.clear();
     auto addField = [&](int c) {
-        const ColumnMeta &m = store->columns[size_t(c)];
+        const ColumnMeta &m = columns[size_t(c)];
         FieldDef def;
         def.name = m.name;
         def.table = m.table;
@@ -608,6 +687,7 @@ void DataSet::prepareAndRead()
         m_sourceColumn.push_back(-1 - int(k));
         calcPlaced[k] = true;
     };
+    const int ncols = int(columns.size());
     if (m_declared.isEmpty()) {
         for (int c = 0; c < ncols; ++c)
             addField(c);
@@ -619,7 +699,7 @@ void DataSet::prepareAndRead()
                 continue;
             }
             for (int c = 0; c < ncols; ++c) {
-                if (store->columns[size_t(c)].name.compare(name, Qt::CaseInsensitive) == 0) {
+                if (columns[size_t(c)].name.compare(name, Qt::CaseInsensitive) == 0) {
                     addField(c);
                     break;
                 }
@@ -631,16 +711,6 @@ void DataSet::prepareAndRead()
             addCalculated(k);
     }
     m_calcValues.assign(m_calcDefs.size(), QVariant());
-
-    m_hasRowid = withRowid;
-    m_table = withRowid ? shape.table : QString();
-    m_lastRowCount = store->rows();
-    m_lastArenaSize = store->arena.size();
-    m_store = std::move(store);
-    m_buffer.assign(m_fields.size(), QVariant());
-    m_changed.assign(m_fields.size(), false);
-    m_largeField = -1;
-    m_largeValue = QVariant();
 }
 
 void DataSet::close()

@@ -15,6 +15,8 @@
 #include <memory>
 #include <vector>
 
+struct sqlite3_stmt;
+
 namespace vivrelo {
 
 class Connection;
@@ -226,6 +228,9 @@ private:
     void requireRow() const;
     void setPosition(int index, bool bof, bool eof);
     void prepareAndRead();
+    void checkDeclaredFields(const Store &store, const QString &text) const;
+    void readRows(sqlite3_stmt *st, Store &store, bool withRowid);
+    void layOutFields(const Store &store);
     void readBack(int row, qint64 rowid);
     QVariant largeValue(int fieldIndex, int row) const;
     int calcIndex(const QString &name) const;

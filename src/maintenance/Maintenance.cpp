@@ -287,6 +287,149 @@ void BackupDatabase(MaintenanceContext &ctx, const QString &archivePath, const Q
         [] {});
 }
 
+namespace {
+
+// The archive is worked on under the work name, in the Backup folder.
+void copyToWorkArchive(
+    const QString &archivePath, const QString &backupDir, const QString &workArchive, bool chosenIsWork)
+{
+    if (!FileExists(archivePath))
+        fail(QStringLiteral("Le fichier %1 est introuvable : rien n'a été restauré.").arg(quoted(archivePath)));
+    if (!CreateDirectoryLevel(backupDir))
+        fail(QStringLiteral("Le dossier %1 ne peut pas être créé : rien n'a été restauré.").arg(quoted(backupDir)));
+    if (chosenIsWork)
+        return;
+    QFile::remove(workArchive);
+    if (!linkOrCopy(archivePath, workArchive))
+        fail(QStringLiteral("L'archive %1 ne peut pas être copiée dans %2 : rien n'a été restauré.")
+                 .arg(quoted(archivePath), quoted(backupDir)));
+}
+
+ExtractionResult extractToStaging(MaintenanceContext &ctx, const QString &workArchive, const QString &stage)
+{
+    ExtractionResult extracted;
+    try {
+        extracted = ExtractCabinet(workArchive, stage, [&](int index, int count, const QString &) {
+            ctx.progress.setTask(QStringLiteral("Décompression des fichiers ..."));
+            ctx.progress.setMaximum(count);
+            ctx.progress.setPosition(index + 1);
+            ctx.progress.pump();
+        });
+    } catch (const Error &e) {
+        fail(e.message() + QStringLiteral("\rRien n'a été restauré."));
+    }
+    ctx.progress.setTask(QStringLiteral("Restauration de la base"));
+    ctx.progress.pump();
+    return extracted;
+}
+
+struct RestoredFiles {
+    QString database; // its path in the staging folder
+    QStringList pictures; // names
+};
+
+// The archive's database and pictures; an archive without a database restores nothing.
+RestoredFiles sortExtracted(const ExtractionResult &extracted, const QString &stage, const QString &archivePath)
+{
+    RestoredFiles files;
+    for (const ExtractedEntry &e : extracted.extracted) {
+        if (e.fileName.compare(DatabaseName, Qt::CaseInsensitive) == 0)
+            files.database = stage + e.fileName;
+        else if (isPicture(e.fileName) && !files.pictures.contains(e.fileName))
+            files.pictures << e.fileName;
+    }
+    if (extracted.extracted.empty())
+        fail(
+            QStringLiteral("L'archive %1 ne contient aucun fichier : rien n'a été restauré.").arg(quoted(archivePath)));
+    if (files.database.isEmpty())
+        fail(QStringLiteral("L'archive %1 ne contient pas de base de données (%2) : rien n'a été restauré.")
+                 .arg(quoted(archivePath), DatabaseName));
+    return files;
+}
+
+// An archive of an older installation holds an Access database: it is converted here, in the
+// staging folder, and then checked as any other.
+void convertAndCheckDatabase(const QString &database, ProgressSink &progress)
+{
+    try {
+        EnsureOurDatabase(database, progress);
+    } catch (const Error &e) {
+        fail(e.message() + QStringLiteral("\rRien n'a été restauré."));
+    }
+    checkRestoredDatabase(database);
+}
+
+// Keeps what is about to be replaced, before replacing anything: second names of the database
+// and of the current pictures in a safety folder (left empty in the outcome when nothing is
+// there to keep).
+void keepSafetyCopies(const QString &db, const QString &images, const QStringList &current, const QString &backupDir,
+    RestoreOutcome &outcome)
+{
+    if (!FileExists(db) && current.isEmpty())
+        return;
+    outcome.safetyDir = makeSafetyDir(backupDir);
+    const auto giveUp = [&](const QString &what) {
+        QDir(outcome.safetyDir).removeRecursively(); // second names only: the originals stay
+        fail(QStringLiteral("%1 ne peut pas être copiée dans %2 : rien n'a été restauré.")
+                 .arg(what, quoted(outcome.safetyDir)));
+    };
+    if (FileExists(db) && !linkOrCopy(db, outcome.safetyDir + DatabaseName))
+        giveUp(QStringLiteral("La base actuelle"));
+    for (const QString &name : current)
+        if (!linkOrCopy(images + name, outcome.safetyDir + name))
+            giveUp(QStringLiteral("L'image %1").arg(quoted(name)));
+}
+
+void placeDatabase(
+    const MaintenancePlaces &p, const QString &database, const QString &db, const RestoreOutcome &outcome)
+{
+    if (!CreateDirectoryLevel(p.databaseDir + QStringLiteral("Access/")) || !moveReplacing(database, db)) {
+        if (!outcome.safetyDir.isEmpty())
+            QDir(outcome.safetyDir).removeRecursively();
+        fail(QStringLiteral("La base de données %1 ne peut pas être remplacée ; elle est restée telle quelle.")
+                 .arg(quoted(db)));
+    }
+}
+
+// Pictures, once the database is in place: the archive's replace the current ones, and current
+// ones the archive does not hold go.
+void placePictures(const QString &stage, const QString &images, const QStringList &pictures, const QStringList &current,
+    RestoreOutcome &outcome)
+{
+    const QString kept = outcome.safetyDir.isEmpty()
+        ? QString()
+        : QStringLiteral("\rLes fichiers remplacés sont gardés dans %1.").arg(quoted(outcome.safetyDir));
+    if (!CreateDirectoryLevel(images))
+        fail(QStringLiteral("La base a été restaurée, mais le dossier des images %1 ne peut pas être créé.%2")
+                 .arg(quoted(images), kept));
+    QStringList failed;
+    for (const QString &name : pictures) {
+        if (moveReplacing(stage + name, images + name))
+            ++outcome.pictures;
+        else
+            failed << name;
+    }
+    for (const QString &name : current)
+        if (!pictures.contains(name))
+            QFile::remove(images + name);
+    if (!failed.isEmpty())
+        fail(QStringLiteral("La base a été restaurée, mais ces images n'ont pas pu être remises en place : %1.%2")
+                 .arg(failed.join(QStringLiteral(", ")), kept));
+}
+
+// Other entries stay in the Backup folder, never in place of a file already there.
+void keepOtherEntries(const ExtractionResult &extracted, const QString &stage, const QString &backupDir)
+{
+    for (const ExtractedEntry &e : extracted.extracted) {
+        const QString from = stage + e.fileName;
+        const QString to = backupDir + e.fileName;
+        if (FileExists(from) && !QFileInfo::exists(to))
+            QFile::rename(from, to);
+    }
+}
+
+} // namespace
+
 RestoreOutcome RestoreDatabase(MaintenanceContext &ctx, const QString &archivePath)
 {
     const MaintenancePlaces &p = ctx.places;
@@ -303,16 +446,7 @@ RestoreOutcome RestoreDatabase(MaintenanceContext &ctx, const QString &archivePa
     withDatabaseReleased(
         ctx.host,
         [&] {
-            if (!FileExists(archivePath))
-                fail(QStringLiteral("Le fichier %1 est introuvable : rien n'a été restauré.").arg(quoted(archivePath)));
-            if (!CreateDirectoryLevel(backupDir))
-                fail(QStringLiteral("Le dossier %1 ne peut pas être créé : rien n'a été restauré.")
-                         .arg(quoted(backupDir)));
-            if (!chosenIsWork)
-                QFile::remove(workArchive);
-            if (!chosenIsWork && !linkOrCopy(archivePath, workArchive))
-                fail(QStringLiteral("L'archive %1 ne peut pas être copiée dans %2 : rien n'a été restauré.")
-                         .arg(quoted(archivePath), quoted(backupDir)));
+            copyToWorkArchive(archivePath, backupDir, workArchive, chosenIsWork);
             QDir::setCurrent(backupDir);
 
             // Entries land in a folder of their own first, so that none of them can replace a file
@@ -322,101 +456,22 @@ RestoreOutcome RestoreDatabase(MaintenanceContext &ctx, const QString &archivePa
                 fail(QStringLiteral("Le dossier %1 n'accepte pas de fichiers : rien n'a été restauré.")
                          .arg(quoted(backupDir)));
             const QString stage = staging.path() + QLatin1Char('/');
-            ExtractionResult extracted;
-            try {
-                extracted = ExtractCabinet(workArchive, stage, [&](int index, int count, const QString &) {
-                    ctx.progress.setTask(QStringLiteral("Décompression des fichiers ..."));
-                    ctx.progress.setMaximum(count);
-                    ctx.progress.setPosition(index + 1);
-                    ctx.progress.pump();
-                });
-            } catch (const Error &e) {
-                fail(e.message() + QStringLiteral("\rRien n'a été restauré."));
-            }
-            ctx.progress.setTask(QStringLiteral("Restauration de la base"));
-            ctx.progress.pump();
+            const ExtractionResult extracted = extractToStaging(ctx, workArchive, stage);
+            const RestoredFiles files = sortExtracted(extracted, stage, archivePath);
+            convertAndCheckDatabase(files.database, ctx.progress);
 
-            QString database;
-            QStringList pictures;
-            for (const ExtractedEntry &e : extracted.extracted) {
-                if (e.fileName.compare(DatabaseName, Qt::CaseInsensitive) == 0)
-                    database = stage + e.fileName;
-                else if (isPicture(e.fileName) && !pictures.contains(e.fileName))
-                    pictures << e.fileName;
-            }
-            if (extracted.extracted.empty())
-                fail(QStringLiteral("L'archive %1 ne contient aucun fichier : rien n'a été restauré.")
-                         .arg(quoted(archivePath)));
-            if (database.isEmpty())
-                fail(QStringLiteral("L'archive %1 ne contient pas de base de données (%2) : rien n'a été restauré.")
-                         .arg(quoted(archivePath), DatabaseName));
-            // An archive of an older installation holds an Access database: it is converted here,
-            // in the staging folder, and then checked as any other.
-            try {
-                EnsureOurDatabase(database, ctx.progress);
-            } catch (const Error &e) {
-                fail(e.message() + QStringLiteral("\rRien n'a été restauré."));
-            }
-            checkRestoredDatabase(database);
-
-            // Keep what is about to be replaced, before replacing anything; no reader of the data
-            // directory (a snapshot beside the window) sees the files change under it.
+            // No reader of the data directory (a snapshot beside the window) sees the files change
+            // under it while they are replaced.
             const FileReplacementLock replacing(p.dataDir);
             const QString db = DatabaseFilePath(p);
             refusePendingJournal(db);
             const QString images = p.databaseDir + QStringLiteral("Images/");
             const QStringList current = ListFiles(images, QStringLiteral("*.jpg"));
-            if (FileExists(db) || !current.isEmpty()) {
-                outcome.safetyDir = makeSafetyDir(backupDir);
-                const auto giveUp = [&](const QString &what) {
-                    QDir(outcome.safetyDir).removeRecursively(); // second names only: the originals stay
-                    fail(QStringLiteral("%1 ne peut pas être copiée dans %2 : rien n'a été restauré.")
-                             .arg(what, quoted(outcome.safetyDir)));
-                };
-                if (FileExists(db) && !linkOrCopy(db, outcome.safetyDir + DatabaseName))
-                    giveUp(QStringLiteral("La base actuelle"));
-                for (const QString &name : current)
-                    if (!linkOrCopy(images + name, outcome.safetyDir + name))
-                        giveUp(QStringLiteral("L'image %1").arg(quoted(name)));
-            }
-
-            if (!CreateDirectoryLevel(p.databaseDir + QStringLiteral("Access/")) || !moveReplacing(database, db)) {
-                if (!outcome.safetyDir.isEmpty())
-                    QDir(outcome.safetyDir).removeRecursively();
-                fail(QStringLiteral("La base de données %1 ne peut pas être remplacée ; elle est restée telle quelle.")
-                         .arg(quoted(db)));
-            }
+            keepSafetyCopies(db, images, current, backupDir, outcome);
+            placeDatabase(p, files.database, db, outcome);
             databasePlaced = true;
-
-            // Pictures, once the database is in place.
-            const QString kept = outcome.safetyDir.isEmpty()
-                ? QString()
-                : QStringLiteral("\rLes fichiers remplacés sont gardés dans %1.").arg(quoted(outcome.safetyDir));
-            if (!CreateDirectoryLevel(images))
-                fail(QStringLiteral("La base a été restaurée, mais le dossier des images %1 ne peut pas être créé.%2")
-                         .arg(quoted(images), kept));
-            QStringList failed;
-            for (const QString &name : pictures) {
-                if (moveReplacing(stage + name, images + name))
-                    ++outcome.pictures;
-                else
-                    failed << name;
-            }
-            for (const QString &name : current)
-                if (!pictures.contains(name))
-                    QFile::remove(images + name);
-            if (!failed.isEmpty())
-                fail(QStringLiteral(
-                    "La base a été restaurée, mais ces images n'ont pas pu être remises en place : %1.%2")
-                         .arg(failed.join(QStringLiteral(", ")), kept));
-
-            // Other entries stay in the Backup folder, never in place of a file already there.
-            for (const ExtractedEntry &e : extracted.extracted) {
-                const QString from = stage + e.fileName;
-                const QString to = backupDir + e.fileName;
-                if (FileExists(from) && !QFileInfo::exists(to))
-                    QFile::rename(from, to);
-            }
+            placePictures(stage, images, files.pictures, current, outcome);
+            keepOtherEntries(extracted, stage, backupDir);
         },
         [&] {
             if (databasePlaced)

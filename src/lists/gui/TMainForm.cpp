@@ -231,6 +231,15 @@ void TMainForm::createWindow()
 
 void TMainForm::setUpControls()
 {
+    setUpChrome();
+    setUpListView();
+    setUpCatalogueGrid();
+    setUpSpinEditors();
+}
+
+// The title bar, the side bar, the status bar and the pictures the other controls copy.
+void TMainForm::setUpChrome()
+{
     ui->SysMiniBtn->setPixmap(ShellPicture(QStringLiteral("minimise")));
     ui->SysMaxiBtn->setPixmap(ShellPicture(QStringLiteral("maximise")));
     ui->SysExitBtn->setPixmap(ShellPicture(QStringLiteral("close")));
@@ -265,8 +274,11 @@ void TMainForm::setUpControls()
         PaintLabel(l, 13, true, QColor(216, 216, 216));
     for (QLabel *l : {ui->Lab_Info_Price01, ui->Lab_Info_Price02, ui->Lab_Info_Price03})
         PaintLabel(l, 9, false, Qt::white);
+}
 
-    // The list view: one owner-drawn line per display line.
+// The list view: one owner-drawn line per display line.
+void TMainForm::setUpListView()
+{
     auto *lines = new QStringListModel(this);
     ui->Grid_ListItems->setModel(lines);
     ui->Grid_ListItems->setItemDelegate(new ListLineDelegate(ui->Grid_ListItems));
@@ -276,8 +288,11 @@ void TMainForm::setUpControls()
     ui->Grid_ListItems->setSelectionMode(QAbstractItemView::NoSelection);
     ui->Grid_ListItems->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ui->Grid_ListItems->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+}
 
-    // The catalogue grid over ItemsList.
+// The catalogue grid over ItemsList.
+void TMainForm::setUpCatalogueGrid()
+{
     m_model = new ItemsListModel(m_dm.ItemsList, this);
     QTableView *grid = ui->Grid_ItemsList;
     grid->setModel(m_model);
@@ -316,8 +331,11 @@ void TMainForm::setUpControls()
                        " border-right: 1px solid silver; border-bottom: 1px solid silver; padding-left: 2px; }"));
     grid->setContextMenuPolicy(Qt::CustomContextMenu);
     grid->installEventFilter(this);
+}
 
-    // The spin editors floating over the current row.
+// The spin editors floating over the current row.
+void TMainForm::setUpSpinEditors()
+{
     struct Spin {
         QFrame *panel;
         QLineEdit *edit;
@@ -389,6 +407,15 @@ void TMainForm::setUpMenus()
 
 void TMainForm::connectCommands()
 {
+    connectCatalogueGrid();
+    connectSpinEditors();
+    connectButtons();
+    connectMenuCommands();
+}
+
+// The grid's double click and context menu; its current row follows the dataset's.
+void TMainForm::connectCatalogueGrid()
+{
     QTableView *grid = ui->Grid_ItemsList;
     connect(
         grid, &QAbstractItemView::doubleClicked, this, [this] { runCommand([this] { Grid_ItemsListDblClick(); }); });
@@ -408,7 +435,10 @@ void TMainForm::connectCommands()
     connect(m_model, &ItemsListModel::currentRowChanged, this, &TMainForm::showCurrentRow);
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] { showCurrentRow(m_dm.ItemsList.currentIndex()); });
     connect(grid->verticalScrollBar(), &QScrollBar::valueChanged, this, &TMainForm::placeSpinEditors);
+}
 
+void TMainForm::connectSpinEditors()
+{
     const auto spin = [this](QToolButton *b, bool stock, int delta) {
         connect(b, &QToolButton::clicked, this,
             [this, stock, delta] { runCommand([=, this] { SpinStep(stock, delta); }); });
@@ -428,7 +458,10 @@ void TMainForm::connectCommands()
         if (!ui->Ed_Quantity->isModified())
             ui->Grid_ItemsList->setFocus();
     });
+}
 
+void TMainForm::connectButtons()
+{
     connect(ui->Btn_Valid, &QAbstractButton::clicked, this, [this] { runCommand([this] { Btn_ValidClick(); }); });
     connect(ui->Btn_Report, &QAbstractButton::clicked, this,
         [this] { m_reportMenu->popup(PopupReportPosition(ui->Btn_Report)); });
@@ -447,6 +480,11 @@ void TMainForm::connectCommands()
         });
         runCommand([this] { BuildListView(); });
     });
+}
+
+// Menu entries; a command that changes the database rebuilds the list afterwards.
+void TMainForm::connectMenuCommands()
+{
     connect(ui->Proprits1, &QAction::triggered, this, [this] {
         if (!m_commands.properties)
             return;

@@ -87,8 +87,16 @@ protected:
 private:
     void createWindow();
     void setUpControls();
+    void setUpChrome();
+    void setUpListView();
+    void setUpCatalogueGrid();
+    void setUpSpinEditors();
     void setUpMenus();
     void connectCommands();
+    void connectCatalogueGrid();
+    void connectSpinEditors();
+    void connectButtons();
+    void connectMenuCommands();
     void restorePlacement();
     void savePlacement();
     void placeSpinEditors();

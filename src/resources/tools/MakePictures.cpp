@@ -71,17 +71,9 @@ void arrow(QPainter &p, const QRectF &r, bool up, const QColor &fill, const QCol
     p.drawPath(path);
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+// The pictures of the list and the catalogue grid.
+void makeListMarkers()
 {
-    QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make-pictures OUTPUT_DIR\n");
-        return 2;
-    }
-    g_dir = QDir(QString::fromLocal8Bit(argv[1])).absolutePath() + QLatin1Char('/');
-
     // The tick of a product to buy, also the tick of a checked menu entry.
     make("tick", 14, 14, [](QPainter &p) {
         QPainterPath path;
@@ -117,7 +109,11 @@ int main(int argc, char **argv)
     });
     make("dearest", 20, 18,
         [](QPainter &p) { arrow(p, QRectF(3, 1, 14, 16), true, QColor(220, 40, 30), QColor(140, 0, 0)); });
+}
 
+// The window frame's own pictures: title-bar buttons, resize grip, spin arrows.
+void makeFramePictures()
+{
     // Title-bar buttons.
     make("close", 16, 16, [](QPainter &p) {
         buttonBase(p, QColor(235, 120, 100), QColor(190, 40, 20));
@@ -185,7 +181,10 @@ int main(int argc, char **argv)
     };
     make("spin_up", 14, 9, spin(true));
     make("spin_down", 14, 9, spin(false));
+}
 
+void makeSplashPictures()
+{
     // The splash's picture on the left: a shopping basket on a soft blue disc.
     make("splash_basket", 120, 130, [](QPainter &p) {
         QRadialGradient halo(60, 62, 58);
@@ -252,5 +251,20 @@ int main(int argc, char **argv)
         p.setPen(QColor(120, 130, 150));
         p.drawText(QRectF(160, 10, 110, 30), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Talvane"));
     });
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QGuiApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make-pictures OUTPUT_DIR\n");
+        return 2;
+    }
+    g_dir = QDir(QString::fromLocal8Bit(argv[1])).absolutePath() + QLatin1Char('/');
+    makeListMarkers();
+    makeFramePictures();
+    makeSplashPictures();
     return 0;
 }

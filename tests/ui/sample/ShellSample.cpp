@@ -45,16 +45,9 @@ static QLabel *Picture(QWidget *parent, const char *name, const char *picture, Q
     return l;
 }
 
-int main(int argc, char **argv)
+// A main-window-like frame: title bar, command bar, notebook, status bar.
+static void BuildMainFrame(QWidget &main)
 {
-    QApplication app(argc, argv);
-    InstallFrenchTranslations(app);
-    InitApplicationValues(QDir::currentPath());
-    g_dir = QString::fromLocal8Bit(argc > 1 ? argv[1] : "/tmp/shots") + QLatin1Char('/');
-    QDir().mkpath(g_dir);
-
-    // A main-window-like frame: title bar, command bar, notebook, status bar.
-    QWidget main(nullptr, Qt::FramelessWindowHint);
     main.setObjectName(QStringLiteral("MainForm"));
     main.resize(801, 600);
     auto *bar = new QWidget(&main);
@@ -100,6 +93,55 @@ int main(int argc, char **argv)
     auto *status = new GradientPanel(QColor(240, 240, 240), QColor(210, 210, 210), Qt::Vertical, &main);
     status->setGeometry(0, 585, 801, 15);
     Picture(status, "Image1", "grip", QRect(788, 2, 12, 12));
+}
+
+// The font picker, a popup menu with every kind of entry, and a message box.
+static void ShootPopups(QWidget &main)
+{
+    QLineEdit edit(QStringLiteral("Arial"), &main);
+    edit.setGeometry(400, 100, 150, 21);
+    edit.show();
+    TStrList *picker = TStrList::open(&edit,
+        {QStringLiteral("Arial"), QStringLiteral("Courier New"), QStringLiteral("Times New Roman"),
+            QStringLiteral("Verdana")});
+    Shot(picker, "picker");
+    picker->close();
+
+    TPopupMenuMod menu;
+    menu.addAction(ShellPicture(QStringLiteral("tick")), QStringLiteral("&Propriétés"));
+    menu.addAction(QStringLiteral("Paramétrage de la &liste"));
+    QAction *dis = menu.addAction(ShellPicture(QStringLiteral("dearest")), QStringLiteral("Désactivé"));
+    dis->setEnabled(false);
+    QAction *checked = menu.addAction(QStringLiteral("Coché"));
+    checked->setCheckable(true);
+    checked->setChecked(true);
+    TPopupMenuMod *db = menu.addMenu(QStringLiteral("&Base de données"));
+    db->addAction(QStringLiteral("&Sauvegarde"));
+    menu.addSeparator();
+    QAction *quit = menu.addAction(QStringLiteral("&Quitter"));
+    menu.popup(QPoint(100, 100));
+    menu.setActiveAction(quit);
+    Shot(&menu, "menu");
+    menu.close();
+
+    auto box = MakeMessageBox(MessageKind::Confirmation,
+        QStringLiteral("Désirez-vous purger l'historique des sauvegardes ?\rCette opération est définitive."),
+        MessageButtons::YesNo, &main);
+    box->show();
+    Shot(box.get(), "message");
+    box->hide();
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    InstallFrenchTranslations(app);
+    InitApplicationValues(QDir::currentPath());
+    g_dir = QString::fromLocal8Bit(argc > 1 ? argv[1] : "/tmp/shots") + QLatin1Char('/');
+    QDir().mkpath(g_dir);
+
+    QWidget main(nullptr, Qt::FramelessWindowHint);
+    BuildMainFrame(main);
     WindowChrome::prepare(&main, {QSize(640, 480), {}});
     main.move(40, 40);
     main.show();
@@ -138,38 +180,7 @@ int main(int argc, char **argv)
     Shot(&about, "about");
     about.hide();
 
-    QLineEdit edit(QStringLiteral("Arial"), &main);
-    edit.setGeometry(400, 100, 150, 21);
-    edit.show();
-    TStrList *picker = TStrList::open(&edit,
-        {QStringLiteral("Arial"), QStringLiteral("Courier New"), QStringLiteral("Times New Roman"),
-            QStringLiteral("Verdana")});
-    Shot(picker, "picker");
-    picker->close();
-
-    TPopupMenuMod menu;
-    menu.addAction(ShellPicture(QStringLiteral("tick")), QStringLiteral("&Propriétés"));
-    menu.addAction(QStringLiteral("Paramétrage de la &liste"));
-    QAction *dis = menu.addAction(ShellPicture(QStringLiteral("dearest")), QStringLiteral("Désactivé"));
-    dis->setEnabled(false);
-    QAction *checked = menu.addAction(QStringLiteral("Coché"));
-    checked->setCheckable(true);
-    checked->setChecked(true);
-    TPopupMenuMod *db = menu.addMenu(QStringLiteral("&Base de données"));
-    db->addAction(QStringLiteral("&Sauvegarde"));
-    menu.addSeparator();
-    QAction *quit = menu.addAction(QStringLiteral("&Quitter"));
-    menu.popup(QPoint(100, 100));
-    menu.setActiveAction(quit);
-    Shot(&menu, "menu");
-    menu.close();
-
-    auto box = MakeMessageBox(MessageKind::Confirmation,
-        QStringLiteral("Désirez-vous purger l'historique des sauvegardes ?\rCette opération est définitive."),
-        MessageButtons::YesNo, &main);
-    box->show();
-    Shot(box.get(), "message");
-    box->hide();
+    ShootPopups(main);
 
     // The whole screen, for the placement of the windows.
     wait.show();
