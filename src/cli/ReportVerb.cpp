@@ -5,7 +5,6 @@
 #include "cli/Session.h"
 #include "cli/Terminal.h"
 #include "cli/Verbs.h"
-#include "printing/PainterSurface.h"
 #include "printing/ReportModule.h"
 
 #include <QDir>
@@ -44,13 +43,8 @@ int ReportVerb(const QStringList &args)
     bool written = false;
     RunItemsListReport(
         module, options.value(QStringLiteral("--order"), QStringLiteral("Title")), prompter, [&](ReportRun &run) {
-            PdfSurface surface(target, run.prepared.title);
-            if (!surface.isActive())
-                fail(QStringLiteral("Le fichier PDF « %1 » ne peut pas être créé.").arg(target));
-            written = RenderReport(run.prepared, surface);
-            if (!written)
-                fail(QStringLiteral("Le fichier PDF « %1 » n'a pas pu être écrit : %2")
-                         .arg(target, surface.errorString()));
+            WriteReportPdf(run.prepared, target);
+            written = true;
             pages = run.prepared.pageCount();
         });
     if (!written)

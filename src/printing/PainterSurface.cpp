@@ -1,5 +1,10 @@
 #include "printing/PainterSurface.h"
 
+#include "base/Error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QHash>
 #include <QPageLayout>
@@ -32,6 +37,7 @@ void PainterSurface::stopPainting()
 void PainterSurface::begin(QPaintDevice *device, QPagedPaintDevice *paged, double pixelsPerUnit)
 {
     m_device = device;
+    m_metrics.reset();
     m_paged = paged;
     m_scale = pixelsPerUnit;
     if (!device || !m_painter.begin(device)) {
@@ -82,9 +88,9 @@ void PainterSurface::setFont(const SurfaceFont &font)
     f.setPixelSize(std::clamp(int(std::lround(em)), 1, kMaxPixelSize));
     m_font = f;
     m_textColor = font.color;
-    const QFontMetricsF fm(f, m_device);
-    m_ascent = fm.ascent();
-    m_cell = fm.ascent() + fm.descent();
+    m_metrics.emplace(f, m_device);
+    m_ascent = m_metrics->ascent();
+    m_cell = m_metrics->ascent() + m_metrics->descent();
     if (m_painter.isActive())
         m_painter.setFont(f);
 }
@@ -165,8 +171,9 @@ void PainterSurface::drawImage(const QRect &target, const QImage &image)
 
 int PainterSurface::textWidth(const QString &text)
 {
-    const QFontMetricsF fm(m_font, m_device);
-    return int(std::lround(fm.horizontalAdvance(text) / m_scale));
+    if (!m_metrics)
+        m_metrics.emplace(m_font, m_device);
+    return int(std::lround(m_metrics->horizontalAdvance(text) / m_scale));
 }
 
 QSize PainterSurface::pageSize() const
@@ -228,6 +235,36 @@ bool PdfSurface::finish()
         return false;
     m_writer.reset(); // flushes the document into the file
     return m_file->commit();
+}
+
+void WritePdfFile(const QString &path, const QString &title, const QString &notSaved,
+    const std::function<bool(DrawingSurface &)> &draw)
+{
+    const QString target = QFileInfo(path).absoluteFilePath();
+    const QString shown = QDir::toNativeSeparators(target);
+    if (QFileInfo(target).isDir())
+        fail(QStringLiteral("« %1 » est un dossier : donnez le nom du fichier PDF à écrire.").arg(shown));
+    QString reason;
+    {
+        PdfSurface surface(target, title);
+        if (!draw(surface))
+            reason = surface.errorString();
+    }
+    if (reason.isEmpty()) {
+        // What was committed must be a whole document: its header and its end-of-file mark.
+        QFile written(target);
+        QByteArray head, tail;
+        if (written.open(QIODevice::ReadOnly)) {
+            head = written.read(5);
+            if (written.size() > 1024)
+                written.seek(written.size() - 1024);
+            tail = written.readAll();
+        }
+        if (!head.startsWith("%PDF-") || !tail.contains("%%EOF"))
+            reason = QStringLiteral("le fichier écrit n'est pas un document PDF complet");
+    }
+    if (!reason.isEmpty())
+        fail(QStringLiteral("Le fichier « %1 » n'a pas pu être écrit : %2\r%3").arg(shown, reason, notSaved));
 }
 
 BitmapSurface::BitmapSurface(const QSize &pixels, double dpi, const QColor &background)

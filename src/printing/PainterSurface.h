@@ -3,11 +3,14 @@
 #include "printing/DrawingSurface.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QPagedPaintDevice;
 
@@ -65,6 +68,7 @@ private:
     bool m_ended = false;
 
     QFont m_font;
+    std::optional<QFontMetricsF> m_metrics; // of m_font on the device, made once per font
     QColor m_textColor = Qt::black;
     double m_ascent = 0;
     double m_cell = 0;
@@ -93,6 +97,14 @@ private:
     std::unique_ptr<QSaveFile> m_file;
     std::unique_ptr<QPdfWriter> m_writer;
 };
+
+// Draws a document into an A4 PDF file: `draw` draws it and ends the surface. The file is
+// written beside its target, renamed into place once complete and read back to check it is
+// a whole PDF document. Throws an Error naming the file, followed by `notSaved` ("La liste
+// n'a pas été enregistrée."), when the path is a folder or the file could not be written; an
+// earlier file of that name is then left as it was.
+void WritePdfFile(const QString &path, const QString &title, const QString &notSaved,
+    const std::function<bool(DrawingSurface &)> &draw);
 
 // An off-screen picture drawn in the screen's metric mapping: one unit is a tenth of a
 // millimetre of a screen of `dpi` logical pixels per inch. The picture starts filled with

@@ -6,8 +6,7 @@
 #include "lists/DataModule.h"
 #include "printing/PainterSurface.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <algorithm>
 
 namespace vivrelo {
 
@@ -56,6 +55,12 @@ std::vector<ListPrintRow> ReadPrintedListRows(Connection &connection)
         rows.push_back(std::move(r));
     }
     return rows;
+}
+
+void RequireTickedRow(const std::vector<ListPrintRow> &rows)
+{
+    if (std::none_of(rows.begin(), rows.end(), [](const ListPrintRow &r) { return r.Sel; }))
+        fail(QStringLiteral("Aucun produit n'est coché : il n'y a pas de liste à imprimer."));
 }
 
 PrintLayout ReadPrintLayout(DataSet &f)
@@ -125,15 +130,10 @@ void PrintShoppingListToPdf(TDataModule1 &dm, int priceColumn, const QString &pa
 {
     RequirePriceColumn(priceColumn);
     const std::vector<ListPrintRow> rows = ReadPrintedListRows(dm.ADOConnection1);
+    RequireTickedRow(rows);
     const PrintLayout layout = LoadPrintLayout(dm);
-    const QString target = QFileInfo(path).absoluteFilePath();
-    if (QFileInfo(target).isDir())
-        fail(QStringLiteral("« %1 » est un dossier : donnez le nom du fichier PDF à écrire.")
-                 .arg(QDir::toNativeSeparators(target)));
-    PdfSurface surface(target, QStringLiteral("Liste de courses"));
-    if (!PrintList(surface, rows, layout, priceColumn, dm.currencySymbol()))
-        fail(QStringLiteral("Le fichier « %1 » n'a pas pu être écrit : %2\rLa liste n'a pas été enregistrée.")
-                 .arg(QDir::toNativeSeparators(target), surface.errorString()));
+    WritePdfFile(path, QStringLiteral("Liste de courses"), QStringLiteral("La liste n'a pas été enregistrée."),
+        [&](DrawingSurface &s) { return PrintList(s, rows, layout, priceColumn, dm.currencySymbol()); });
 }
 
 } // namespace vivrelo

@@ -17,6 +17,8 @@ class TDataModule1;
 // order, read through a fresh query "QueryTmp" on the connection.
 extern const QString PrintedListSql;
 std::vector<ListPrintRow> ReadPrintedListRows(Connection &connection);
+// Throws an Error when no row is ticked: a list without lines is never printed nor written.
+void RequireTickedRow(const std::vector<ListPrintRow> &rows);
 
 // The print layout held by the current row of a FORMATLIST dataset; a null column reads as
 // the default of that measure.
@@ -32,7 +34,8 @@ PrintLayout LoadPrintLayout(TDataModule1 &dm);
 
 // The shopping list priced with column 1, 2 or 3, drawn into an A4 PDF file. The file is
 // replaced only once the new one is complete. Throws an Error naming the file when it could
-// not be written; a column outside 1..3 is refused before anything is read.
+// not be written; a column outside 1..3 is refused before anything is read, a list without a
+// ticked row before the file is touched.
 void PrintShoppingListToPdf(TDataModule1 &dm, int priceColumn, const QString &path);
 
 } // namespace vivrelo

@@ -138,6 +138,28 @@ QStringList ReplaceReportClauses(
     return sql;
 }
 
+QString UserReportLayoutPath(const QString &name)
+{
+    return App().dataDir + QStringLiteral("Reports/") + name + QStringLiteral(".frf");
+}
+
+ReportLayout LoadRunLayout(const QString &name, Prompter &prompter, QString &path)
+{
+    const QString user = UserReportLayoutPath(name);
+    if (FileExists(user)) {
+        try {
+            path = user;
+            return LoadReportLayout(user);
+        } catch (const Error &e) {
+            prompter.warn(QStringLiteral("Votre modèle du rapport ne peut pas être lu :\r%1\r"
+                                         "Le modèle livré avec le programme est utilisé ; le vôtre reste en place.")
+                              .arg(e.message()));
+        }
+    }
+    path = App().reportsDir + name + QStringLiteral(".frf");
+    return LoadReportLayout(path);
+}
+
 void RunReport(TDataModuleReport &module, const QString &name, const QString &from, const QString &where,
     const QString &having, const QString &orderBy, const QString &title, Prompter &prompter,
     const ShowPreparedReport &preview)
@@ -158,8 +180,12 @@ void RunReport(TDataModuleReport &module, const QString &name, const QString &fr
 
     ReportRun run;
     run.name = name;
-    run.layoutPath = App().reportsDir + name + QStringLiteral(".frf");
-    run.layout = LoadReportLayout(run.layoutPath);
+    run.userLayoutPath = UserReportLayoutPath(name);
+    run.shippedLayoutPath = App().reportsDir + name + QStringLiteral(".frf");
+    run.layout = LoadRunLayout(name, prompter, run.layoutPath);
+    if (query.isActive())
+        for (const FieldDef &f : query.fields())
+            run.fields << f.name;
     run.prepare = [&module, &query, title](const ReportLayout &layout) {
         DataSetRowSource rows(query);
         return PrepareReport(

@@ -17,7 +17,10 @@ class TDataModule1;
 // report again (after the designer has changed the layout).
 struct ReportRun {
     QString name;
-    QString layoutPath;
+    QString layoutPath; // the file the layout was read from
+    QString userLayoutPath; // where the designer saves the user's copy; empty: layoutPath
+    QString shippedLayoutPath; // the layout installed with the program
+    QStringList fields; // the fields of the report's data set
     ReportLayout layout;
     PreparedReport prepared;
     std::function<PreparedReport(const ReportLayout &)> prepare;
@@ -63,9 +66,17 @@ TDataModuleReport *DataModuleReport();
 QStringList ReplaceReportClauses(
     QStringList sql, const QString &from, const QString &where, const QString &having, const QString &orderBy);
 
+// The user's copy of a report layout, made by the designer: the data directory's "Reports/"
+// folder + name + ".frf" (the program's directory may not be writable).
+QString UserReportLayoutPath(const QString &name);
+// The layout of a named report as a run uses it: the user's copy when there is one, else
+// the one installed in the reports directory. A user's copy that cannot be read is told
+// through the prompter and the installed layout is used; it is left in place.
+ReportLayout LoadRunLayout(const QString &name, Prompter &prompter, QString &path);
+
 // Runs a named report: reports directory + name + ".rpt" (first line ignored) becomes the
 // query with the clause replacements; an empty result is told through the prompter and
-// nothing else happens; otherwise the layout (name + ".frf") is prepared and given to the
+// nothing else happens; otherwise the layout (LoadRunLayout) is prepared and given to the
 // preview. Without a query file the report runs with the query left closed. The query is
 // closed before and after, also on error. Errors (layout, query) pass to the caller.
 void RunReport(TDataModuleReport &module, const QString &name, const QString &from, const QString &where,

@@ -4,12 +4,93 @@
 #include "base/Error.h"
 #include "lists/TextRoutines.h"
 #include "printing/PainterSurface.h"
+#include "printing/RecordingSurface.h"
 
 #include <QDateTime>
+#include <QGuiApplication>
+#include <QHash>
+
+#include <memory>
 
 namespace vivrelo {
 
 namespace {
+
+// The longest start of the text that fits the width.
+QString CutToWidth(DrawingSurface &surface, const QString &text, int width)
+{
+    if (surface.textWidth(text) <= width)
+        return text;
+    int lo = 0, hi = int(text.size());
+    while (lo < hi) {
+        const int mid = (lo + hi + 1) / 2;
+        if (surface.textWidth(text.left(mid)) <= width)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return text.left(lo);
+}
+
+const QChar kEllipsis(0x2026);
+
+// The longest start of the text that fits the width with an ellipsis after it: a cut text
+// says that it is cut.
+QString WithEllipsis(DrawingSurface &surface, const QString &text, int width)
+{
+    const int room = width - surface.textWidth(QString(kEllipsis));
+    if (room <= 0)
+        return QString();
+    QString start = CutToWidth(surface, text, room);
+    while (start.endsWith(QLatin1Char(' ')))
+        start.chop(1);
+    return start + kEllipsis;
+}
+
+// The text as it fits on one line of the width: whole, or cut with an ellipsis.
+QString FitToWidth(DrawingSurface &surface, const QString &text, int width)
+{
+    if (surface.textWidth(text) <= width)
+        return text;
+    return WithEllipsis(surface, text, width);
+}
+
+// The text broken into lines at blanks; a word longer than the width is broken where it
+// reaches the width, so no letter is lost.
+QStringList WrapToWidth(DrawingSurface &surface, const QString &text, int width)
+{
+    QStringList lines;
+    for (const QString &paragraph : text.split(QLatin1Char('\n'))) {
+        QString current;
+        for (QString word : paragraph.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const QString candidate = current.isEmpty() ? word : current + QLatin1Char(' ') + word;
+            if (surface.textWidth(candidate) <= width) {
+                current = candidate;
+                continue;
+            }
+            if (!current.isEmpty())
+                lines << current;
+            current.clear();
+            while (surface.textWidth(word) > width) {
+                const QString piece = CutToWidth(surface, word, width);
+                const qsizetype taken = std::max<qsizetype>(1, piece.size());
+                lines << word.left(taken);
+                word.remove(0, taken);
+            }
+            current = word;
+        }
+        lines << current;
+    }
+    return lines;
+}
+
+constexpr int kTextPadding = 8; // between a text and the sides of its box
+
+// The room a text's lines have in its box.
+int InnerWidth(const QRect &box)
+{
+    return std::max(0, box.width() - 2 * kTextPadding);
+}
 
 // Stands for the page count in texts until the last page is known.
 const QString kPagesMark = QStringLiteral("\uE000PAGES\uE000");
@@ -35,6 +116,7 @@ public:
             m_footerTop = layout.pageHeight - layout.marginBottom;
         if (rows)
             m_fieldNames = rows->fieldNames();
+        findSums();
     }
 
     PreparedReport run(const QString &title)
@@ -48,6 +130,7 @@ public:
             int row = 0;
             for (bool more = m_rows->first(); more; more = m_rows->next()) {
                 m_line = ++row;
+                addToSums();
                 placeFlowing(*master, &resolved, row % 2 == 0);
             }
         }
@@ -99,6 +182,44 @@ private:
         fail(QStringLiteral("%1, ligne %2 : %3.").arg(name).arg(o.line).arg(what));
     }
 
+    // "[SUM(Field)]" and "[SUM(Field*Field...)]": the sum over the rows read so far of a field
+    // or of a product of fields, an empty value counting as 0.
+    void findSums()
+    {
+        for (const ReportBand &band : m_layout.bands)
+            for (const ReportObject &o : band.objects)
+                for (const TextPiece &p : o.pieces) {
+                    if (!p.isName)
+                        continue;
+                    QString name = p.text.toUpper();
+                    name.remove(QLatin1Char(' '));
+                    if (!name.startsWith(QLatin1String("SUM(")) || !name.endsWith(QLatin1Char(')'))
+                        || m_sums.contains(name))
+                        continue;
+                    Sum sum;
+                    for (const QString &factor : name.mid(4, name.size() - 5).split(QLatin1Char('*'))) {
+                        const int f = fieldIndex(factor);
+                        if (f < 0 && m_rows)
+                            objectFault(o,
+                                QStringLiteral("« %1 » n'est pas un champ des données : la somme « [%2] » "
+                                               "ne peut pas être faite")
+                                    .arg(factor, p.text));
+                        sum.fields.push_back(f);
+                    }
+                    m_sums.insert(name, sum);
+                }
+    }
+
+    void addToSums()
+    {
+        for (Sum &sum : m_sums) {
+            double product = 1;
+            for (int f : sum.fields)
+                product *= m_rows->value(f).toDouble(); // an empty value reads as 0
+            sum.value += product;
+        }
+    }
+
     void startPage()
     {
         m_report.pages.emplace_back();
@@ -119,34 +240,65 @@ private:
         }
     }
 
+    // A band laid out from its top, before it is put on the page.
+    struct Laid {
+        std::vector<PreparedItem> items;
+        std::vector<int> deferred; // items whose text waits for the page count
+        int height = 0;
+    };
+
     // A master-data or summary band: on a new page when it would reach into the footer,
     // unless the page holds none yet (a band taller than the page is laid anyway).
     void placeFlowing(const ReportBand &band, const Resolved *resolved, bool shaded)
     {
-        if (m_y + band.height > m_footerTop && m_flowingOnPage > 0) {
+        Laid laid = layOut(band, resolved, shaded);
+        if (m_y + laid.height > m_footerTop && m_flowingOnPage > 0) {
             finishPage();
             startPage();
+            laid = layOut(band, resolved, shaded); // its page number has changed
         }
-        place(band, m_y, resolved, shaded);
+        put(std::move(laid), m_y);
         ++m_flowingOnPage;
     }
 
     void place(const ReportBand &band, int &y, const Resolved *resolved, bool shaded)
     {
+        put(layOut(band, resolved, shaded), y);
+    }
+
+    void put(Laid &&laid, int &y)
+    {
         PreparedPage &page = m_report.pages.back();
+        const int first = int(page.items.size());
+        for (PreparedItem &item : laid.items) {
+            item.box.translate(0, y);
+            page.items.push_back(std::move(item));
+        }
+        for (int i : laid.deferred)
+            m_deferred.emplace_back(m_report.pageCount() - 1, first + i);
+        y += laid.height;
+    }
+
+    // The band's objects from the band's top. A growing band takes the height its wrapped
+    // texts need, each such text's box growing down by what its lines need.
+    Laid layOut(const ReportBand &band, const Resolved *resolved, bool shaded)
+    {
+        Laid laid;
+        laid.height = band.height;
+        laid.items.reserve(band.objects.size() + 1);
         const int left = m_layout.marginLeft;
         if (shaded && band.alternate.isValid()) {
             PreparedItem bg;
             bg.kind = ObjectKind::Rect;
-            bg.box = QRect(left, y, m_bandWidth, band.height);
+            bg.box = QRect(left, 0, m_bandWidth, band.height);
             bg.fill = band.alternate;
-            page.items.push_back(bg);
+            laid.items.push_back(bg);
         }
         for (size_t i = 0; i < band.objects.size(); ++i) {
             const ReportObject &o = band.objects[i];
             PreparedItem item;
             item.kind = o.kind;
-            item.box = QRect(left + o.x, y + o.y, o.width, o.height);
+            item.box = QRect(left + o.x, o.y, o.width, o.height);
             item.fill = o.fill;
             item.penColor = o.penColor;
             item.penWidth = o.penWidth;
@@ -162,7 +314,14 @@ private:
                 bool deferred = false;
                 item.text = evaluate(o, resolved ? &(*resolved)[i] : nullptr, deferred);
                 if (deferred)
-                    m_deferred.emplace_back(m_report.pageCount() - 1, int(page.items.size()));
+                    laid.deferred.push_back(int(laid.items.size()));
+                if (band.grow && o.wrap && !item.text.isEmpty()) {
+                    const int needed = neededHeight(item);
+                    if (needed > o.height) {
+                        item.box.setHeight(needed);
+                        laid.height = std::max(laid.height, band.height + needed - o.height);
+                    }
+                }
             } else if (o.kind == ObjectKind::Picture) {
                 const int f = resolved ? (*resolved)[i][0] : -1;
                 if (f < 0)
@@ -171,9 +330,50 @@ private:
                 if (v.isNull() || !item.picture.loadFromData(v.toByteArray()))
                     continue; // no picture for this row
             }
-            page.items.push_back(std::move(item));
+            laid.items.push_back(std::move(item));
         }
-        y += band.height;
+        if (laid.height != band.height && shaded && band.alternate.isValid())
+            laid.items.front().box.setHeight(laid.height);
+        return laid;
+    }
+
+    // The height a wrapped text's lines take, measured as a PDF file draws them.
+    int neededHeight(const PreparedItem &item)
+    {
+        // Fonts need the windowing system; without it (a tool run without one) the widths are
+        // estimated rather than the process stopped.
+        if (!m_measure) {
+            if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+                m_measure = std::make_unique<BitmapSurface>(QSize(1, 1), 2540.0, Qt::white);
+            else
+                m_measure = std::make_unique<RecordingSurface>();
+        }
+        if (!m_measuredFont || !(*m_measuredFont == item.font)) {
+            m_measure->setFont(item.font);
+            m_measuredFont = item.font;
+            m_letterWidths.clear();
+        }
+        const int inner = InnerWidth(item.box);
+        const qsizetype lines = surelyOneLine(item.text, inner) ? 1 : WrapToWidth(*m_measure, item.text, inner).size();
+        return int(lines) * item.font.height + 2 * kTextPadding;
+    }
+
+    // Most texts fit their box on one line: the sum of their letters' widths (each rounded up
+    // by a unit, which covers rounding and kerning) tells it without measuring the whole text.
+    bool surelyOneLine(const QString &text, int inner)
+    {
+        int sum = 0;
+        for (const QChar c : text) {
+            if (c == QLatin1Char('\n'))
+                return false;
+            auto width = m_letterWidths.constFind(c.unicode());
+            if (width == m_letterWidths.cend())
+                width = m_letterWidths.insert(c.unicode(), m_measure->textWidth(QString(c)) + 1);
+            sum += *width;
+            if (sum > inner)
+                return m_measure->textWidth(text) <= inner && !text.contains(QLatin1Char('\n'));
+        }
+        return true;
     }
 
     QString evaluate(const ReportObject &o, const std::vector<int> *fields, bool &deferred)
@@ -210,6 +410,13 @@ private:
         if (m_values)
             if (auto v = m_values(name))
                 return *v;
+        if (name.startsWith(QLatin1String("SUM("))) {
+            QString key = name;
+            key.remove(QLatin1Char(' '));
+            const auto sum = m_sums.constFind(key);
+            if (sum != m_sums.cend())
+                return sum->value;
+        }
         if (name == QLatin1String("PAGE"))
             return m_report.pageCount();
         if (name == QLatin1String("LINE"))
@@ -266,6 +473,14 @@ private:
     QStringList m_fieldNames;
     PreparedReport m_report;
     std::vector<std::pair<int, int>> m_deferred;
+    struct Sum {
+        std::vector<int> fields;
+        double value = 0;
+    };
+    QHash<QString, Sum> m_sums; // by the name upper-cased, without blanks
+    std::unique_ptr<DrawingSurface> m_measure;
+    std::optional<SurfaceFont> m_measuredFont;
+    QHash<char16_t, int> m_letterWidths; // of the measured font
     int m_bandWidth = 0;
     int m_footerTop = 0;
     int m_y = 0;
@@ -288,45 +503,6 @@ SurfaceAlign ToSurface(TextAlign a)
     return SurfaceAlign::Left;
 }
 
-// The longest start of the text that fits the width.
-QString CutToWidth(DrawingSurface &surface, const QString &text, int width)
-{
-    if (surface.textWidth(text) <= width)
-        return text;
-    int lo = 0, hi = int(text.size());
-    while (lo < hi) {
-        const int mid = (lo + hi + 1) / 2;
-        if (surface.textWidth(text.left(mid)) <= width)
-            lo = mid;
-        else
-            hi = mid - 1;
-    }
-    return text.left(lo);
-}
-
-// The text broken into lines at blanks (a word longer than the width is cut).
-QStringList WrapToWidth(DrawingSurface &surface, const QString &text, int width)
-{
-    QStringList lines;
-    for (const QString &paragraph : text.split(QLatin1Char('\n'))) {
-        QString current;
-        for (const QString &word : paragraph.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-            const QString candidate = current.isEmpty() ? word : current + QLatin1Char(' ') + word;
-            if (surface.textWidth(candidate) <= width) {
-                current = candidate;
-                continue;
-            }
-            if (!current.isEmpty())
-                lines << current;
-            current = CutToWidth(surface, word, width);
-        }
-        lines << current;
-    }
-    return lines;
-}
-
-constexpr int kTextPadding = 8; // between a text and the sides of its box
-
 void DrawText(const PreparedItem &item, DrawingSurface &surface)
 {
     const QRect &b = item.box;
@@ -340,7 +516,7 @@ void DrawText(const PreparedItem &item, DrawingSurface &surface)
     surface.setBrush(SurfaceBrush::Clear, Qt::white);
     surface.setFont(item.font);
     surface.setTextAlign(ToSurface(item.align));
-    const int inner = std::max(0, b.width() - 2 * kTextPadding);
+    const int inner = InnerWidth(b);
     int x = b.left() + kTextPadding;
     if (item.align == TextAlign::Right)
         x = b.left() + b.width() - kTextPadding;
@@ -349,16 +525,17 @@ void DrawText(const PreparedItem &item, DrawingSurface &surface)
     const int cell = item.font.height;
     if (!item.wrap) {
         const int y = b.top() + std::max(0, (b.height() - cell) / 2);
-        surface.drawText(x, y, CutToWidth(surface, item.text, inner));
+        surface.drawText(x, y, FitToWidth(surface, item.text, inner));
         return;
     }
     const QStringList lines = WrapToWidth(surface, item.text, inner);
-    const int top = b.top() + std::max(0, (b.height() - int(lines.size()) * cell) / 2);
-    for (int i = 0; i < lines.size(); ++i) {
-        const int y = top + i * cell;
-        if (i > 0 && y + cell > b.top() + b.height())
-            break;
-        surface.drawText(x, y, lines[i]);
+    // The lines the box holds (at least one); when some are left over, the last one shown
+    // ends with an ellipsis.
+    const int shown = int(std::clamp<qsizetype>(b.height() / std::max(1, cell), 1, lines.size()));
+    const int top = b.top() + std::max(0, (b.height() - shown * cell) / 2);
+    for (int i = 0; i < shown; ++i) {
+        const bool cut = i == shown - 1 && shown < lines.size();
+        surface.drawText(x, top + i * cell, cut ? WithEllipsis(surface, lines[i], inner) : lines[i]);
     }
 }
 
@@ -444,6 +621,12 @@ bool PrintReportRange(const PreparedReport &report, DrawingSurface &surface, con
         return false;
     }
     return RenderReport(report, surface, first, last, copies);
+}
+
+void WriteReportPdf(const PreparedReport &report, const QString &path)
+{
+    WritePdfFile(path, report.title, QStringLiteral("Le rapport n'a pas été enregistré."),
+        [&](DrawingSurface &surface) { return RenderReport(report, surface); });
 }
 
 QImage RenderPageImage(const PreparedPage &page, const QSize &pageSize, double pixelsPerUnit)

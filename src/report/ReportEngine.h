@@ -117,6 +117,10 @@ QString PageRangeText(int first, int last);
 // ends the surface. False for a malformed range, one outside the report, or a failed device.
 bool PrintReportRange(const PreparedReport &report, DrawingSurface &surface, const QString &range, int copies);
 
+// Every page of the report, once, into an A4 PDF file (replaced only once complete and
+// checked). Throws an Error naming the file when it could not be written.
+void WriteReportPdf(const PreparedReport &report, const QString &path);
+
 // A picture of a prepared page at a scale in pixels per drawing unit, on white.
 QImage RenderPageImage(const PreparedPage &page, const QSize &pageSize, double pixelsPerUnit);
 

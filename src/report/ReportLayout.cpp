@@ -167,8 +167,13 @@ private:
             m_band->height = h;
         } else if (key == QLatin1String("alternate")) {
             m_band->alternate = colour(value);
+        } else if (key == QLatin1String("grow")) {
+            m_band->grow = yesNo(key, value);
+            if (m_band->grow && m_band->kind == BandKind::PageFooter)
+                fault(QStringLiteral("le pied de page a une hauteur fixe : il ne peut pas grandir"));
         } else {
-            fault(QStringLiteral("clé inconnue « %1 » pour une bande (height, alternate, text, line, rect ou picture)")
+            fault(QStringLiteral(
+                "clé inconnue « %1 » pour une bande (height, alternate, grow, text, line, rect ou picture)")
                       .arg(key));
         }
     }
@@ -231,10 +236,7 @@ private:
             else
                 fault(QStringLiteral("alignement « %1 » inconnu (left, right ou center)").arg(value));
         } else if (isText && key == QLatin1String("wrap")) {
-            const QString a = value.toLower();
-            if (a != QLatin1String("yes") && a != QLatin1String("no"))
-                fault(QStringLiteral("« wrap » vaut yes ou no"));
-            o.wrap = a == QLatin1String("yes");
+            o.wrap = yesNo(key, value);
         } else if (isText && key == QLatin1String("format")) {
             format(value, o);
         } else if ((o.kind == ObjectKind::Line || o.kind == ObjectKind::Rect) && key == QLatin1String("pen")) {
@@ -252,6 +254,14 @@ private:
         } else {
             fault(QStringLiteral("clé inconnue « %1 » pour un objet %2").arg(key, ObjectKindName(o.kind)));
         }
+    }
+
+    bool yesNo(const QString &key, const QString &value)
+    {
+        const QString a = value.toLower();
+        if (a != QLatin1String("yes") && a != QLatin1String("no"))
+            fault(QStringLiteral("« %1 » vaut yes ou no").arg(key));
+        return a == QLatin1String("yes");
     }
 
     void format(const QString &value, ReportObject &o)
@@ -431,6 +441,8 @@ QString WriteReportLayout(const ReportLayout &layout)
         line(2, QStringLiteral("height"), Mm(b.height));
         if (b.alternate.isValid())
             line(2, QStringLiteral("alternate"), ColourText(b.alternate));
+        if (b.grow)
+            line(2, QStringLiteral("grow"), QStringLiteral("yes"));
         for (const ReportObject &o : b.objects) {
             line(2, ObjectKindName(o.kind), QString());
             line(4, QStringLiteral("box"),

@@ -53,6 +53,7 @@ struct ReportBand {
     int line = 0;
     int height = 0;
     QColor alternate; // master data: background of every second row; invalid: none
+    bool grow = false; // the band grows to hold the lines of its wrapped texts
     std::vector<ReportObject> objects;
 };
 

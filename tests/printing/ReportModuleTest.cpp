@@ -129,6 +129,24 @@ TEST_F(ReportModuleTest, EmptyCatalogueOnlyTellsTheUser)
     EXPECT_FALSE(report->ReportQuery.isActive());
 }
 
+TEST_F(ReportModuleTest, TheUsersCopyOfTheLayoutIsPreferredAndAnUnreadableOneIsTold)
+{
+    addProduct(QStringLiteral("Pain"), QStringLiteral("Zeta"), 1.2);
+    App().dataDir = dirs.root() + QStringLiteral("data/");
+    const QString user = UserReportLayoutPath(QStringLiteral("ItemsList"));
+    EXPECT_EQ(user, App().dataDir + QStringLiteral("Reports/ItemsList.frf"));
+    dirs.writeFile(user, "band: master-data\n  height: 6\n  text:\n    box: 0 0 50 6\n    value: Mon [Title]\n");
+    EXPECT_TRUE(run(QStringLiteral("Title")).contains(QStringLiteral("Mon Pain")));
+    EXPECT_TRUE(prompter.asked().empty());
+
+    dirs.writeFile(user, "band: nowhere\n");
+    const QStringList shipped = run(QStringLiteral("Title"));
+    EXPECT_TRUE(shipped.contains(QStringLiteral("Liste des produits")));
+    ASSERT_EQ(prompter.asked().size(), 1u);
+    EXPECT_EQ(prompter.asked()[0].kind, MessageKind::Warning);
+    EXPECT_TRUE(QFile::exists(user)); // left for the user to mend or set aside
+}
+
 TEST_F(ReportModuleTest, WithoutQueryFileTheLayoutRunsWithTheQueryClosed)
 {
     ASSERT_TRUE(QFile::remove(App().reportsDir + QStringLiteral("ItemsList.rpt")));

@@ -1,9 +1,12 @@
 #include "report/ReportEngine.h"
 
 #include "base/Error.h"
+#include "printing/GuiApplication.h"
+#include "printing/PopplerTools.h"
 #include "printing/RecordingSurface.h"
 
 #include <QBuffer>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -235,12 +238,99 @@ TEST(ReportEngine, DrawingPlacesTextsInTheirBoxes)
         EXPECT_LE(t.text.size() * (t.font.height / 2), 1900) << t.text.toStdString();
     bool cut = false;
     for (const auto &t : surface.texts())
-        cut = cut || t.text.startsWith(QStringLiteral("Produit 24 avec"));
-    EXPECT_TRUE(cut);
+        cut = cut || (t.text.startsWith(QStringLiteral("Produit 24 avec")) && t.text.endsWith(QChar(0x2026)));
+    EXPECT_TRUE(cut); // and says so with an ellipsis
     // Printing two copies of the whole report draws its two pages twice.
     RecordingSurface copies;
     ASSERT_TRUE(RenderReport(r, copies, 1, -1, 2));
     EXPECT_EQ(copies.pageCount(), 4);
+}
+
+// Rows of 10 mm whose title may wrap over a 40 mm box; a summary with sums.
+const char *kGrowingLayout = R"(page: 210 297
+margins: 10 10 10 10
+band: master-data
+  height: 10
+  grow: yes
+  alternate: #E8F3FF
+  text:
+    box: 0 0 40 10
+    value: [Title]
+    wrap: yes
+  text:
+    box: 40 0 30 10
+    value: [Price01]
+band: summary
+  height: 10
+  text:
+    box: 0 0 60 10
+    value: [SUM(Price01)] ; stock [SUM( Stock * Price01 )]
+    format: money
+)";
+
+TEST(ReportEngine, GrowingBandsHoldLongTextsAndSummariesSumFields)
+{
+    test::EnsureGuiApplication(); // texts are measured in real fonts
+    const QString longTitle = QStringLiteral("Confiture extra de fraises et de framboises du jardin, pot de verre");
+    MemoryRowSource rows({QStringLiteral("Title"), QStringLiteral("Price01"), QStringLiteral("Stock")},
+        {{QStringLiteral("Pain"), 1.5, 2}, {longTitle, QVariant(), 4}, {QStringLiteral("Lait"), 0.25, 3}});
+    const ReportLayout layout = ParseReportLayout(QString::fromUtf8(kGrowingLayout));
+    const PreparedReport r = PrepareReport(layout, &rows, Program);
+    ASSERT_EQ(r.pageCount(), 1);
+    const auto &items = r.pages[0].items;
+    auto itemWithText = [&](const QString &text) {
+        for (const PreparedItem &i : items)
+            if (i.text == text)
+                return i;
+        ADD_FAILURE() << text.toStdString();
+        return PreparedItem();
+    };
+    const PreparedItem pain = itemWithText(QStringLiteral("Pain"));
+    const PreparedItem jam = itemWithText(longTitle);
+    const PreparedItem milk = itemWithText(QStringLiteral("Lait"));
+    EXPECT_EQ(pain.box.height(), 100);
+    EXPECT_GT(jam.box.height(), 100); // several lines
+    // The next row starts below the grown one; the shaded background grew with its row.
+    EXPECT_EQ(milk.box.top(), jam.box.top() + jam.box.height());
+    for (const PreparedItem &i : items) {
+        if (i.kind == ObjectKind::Rect && i.box.top() == jam.box.top()) {
+            EXPECT_EQ(i.box.height(), jam.box.height());
+        }
+    }
+    // Drawn, every word of the long title is there: nothing cut.
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("rapport.pdf"));
+    WriteReportPdf(r, pdf);
+    const QString text = test::RunTool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).simplified();
+    EXPECT_TRUE(text.contains(longTitle)) << text.toStdString();
+    EXPECT_FALSE(text.contains(QChar(0x2026)));
+    // Sums over every row, an empty price counting as 0.
+    EXPECT_EQ(items.back().text, QStringLiteral("1.75 € ; stock 3.75 €"));
+
+    // The same text in a fixed band stays in its box and ends with an ellipsis.
+    ReportLayout fixed = layout;
+    fixed.bands[0].grow = false;
+    rows.first();
+    const PreparedReport f = PrepareReport(fixed, &rows, Program);
+    RecordingSurface fixedSurface;
+    ASSERT_TRUE(RenderReport(f, fixedSurface));
+    int cut = 0;
+    for (const auto &t : fixedSurface.texts())
+        cut += t.text.endsWith(QChar(0x2026)) ? 1 : 0;
+    EXPECT_EQ(cut, 1);
+
+    // A sum of a field the rows do not have stops the preparation, naming it.
+    ReportLayout unknown = ParseReportLayout(
+        QString::fromUtf8(kGrowingLayout).replace(QStringLiteral("SUM(Price01)"), QStringLiteral("SUM(Prix)")));
+    try {
+        PrepareReport(unknown, &rows, Program);
+        ADD_FAILURE() << "no error";
+    } catch (const Error &e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("« PRIX »"))) << e.message().toStdString();
+    }
+    // A page footer keeps its height.
+    EXPECT_THROW(ParseReportLayout(QStringLiteral("band: page-footer\n  height: 5\n  grow: yes\n")), Error);
+    EXPECT_TRUE(ParseReportLayout(WriteReportLayout(layout)).bands[0].grow);
 }
 
 TEST(ReportEngine, PicturesComeFromTheirBlobFieldFittedInTheirBox)

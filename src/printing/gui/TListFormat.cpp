@@ -4,6 +4,7 @@
 #include "db/DataSetRoutines.h"
 #include "lists/DataModule.h"
 #include "printing/ListPrinting.h"
+#include "printing/PainterSurface.h"
 #include "printing/PrintedListData.h"
 #include "printing/gui/PrinterSurface.h"
 #include "printing/gui/PrintingChrome.h"
@@ -24,9 +25,22 @@ TListFormat::TListFormat(TDataModule1 &dm, Prompter &prompter, QWidget *parent)
 {
     ui->setupUi(this);
     ui->zoom->setText(QString::number(kDefaultZoom));
+    m_outputDialogs =
+        SystemPrintListDialogs(QStringLiteral("Imprimer la page d'essai ou l'enregistrer dans un fichier PDF ?"));
     m_testPrint = [this](const PrintLayout &l) {
-        return PrintOnDefaultPrinter(m_prompter, QStringLiteral("Impression test"),
-            [&](DrawingSurface &s) { return PrintTestPage(s, l, m_dm.currencySymbol()); });
+        const PrintedDocument document{QStringLiteral("Impression test"),
+            QStringLiteral("la page d'essai n'a pas été imprimée."),
+            QStringLiteral("la page d'essai n'a pas été enregistrée.")};
+        const auto draw = [&](DrawingSurface &s) { return PrintTestPage(s, l, m_dm.currencySymbol()); };
+        const OutputTarget target = ChooseOutputTarget(this, m_prompter, m_outputDialogs, document);
+        if (target.output == ListOutput::Printer)
+            return PrintOnDefaultPrinter(m_prompter, document.name, draw);
+        if (target.output == ListOutput::Pdf) {
+            WritePdfFile(
+                target.pdfPath, document.name, QStringLiteral("La page d'essai n'a pas été enregistrée."), draw);
+            return true;
+        }
+        return false;
     };
     connect(ui->DebutBtnH, &QToolButton::clicked, this, &TListFormat::DebutBtnHClick);
     connect(ui->DebutBtnB, &QToolButton::clicked, this, &TListFormat::DebutBtnBClick);

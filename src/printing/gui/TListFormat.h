@@ -2,6 +2,7 @@
 
 #include "base/Prompter.h"
 #include "printing/PrintLayout.h"
+#include "printing/gui/PrintOutput.h"
 
 #include <QDialog>
 #include <QImage>
@@ -32,8 +33,10 @@ public:
     TListFormat(TDataModule1 &dm, Prompter &prompter, QWidget *parent = nullptr);
     ~TListFormat() override;
 
-    // Runs the test print; by default on the system's default printer.
+    // Runs the test print; by default on the system's default printer or into a PDF file, as
+    // the user chooses in the output dialogs.
     void setTestPrint(TestPrint print) { m_testPrint = std::move(print); }
+    void setOutputDialogs(PrintListDialogs dialogs) { m_outputDialogs = std::move(dialogs); }
 
     // The layout as the row holds it now.
     PrintLayout layout();
@@ -59,6 +62,7 @@ private:
     TDataModule1 &m_dm;
     Prompter &m_prompter;
     TestPrint m_testPrint;
+    PrintListDialogs m_outputDialogs;
     QImage m_sheet;
     bool m_layoutOpen = false; // this window opened FormatList and closes it
 };

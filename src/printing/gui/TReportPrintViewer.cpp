@@ -7,12 +7,15 @@
 #include "printing/gui/TReportDesigner.h"
 #include "ui/MessageBoxPrompter.h"
 #include "ui/ShellPictures.h"
+#include "ui/WaitCursor.h"
 #include "ui/WindowChrome.h"
 
 #include "ui_TReportPrintViewer.h"
 
 #include <QApplication>
 #include <QPrintDialog>
+
+#include <optional>
 
 namespace vivrelo {
 
@@ -67,6 +70,8 @@ TReportPrintViewer::TReportPrintViewer(ReportRun &run, Prompter &prompter, QWidg
     ui->Exit->setPixmap(ShellPicture(QStringLiteral("close")));
     ui->SysMaxiBtn->setPixmap(ShellPicture(QStringLiteral("maximise")));
     ui->RezisePad->setPixmap(ShellPicture(QStringLiteral("grip")));
+    m_outputDialogs =
+        SystemPrintListDialogs(QStringLiteral("Imprimer le rapport ou l'enregistrer dans un fichier PDF ?"));
     m_printDialog = [this](QPrinter &printer, PrintChoice &choice) { return RunPrintDialog(printer, choice, this); };
     m_printJob = RunPrintJob;
     m_designer = [this](ReportRun &r, QWidget *owner) { return TReportDesigner::edit(r, m_prompter, owner); };
@@ -128,7 +133,17 @@ void TReportPrintViewer::updatePageText()
 void TReportPrintViewer::spbPreviewPrintClick()
 {
     const int count = ui->frPreview->pageCount();
-    if (count > 0) {
+    const PrintedDocument document{m_run.prepared.title.isEmpty() ? m_run.name : m_run.prepared.title,
+        QStringLiteral("le rapport n'a pas été imprimé."), QStringLiteral("le rapport n'a pas été enregistré.")};
+    const OutputTarget target =
+        count > 0 ? ChooseOutputTarget(this, m_prompter, m_outputDialogs, document) : OutputTarget{};
+    if (target.output == ListOutput::Pdf) {
+        try {
+            WriteReportPdf(m_run.prepared, target.pdfPath);
+        } catch (const Error &e) {
+            m_prompter.error(e.message());
+        }
+    } else if (target.output == ListOutput::Printer) {
         PrintChoice choice;
         choice.minPage = 1;
         choice.maxPage = count;
@@ -163,18 +178,45 @@ void TReportPrintViewer::BitBtn1Click()
     ui->frPreview->setReport(&m_run.prepared);
 }
 
-void ShowReportPreview(ReportRun &run, Prompter &prompter, QWidget *parent)
+void ShowReportPreview(ReportRun &run, Prompter &prompter, QWidget *parent, WaitCursor *wait)
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    std::optional<WaitCursor> making(std::in_place);
     TReportPrintViewer viewer(run, prompter, parent ? parent : QApplication::activeWindow());
-    QApplication::restoreOverrideCursor();
+    making.reset();
+    if (wait)
+        wait->release();
     viewer.exec();
 }
 
-void RunItemsListReport(const QString &sortField, QWidget *parent)
+namespace {
+
+// Messages go out without the hourglass.
+class CursorReleasingPrompter : public Prompter
+{
+public:
+    CursorReleasingPrompter(Prompter &inner, WaitCursor &wait)
+        : m_inner(inner)
+        , m_wait(wait)
+    { }
+    Answer ask(MessageKind kind, const QString &text, MessageButtons buttons) override
+    {
+        m_wait.release();
+        return m_inner.ask(kind, text, buttons);
+    }
+
+private:
+    Prompter &m_inner;
+    WaitCursor &m_wait;
+};
+
+} // namespace
+
+void RunItemsListReport(
+    const QString &sortField, Prompter &prompter, const std::function<void(ReportRun &run, WaitCursor &wait)> &show)
 {
     // The report data module is made on the running data module the first time.
     static std::unique_ptr<TDataModuleReport> own;
+    WaitCursor wait;
     TDataModule1 *dm = DataModule1();
     if (!dm)
         fail(QStringLiteral("Les données du programme ne sont pas ouvertes."));
@@ -184,8 +226,15 @@ void RunItemsListReport(const QString &sortField, QWidget *parent)
         own = std::make_unique<TDataModuleReport>(*dm);
         module = own.get();
     }
+    CursorReleasingPrompter messages(prompter, wait);
+    RunItemsListReport(*module, sortField, messages, [&](ReportRun &run) { show(run, wait); });
+}
+
+void RunItemsListReport(const QString &sortField, QWidget *parent)
+{
     MessageBoxPrompter prompter(parent);
-    RunItemsListReport(*module, sortField, prompter, [&](ReportRun &run) { ShowReportPreview(run, prompter, parent); });
+    RunItemsListReport(sortField, prompter,
+        [&](ReportRun &run, WaitCursor &wait) { ShowReportPreview(run, prompter, parent, &wait); });
 }
 
 } // namespace vivrelo

@@ -2,6 +2,7 @@
 
 #include "base/Prompter.h"
 #include "printing/ReportModule.h"
+#include "printing/gui/PrintOutput.h"
 
 #include <QDialog>
 #include <QPrinter>
@@ -47,6 +48,9 @@ public:
     TReportPrintViewer(ReportRun &run, Prompter &prompter, QWidget *parent = nullptr);
     ~TReportPrintViewer() override;
 
+    // Where the print button sends the report: the printer (then the print dialog) or a PDF
+    // file, as the printed list offers.
+    void setOutputDialogs(PrintListDialogs dialogs) { m_outputDialogs = std::move(dialogs); }
     void setPrintDialog(PrintDialog dialog) { m_printDialog = std::move(dialog); }
     void setPrintJob(PrintJob job) { m_printJob = std::move(job); }
     void setDesigner(Designer designer) { m_designer = std::move(designer); }
@@ -67,16 +71,25 @@ private:
     ReportRun &m_run;
     Prompter &m_prompter;
     QPrinter m_printer;
+    PrintListDialogs m_outputDialogs;
     PrintDialog m_printDialog;
     PrintJob m_printJob;
     Designer m_designer;
 };
 
-// Shows a prepared report in the viewer, modally, over the active window.
-void ShowReportPreview(ReportRun &run, Prompter &prompter, QWidget *parent = nullptr);
+class WaitCursor;
+
+// Shows a prepared report in the viewer, modally, over the active window. The viewer is made
+// under the hourglass; `wait`, the caller's hourglass, is released before the viewer shows.
+void ShowReportPreview(ReportRun &run, Prompter &prompter, QWidget *parent = nullptr, WaitCursor *wait = nullptr);
 
 // The catalogue editor's print button: the product list ordered by the sort column, shown in
-// the viewer, messages in message boxes. Errors pass to the caller.
+// the viewer, messages in message boxes. The hourglass stands from the start of the query
+// until the viewer is up or a message is shown. Errors pass to the caller.
 void RunItemsListReport(const QString &sortField, QWidget *parent = nullptr);
+// The same with its messages and its showing of the prepared report given: `show` is called
+// under the hourglass, which it releases once its window is ready.
+void RunItemsListReport(
+    const QString &sortField, Prompter &prompter, const std::function<void(ReportRun &run, WaitCursor &wait)> &show);
 
 } // namespace vivrelo

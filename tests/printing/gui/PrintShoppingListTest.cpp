@@ -87,6 +87,16 @@ TEST_F(PrintCommand, CancelledDialogsReportNothingPrinted)
     EXPECT_FALSE(QFile::exists(pdf));
 }
 
+TEST_F(PrintCommand, NothingTickedIsToldBeforeAnyDialog)
+{
+    dm.ADOConnection1.exec(QStringLiteral("UPDATE ITEMS SET Sel=0"));
+    QFile::remove(pdf);
+    EXPECT_FALSE(PrintShoppingList(nullptr, 1, prompter, dialogs));
+    EXPECT_TRUE(suggestions.isEmpty());
+    EXPECT_FALSE(QFile::exists(pdf));
+    EXPECT_TRUE(prompter.lastText().contains(QStringLiteral("Aucun produit n'est coché")));
+}
+
 TEST_F(PrintCommand, AFileThatCannotBeWrittenIsToldAndNotReportedAsSaved)
 {
     pdf = dirs.root() + QStringLiteral("absent/liste.pdf");

@@ -1,12 +1,12 @@
 #include "printing/gui/TListFormat.h"
 
 #include "printing/ListPrinting.h"
+#include "printing/PopplerTools.h"
 #include "printing/gui/PrintingDb.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPrinterInfo>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -119,13 +119,25 @@ TEST_F(ListFormat, TestPrintUsesTheStoredLayout)
     EXPECT_EQ(layoutRows(), 1);
 }
 
-TEST_F(ListFormat, NoPrinterIsToldAndNothingIsPrinted)
+TEST_F(ListFormat, WithoutAPrinterTheTestPageGoesToAPdf)
 {
-    if (!QPrinterInfo::defaultPrinter().isNull())
-        GTEST_SKIP() << "a printer is installed";
     open();
+    const QString pdf = dirs.root() + QStringLiteral("essai.pdf");
+    QString suggested;
+    PrintListDialogs dialogs;
+    dialogs.hasPrinter = [] { return false; };
+    dialogs.chooseOutput = [](QWidget *) { return ListOutput::Printer; }; // never asked
+    dialogs.pdfFile = [&](QWidget *, const QString &s) {
+        suggested = s;
+        return pdf;
+    };
+    window->setOutputDialogs(dialogs);
     click("ImprimerBtn");
-    EXPECT_TRUE(prompter.lastText().contains(QStringLiteral("Aucune imprimante")));
+    EXPECT_EQ(suggested, dataDir + QStringLiteral("Export/Impression test.pdf"));
+    const QString text = test::RunTool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    EXPECT_TRUE(text.contains(QStringLiteral("Article (marque)"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("TOTAL")));
+    EXPECT_TRUE(prompter.asked().empty());
 }
 
 } // namespace

@@ -1,8 +1,12 @@
 #include "printing/gui/TReportPrintViewer.h"
 
+#include "printing/PopplerTools.h"
+#include "printing/gui/PrintingDb.h"
 #include "printing/gui/ReportPreview.h"
+#include "printing/gui/SampleReport.h"
 #include "printing/gui/TReportDesigner.h"
 #include "support/TestDirs.h"
+#include "ui/WaitCursor.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -10,6 +14,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -20,33 +25,12 @@
 namespace vivrelo {
 namespace {
 
-// Rows of 10 mm under a 10 mm header and above a 10 mm footer: 25 rows a page, 60 rows on
-// three pages.
-const char *kLayout = R"(page: 210 297
-margins: 10 10 10 10
-band: page-header
-  height: 10
-  text:
-    box: 0 0 190 10
-    value: Produits
-band: master-data
-  height: 10
-  text:
-    box: 0 0 190 10
-    value: [Title]
-band: page-footer
-  height: 10
-  text:
-    box: 0 0 190 10
-    value: Page [PAGE] / [PAGES]
-)";
-
 class ReportViewer : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        run.layoutPath = dirs.writeFile(dirs.root() + QStringLiteral("Essai.frf"), kLayout);
+        run.layoutPath = dirs.writeFile(dirs.root() + QStringLiteral("Essai.frf"), test::kSampleReportLayout);
         run.layout = LoadReportLayout(run.layoutPath);
         run.prepare = [](const ReportLayout &layout) {
             std::vector<QVariantList> rows;
@@ -64,6 +48,14 @@ protected:
             choice = *dialogAnswer;
             return true;
         });
+        PrintListDialogs dialogs;
+        dialogs.hasPrinter = [this] { return hasPrinter; };
+        dialogs.chooseOutput = [this](QWidget *) { return output; };
+        dialogs.pdfFile = [this](QWidget *, const QString &suggested) {
+            suggestions << suggested;
+            return pdf;
+        };
+        viewer->setOutputDialogs(dialogs);
         viewer->setPrintJob([this](QPrinter &, const PreparedReport &, const QString &range, int copies) {
             printed << QStringLiteral("%1 x%2").arg(range).arg(copies);
             return true;
@@ -87,6 +79,10 @@ protected:
     std::optional<PrintChoice> dialogAnswer;
     PrintChoice offered;
     QStringList printed;
+    bool hasPrinter = true;
+    ListOutput output = ListOutput::Printer;
+    QString pdf = dirs.root() + QStringLiteral("rapport.pdf");
+    QStringList suggestions;
 };
 
 TEST_F(ReportViewer, NavigationStaysWithinThePages)
@@ -156,6 +152,36 @@ TEST_F(ReportViewer, PrintingTakesTheRangeOrThePageOnScreenAndCloses)
     EXPECT_FALSE(viewer->isVisible());
 }
 
+TEST_F(ReportViewer, WithoutAPrinterOrOnRequestTheReportGoesToAPdf)
+{
+    hasPrinter = false;
+    output = ListOutput::Printer; // would be wrong to ask
+    click("spbPreviewPrint");
+    EXPECT_TRUE(printed.isEmpty());
+    EXPECT_FALSE(viewer->isVisible());
+    ASSERT_EQ(suggestions.size(), 1);
+    EXPECT_TRUE(suggestions[0].endsWith(QStringLiteral("Export/Essai.pdf"))) << suggestions[0].toStdString();
+    const QString info = test::RunTool(QStringLiteral("pdfinfo"), {pdf});
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+3\\n")))) << info.toStdString();
+    EXPECT_TRUE(
+        test::RunTool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).contains(QStringLiteral("Produit 60")));
+    EXPECT_TRUE(prompter.asked().empty());
+
+    // With a printer the user chooses; a cancelled choice writes and prints nothing.
+    ASSERT_TRUE(QFile::remove(pdf));
+    hasPrinter = true;
+    output = ListOutput::Cancel;
+    viewer->show();
+    click("spbPreviewPrint");
+    EXPECT_FALSE(QFile::exists(pdf));
+    EXPECT_TRUE(printed.isEmpty());
+    EXPECT_TRUE(prompter.lastText().contains(QStringLiteral("le rapport n'a pas été imprimé")));
+    output = ListOutput::Pdf;
+    viewer->show();
+    click("spbPreviewPrint");
+    EXPECT_TRUE(QFile::exists(pdf));
+}
+
 TEST_F(ReportViewer, DesignerOpensOnTheAccessWordAndSavesTheLayout)
 {
     auto *key = child<QLineEdit>("Ed_Key");
@@ -189,6 +215,47 @@ TEST_F(ReportViewer, DesignerOpensOnTheAccessWordAndSavesTheLayout)
     EXPECT_EQ(header.align, TextAlign::Center);
     // The preview shows the report laid out again.
     EXPECT_EQ(viewer->preview()->report()->pages[1].items[0].text, QStringLiteral("Catalogue 2"));
+}
+
+// The catalogue editor's print button on a real catalogue.
+class ItemsListCommand : public test::PrintingDbTest
+{ };
+
+// Remembers whether the hourglass stood when a message went out.
+class CursorWatchingPrompter : public ScriptedPrompter
+{
+public:
+    Answer ask(MessageKind kind, const QString &text, MessageButtons buttons) override
+    {
+        waitingAtMessage = QGuiApplication::overrideCursor() != nullptr;
+        return ScriptedPrompter::ask(kind, text, buttons);
+    }
+    bool waitingAtMessage = true;
+};
+
+TEST_F(ItemsListCommand, TheHourglassCoversThePreparationAndNoMessage)
+{
+    addProduct(QStringLiteral("Pain"), false, 0, 1.2);
+    bool waitingAtShow = false;
+    int pages = 0;
+    RunItemsListReport(QStringLiteral("Title"), prompter, [&](ReportRun &run, WaitCursor &wait) {
+        const QCursor *cursor = QGuiApplication::overrideCursor();
+        waitingAtShow = cursor && cursor->shape() == Qt::WaitCursor;
+        pages = run.prepared.pageCount();
+        wait.release();
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    });
+    EXPECT_TRUE(waitingAtShow);
+    EXPECT_EQ(pages, 1);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+    dm.ADOConnection1.exec(QStringLiteral("DELETE FROM ITEMS"));
+    CursorWatchingPrompter watching;
+    RunItemsListReport(
+        QStringLiteral("Title"), watching, [](ReportRun &, WaitCursor &) { FAIL() << "nothing to show"; });
+    ASSERT_EQ(watching.asked().size(), 1u);
+    EXPECT_FALSE(watching.waitingAtMessage);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 } // namespace
