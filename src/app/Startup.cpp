@@ -4,6 +4,9 @@
 #include "app/Settings.h"
 #include "base/AppValues.h"
 #include "base/Error.h"
+#include "db/Compaction.h"
+#include "db/Connection.h"
+#include "maintenance/Recovery.h"
 
 namespace vivrelo {
 
@@ -13,6 +16,16 @@ QString ConnectionFailureMessage()
                           "Ce logiciel a rencontré un problème lors de la connexion à la base de données.\r"
                           "Contactez le support par email pour tenter de trouver une solution : ")
         + QString::fromUtf16(kSupportAddress);
+}
+
+QString DamagedDatabaseMessage(const QString &database, const QString &engineText)
+{
+    return QStringLiteral("La base de données %1 est endommagée : le programme ne peut pas l'ouvrir.\r(%2)\r\r"
+                          "Pour en sortir :\r"
+                          "  - la réparer : « vivrelo-cli compact » recopie ce qui peut encore être lu dans une "
+                          "nouvelle base et garde la base endommagée dans le dossier Backup ;\r"
+                          "  - ou revenir à une sauvegarde : « vivrelo-cli restore FICHIER ».")
+        .arg(database, engineText);
 }
 
 StartupState StartEnvironment(const StartupConfig &config, Prompter &prompter, ProgressSink &wait)
@@ -78,6 +91,15 @@ StartupState StartEnvironment(const StartupConfig &config, Prompter &prompter, P
     }
 
     const QString settingsName = config.settingsFileName.isEmpty() ? SettingsFileName() : config.settingsFileName;
+    if (!config.readOnly) {
+        // What an interrupted compaction, backup or restore left is put right first: the
+        // first-run installation must never put the template over a recoverable catalogue.
+        const MaintenancePlaces places{App().dataDir, state.database.databaseDir, {},
+            App().programDir + QStringLiteral("Ressources/DB/Data/") + state.database.activeFileName};
+        const QStringList told = RecoverInterruptedWork(places, places.templateDatabase);
+        if (!told.isEmpty())
+            prompter.inform(told.join(QLatin1Char('\r')));
+    }
     if (config.readOnly) {
         if (!FileExists(DatabaseFilePath(state.database))) {
             prompter.error(QStringLiteral("La base de données %1 est introuvable ; rien n'a été lu.")
@@ -102,7 +124,7 @@ StartupState StartEnvironment(const StartupConfig &config, Prompter &prompter, P
     return state;
 }
 
-bool StartData(const StartupConfig &config, const StartupState &state, Prompter &prompter)
+bool StartData(const StartupConfig &config, StartupState &state, Prompter &prompter)
 {
     try {
         if (!DataAccessAvailable(prompter))
@@ -113,8 +135,17 @@ bool StartData(const StartupConfig &config, const StartupState &state, Prompter 
         prompter.plain(e.message());
         App().ready = false;
     }
+    // A damaged database is not a dead end: the message names the ways out.
+    const auto damaged = [&state] {
+        const QString db = DatabaseFilePath(state.database);
+        // A file of another kind (an Access file that could not be converted) is not "damaged".
+        const QString damage = DetectDatabaseFile(db) == DatabaseFileKind::SQLite ? DatabaseDamage(db) : QString();
+        state.databaseDamaged = !damage.isEmpty();
+        return state.databaseDamaged ? DamagedDatabaseMessage(db, damage) : QString();
+    };
     if (!App().ready) {
-        prompter.error(ConnectionFailureMessage());
+        const QString text = damaged();
+        prompter.error(text.isEmpty() ? ConnectionFailureMessage() : text);
         return false;
     }
 
@@ -122,7 +153,8 @@ bool StartData(const StartupConfig &config, const StartupState &state, Prompter 
         try {
             config.hooks.upgradeSchema(prompter);
         } catch (const Error &e) {
-            prompter.error(e.message());
+            const QString text = damaged();
+            prompter.error(text.isEmpty() ? e.message() : text);
             return false;
         }
     }

@@ -43,6 +43,9 @@ struct StartupState {
     std::unique_ptr<DataDirectoryLock> dataLock; // likewise: the data directory's own lock
     DatabaseLocation database;
     QString settingsPath;
+    // The data steps stopped on a database the engine finds damaged (its message named the
+    // way out: repair or restore).
+    bool databaseDamaged = false;
 };
 
 // From the application values to the settings: values, directories and formats, the
@@ -54,9 +57,11 @@ StartupState StartEnvironment(const StartupConfig &config, Prompter &prompter, P
 // The data modules and the schema, once the windowing side is up: checks the database
 // engine, creates the data modules, reports a failed connection, and upgrades the schema
 // when the database file exists. False when the process must end now.
-bool StartData(const StartupConfig &config, const StartupState &state, Prompter &prompter);
+bool StartData(const StartupConfig &config, StartupState &state, Prompter &prompter);
 
 // "EXECUTION IMPOSSIBLE !!" ... with the support address: the connection could not open.
 QString ConnectionFailureMessage();
+// The database could not be opened because it is damaged: what happened and the ways out.
+QString DamagedDatabaseMessage(const QString &database, const QString &engineText);
 
 } // namespace vivrelo

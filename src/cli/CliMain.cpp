@@ -52,7 +52,10 @@ const std::vector<Verb> &AllVerbs()
 {
     static const std::vector<Verb> verbs = {
         UpgradeVerb(),
-        {"backup", "backup [FICHIER]   sauvegarde de la base et des images", BackupVerb},
+        {"backup",
+            "backup [FICHIER] [--replace]   sauvegarde de la base et des images (--replace : remplace une "
+            "archive existante)",
+            BackupVerb},
         {"restore", "restore FICHIER    restauration d'une sauvegarde", RestoreVerb},
         {"compact", "compact            compactage de la base de données", CompactVerb},
         {"history", "history            historique des sauvegardes", HistoryVerb},

@@ -6,12 +6,16 @@
 #include "cli/Session.h"
 #include "cli/Terminal.h"
 #include "cli/Verbs.h"
+#include "db/Connection.h"
 #include "db/ConnectionConfig.h"
 #include "db/DataSetRoutines.h"
+#include "db/Upgrade.h"
 #include "maintenance/DataModuleHost.h"
 #include "maintenance/History.h"
 
 #include <QFileInfo>
+
+#include <memory>
 
 namespace vivrelo::cli {
 
@@ -51,10 +55,19 @@ struct Session {
     TerminalProgress progress;
     StartupState state;
 
-    explicit Session(Answer confirmations)
+    // `onDamaged`: the verb also runs on a database the program cannot open because it is
+    // damaged (the repair and the restore are the ways out of that state).
+    explicit Session(Answer confirmations, bool onDamaged = false)
         : prompter(confirmations)
     {
         state = StartSession(prompter, progress, StandardStartupHooks());
+        if (state.stop && onDamaged && state.databaseDamaged && state.dataLock
+            && state.dataLock->state() == DataDirectoryLock::State::Acquired) {
+            CloseDataModules();
+            damaged = true;
+            state.stop = false;
+            return;
+        }
         if (!state.stop && !RunningDataModules().main) {
             prompter.error(QStringLiteral("La base de données n'a pas pu être ouverte."));
             state.stop = true;
@@ -64,16 +77,61 @@ struct Session {
     bool ready() const { return !state.stop; }
     TDataModule1 &dataModule() { return *RunningDataModules().main; }
     MaintenancePlaces places() const { return MaintenancePlacesOf(DbConfig(), App().dataDir); }
+    bool damaged = false; // running without the data modules, on a damaged database
+};
+
+// The host of an operation on a database the program could not open: there is nothing to
+// release; a restored database is upgraded, and the history row written, once the operation
+// has left a database that opens.
+class DamagedDatabaseHost : public MaintenanceHost
+{
+public:
+    explicit DamagedDatabaseHost(QString database)
+        : m_database(std::move(database))
+    { }
+    void releaseDatabase() override { m_connection.close(); }
+    void reopenConnection() override
+    {
+        try {
+            m_connection.open(m_database);
+        } catch (const Error &) { }
+    }
+    void reopenDatabase() override { }
+    void upgradeRestoredDatabase() override
+    {
+        if (!m_connection.isOpen())
+            return;
+        ScriptedPrompter silent(Answer::No);
+        UpgradeRestoredDatabase(m_connection, silent, nullptr, noProgress());
+    }
+    void addHistoryRow(const QString &description, const QString &path) override
+    {
+        m_connection.close();
+        TDataModule1 dm;
+        ScriptedPrompter silent(Answer::No);
+        try {
+            if (dm.DataModuleCreate(silent))
+                AddHistoryRow(dm.Backup, description, path);
+        } catch (const Error &) {
+            // The history of a database still damaged is not written.
+        }
+    }
+
+private:
+    QString m_database;
+    Connection m_connection;
 };
 
 // The maintenance context of a session; the host upgrades a restored database that is older
 // than the program.
 struct Operation {
-    DataModuleHost host;
+    std::unique_ptr<MaintenanceHost> host;
     MaintenanceContext ctx;
     explicit Operation(Session &s)
-        : host(s.dataModule())
-        , ctx{host, s.prompter, s.progress, s.places()}
+        : host(s.damaged
+                ? std::unique_ptr<MaintenanceHost>(std::make_unique<DamagedDatabaseHost>(DatabaseFilePath(s.places())))
+                : std::make_unique<DataModuleHost>(s.dataModule()))
+        , ctx{*host, s.prompter, s.progress, s.places()}
     { }
 };
 
@@ -89,12 +147,12 @@ namespace {
 // Runs a verb: its arguments checked, the session started with the confirmations answered
 // `confirmations`, then `body` with the names.
 template <typename Body>
-int RunVerb(const QStringList &args, const NamesWanted &wanted, Answer confirmations, Body body)
+int RunVerb(const QStringList &args, const NamesWanted &wanted, Answer confirmations, Body body, bool onDamaged = false)
 {
     QStringList names;
     if (!Arguments(args, wanted, names))
         return 2;
-    Session session(confirmations);
+    Session session(confirmations, onDamaged);
     if (!session.ready())
         return 1;
     return body(session, names) ? 0 : 1;
@@ -104,9 +162,18 @@ int RunVerb(const QStringList &args, const NamesWanted &wanted, Answer confirmat
 
 int BackupVerb(const QStringList &args)
 {
-    return RunVerb(args, {1}, Answer::No, [](Session &session, const QStringList &names) {
+    QStringList rest = args;
+    const bool replace = rest.removeAll(QStringLiteral("--replace")) > 0;
+    return RunVerb(rest, {1}, Answer::No, [replace](Session &session, const QStringList &names) {
         const QString archive =
             names.isEmpty() ? DefaultBackupPath(session.places(), CurrentDateTime().date()) : Absolute(names.first());
+        // A scheduled job must not replace the morning's archive by mistake.
+        if (!replace && QFileInfo::exists(archive)) {
+            session.prompter.error(QStringLiteral("L'archive %1 existe déjà ; rien n'a été écrit. Ajoutez --replace "
+                                                  "pour la remplacer.")
+                                       .arg(archive));
+            return false;
+        }
         Operation op(session);
         if (!BackupCommand(op.ctx, archive))
             return false;
@@ -118,19 +185,25 @@ int BackupVerb(const QStringList &args)
 int RestoreVerb(const QStringList &args)
 {
     const NamesWanted archive{1, "Indiquez l'archive à restaurer : restore FICHIER"};
-    return RunVerb(args, archive, Answer::No, [](Session &session, const QStringList &names) {
-        Operation op(session);
-        return RestoreCommand(op.ctx, Absolute(names.first()));
-    });
+    return RunVerb(
+        args, archive, Answer::No,
+        [](Session &session, const QStringList &names) {
+            Operation op(session);
+            return RestoreCommand(op.ctx, Absolute(names.first()));
+        },
+        true);
 }
 
 int CompactVerb(const QStringList &args)
 {
     // The command itself is the confirmation.
-    return RunVerb(args, {}, Answer::Yes, [](Session &session, const QStringList &) {
-        Operation op(session);
-        return CompactCommand(op.ctx);
-    });
+    return RunVerb(
+        args, {}, Answer::Yes,
+        [](Session &session, const QStringList &) {
+            Operation op(session);
+            return CompactCommand(op.ctx);
+        },
+        true);
 }
 
 int HistoryVerb(const QStringList &args)

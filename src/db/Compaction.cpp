@@ -113,6 +113,33 @@ void CompactDatabaseKeepingName(const QString &database, const QString &work)
     }
 }
 
+DatabaseInUseGuard::DatabaseInUseGuard(const QString &path, int waitMs)
+{
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        return;
+    }
+    sqlite3_busy_timeout(m_db, waitMs);
+    const int rc = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        return;
+    const QString engine = QString::fromUtf8(sqlite3_errmsg(m_db));
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+    if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
+        fail(QStringLiteral("La base de données est utilisée par un autre programme ; rien n'a été modifié.\r(%1)")
+                 .arg(engine));
+}
+
+DatabaseInUseGuard::~DatabaseInUseGuard()
+{
+    if (m_db) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close_v2(m_db);
+    }
+}
+
 QString RescueReport::summary() const
 {
     QStringList lines;

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+struct sqlite3;
+
 namespace vivrelo {
 
 // Writes a compacted copy of `source` (which must not be open elsewhere for writing) into the
@@ -18,6 +20,23 @@ void WriteCompactedCopy(const QString &source, const QString &work);
 // at worst an incomplete `work` is left, which the next start examines. Refuses (nothing
 // touched) when `work` already exists: it may be the only copy left by an older run.
 void CompactDatabaseKeepingName(const QString &database, const QString &work);
+
+// Holds the database's write lock (a transaction begun, writing nothing) while it lives, so
+// that no other program starts a change while the file is compacted or replaced. Throws Error
+// (French, nothing changed) when another program holds it for longer than `waitMs`. A file the
+// engine cannot lock for another reason (damaged, not a database) is let through: the
+// operation itself reports that.
+class DatabaseInUseGuard
+{
+public:
+    explicit DatabaseInUseGuard(const QString &path, int waitMs = 2000);
+    ~DatabaseInUseGuard();
+    DatabaseInUseGuard(const DatabaseInUseGuard &) = delete;
+    DatabaseInUseGuard &operator=(const DatabaseInUseGuard &) = delete;
+
+private:
+    sqlite3 *m_db = nullptr;
+};
 
 // What a rescue saved of one table.
 struct RescuedTable {

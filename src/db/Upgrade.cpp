@@ -19,6 +19,7 @@
 #include "base/Paths.h"
 #include "base/Progress.h"
 #include "base/Prompter.h"
+#include "db/Compaction.h"
 #include "db/Connection.h"
 #include "db/ConnectionConfig.h"
 #include "db/Conversions.h"
@@ -591,25 +592,13 @@ void ScriptRun::compactDataBase(const QString &line)
         if (!FileExists(target))
             fail(QStringLiteral("La base de données « %1 » est introuvable.").arg(target));
         // A work file left by an interrupted compaction may be the only whole copy: it is
-        // never replaced, and the database is left as it is.
+        // never replaced, and the database is left as it is. The database keeps its name
+        // throughout: the compacted copy takes it in one step once whole.
         if (QFileInfo::exists(work))
             fail(QStringLiteral("Le fichier de travail « %1 » existe déjà (compactage interrompu ?) : "
                                 "la base de données n'a pas été modifiée.")
                      .arg(work));
-        if (!QFile::rename(target, work))
-            fail(QStringLiteral("Impossible de renommer « %1 » en « %2 » : la base de données n'a pas été modifiée.")
-                     .arg(target, work));
-        try {
-            CompactDatabaseFile(work, target);
-        } catch (const Error &) {
-            // The compacted copy is put in place only when complete: the database goes back
-            // under its own name.
-            if (!QFileInfo::exists(target) && !QFile::rename(work, target))
-                fail(QStringLiteral("Le compactage a échoué et la base de données est restée sous le nom « %1 ».")
-                         .arg(work));
-            throw;
-        }
-        QFile::remove(work);
+        CompactDatabaseKeepingName(target, work);
         reopen(reopenPath);
         text += QStringLiteral(" (Ok)");
     } catch (const Error &e) {

@@ -3,6 +3,7 @@
 #include "base/Error.h"
 #include "base/Progress.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -441,6 +442,115 @@ ExtractionResult ExtractCabinet(const QString &path, const QString &targetDir, c
     }
     result.skipped = ctx.skipped;
     return result;
+}
+
+std::vector<CabinetEntryDigest> ReadBackCabinet(const QString &path, const QString &workDir)
+{
+    const Layout layout = readLayout(path);
+    const QString dir = QDir(workDir).absolutePath() + QLatin1Char('/');
+    if (!QFileInfo(dir).isDir())
+        fail(QStringLiteral("Le dossier %1 est introuvable.").arg(quoted(dir)));
+
+    // Every entry is decompressed into a work file of its own, whatever its name, hashed and
+    // removed.
+    struct ReadBack {
+        QString prefix;
+        std::vector<PlannedEntry> planned;
+        ~ReadBack()
+        {
+            for (const PlannedEntry &p : planned)
+                QFile::remove(p.workPath);
+        }
+    } rb;
+    rb.prefix =
+        dir + QStringLiteral("~verification-%1-").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+
+    QString source = path;
+    struct Copy {
+        QString path;
+        ~Copy()
+        {
+            if (!path.isEmpty())
+                QFile::remove(path);
+        }
+    } fixed;
+    if (layout.hasZeroChecksum) {
+        fixed.path = rb.prefix + QStringLiteral("cab");
+        copyWithChecksums(path, layout, fixed.path);
+        source = fixed.path;
+    }
+
+    LoadedCabinet cab;
+    load(cab, source, path);
+    const auto onFile = [](GCabFile *file, gpointer data) -> gboolean {
+        auto *r = static_cast<ReadBack *>(data);
+        const QString work = r->prefix + QString::number(r->planned.size());
+        gcab_file_set_extract_name(file, fileSystemName(work).constData());
+        r->planned.push_back({entryName(file), {}, work, qint64(gcab_file_get_size(file))});
+        return TRUE;
+    };
+    g_autoptr(GError) error = nullptr;
+    g_autoptr(GFile) target = g_file_new_for_path(fileSystemName(dir).constData());
+    if (!gcab_cabinet_extract(cab.cabinet, target, onFile, nullptr, &rb, nullptr, &error))
+        fail(QStringLiteral("L'archive %1 ne se relit pas en entier : %2").arg(quoted(path), glibText(error)));
+
+    // In archive order; the library extracts no file for an empty entry.
+    std::vector<CabinetEntry> listed;
+    forEachFile(cab.cabinet, [&](GCabFile *f) { listed.push_back({entryName(f), qint64(gcab_file_get_size(f))}); });
+    std::vector<CabinetEntryDigest> digests;
+    std::vector<bool> used(rb.planned.size(), false);
+    for (const CabinetEntry &entry : listed) {
+        size_t i = 0;
+        while (i < rb.planned.size() && (used[i] || rb.planned[i].storedName != entry.name))
+            ++i;
+        if (i == rb.planned.size()) {
+            if (entry.size != 0)
+                fail(damaged(path, QStringLiteral("le fichier %1 n'a pas pu être relu").arg(quoted(entry.name))));
+            digests.push_back({entry.name, 0, QCryptographicHash::hash({}, QCryptographicHash::Sha256)});
+            continue;
+        }
+        used[i] = true;
+        const PlannedEntry &p = rb.planned[i];
+        QFile f(p.workPath);
+        if (!f.open(QIODevice::ReadOnly))
+            fail(damaged(path, QStringLiteral("le fichier %1 n'a pas pu être relu").arg(quoted(p.storedName))));
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        if (!hash.addData(&f))
+            fail(damaged(path, QStringLiteral("le fichier %1 n'a pas pu être relu").arg(quoted(p.storedName))));
+        if (f.size() != p.size)
+            fail(damaged(
+                path, QStringLiteral("le fichier %1 n'a pas pu être relu en entier").arg(quoted(p.storedName))));
+        digests.push_back({p.storedName, p.size, hash.result()});
+        f.close();
+        QFile::remove(p.workPath);
+    }
+    return digests;
+}
+
+CabinetEntryDigest DigestFile(const QString &name, const QString &path)
+{
+    QFile f(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!f.open(QIODevice::ReadOnly) || !hash.addData(&f))
+        fail(QStringLiteral("Le fichier %1 ne peut pas être lu.").arg(quoted(path)));
+    return {name, f.size(), hash.result()};
+}
+
+void CheckCabinetReadsBack(const QString &path, const std::vector<CabinetEntryDigest> &packed, const QString &workDir)
+{
+    const std::vector<CabinetEntryDigest> read = ReadBackCabinet(path, workDir);
+    const auto differs = [&](const QString &what) {
+        fail(QStringLiteral("L'archive %1 ne se relit pas telle qu'elle a été écrite : %2.").arg(quoted(path), what));
+    };
+    if (read.size() != packed.size())
+        differs(QStringLiteral("elle contient %1 fichier(s) au lieu de %2").arg(read.size()).arg(packed.size()));
+    for (size_t i = 0; i < read.size(); ++i) {
+        if (read[i].name != packed[i].name)
+            differs(QStringLiteral("le fichier %1 y est à la place de %2")
+                        .arg(quoted(read[i].name), quoted(packed[i].name)));
+        if (read[i].size != packed[i].size || read[i].sha256 != packed[i].sha256)
+            differs(QStringLiteral("le contenu de %1 diffère de l'original").arg(quoted(read[i].name)));
+    }
 }
 
 } // namespace vivrelo

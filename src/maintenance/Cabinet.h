@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <functional>
@@ -61,6 +62,27 @@ using ExtractionCallback = std::function<void(int index, int count, const QStrin
 // only once the whole archive has been read back, so a failed extraction leaves no partial
 // file under a real name. Entries whose bare name is unusable are skipped and listed.
 ExtractionResult ExtractCabinet(const QString &path, const QString &targetDir, const ExtractionCallback &onEntry = {});
+
+// One file of an archive as read back, or as packed: its stored name, its size and the
+// SHA-256 digest of its contents.
+struct CabinetEntryDigest {
+    QString name;
+    qint64 size = 0;
+    QByteArray sha256;
+};
+
+// The digest of a file about to be packed under `name`. Throws Error when it cannot be read.
+CabinetEntryDigest DigestFile(const QString &name, const QString &path);
+
+// Reads an archive back whole: every entry, whatever its name, is decompressed into a work
+// file of `workDir` (removed at once), checked against its declared size and hashed. The
+// entries come in archive order. Throws Error (French) when the archive does not read to its
+// end: not a cabinet, truncated, a block whose checksum or data is wrong.
+std::vector<CabinetEntryDigest> ReadBackCabinet(const QString &path, const QString &workDir);
+
+// Reads an archive back whole and compares it with what was packed: the same entries in the
+// same order, each of the same size and digest. Throws Error naming the first difference.
+void CheckCabinetReadsBack(const QString &path, const std::vector<CabinetEntryDigest> &packed, const QString &workDir);
 
 // The last component of a stored entry name ("dir1\file1" → "file1"), with a drive letter
 // removed; an empty text when nothing usable is left ("", ".", "..", "\").

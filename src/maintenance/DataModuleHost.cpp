@@ -1,5 +1,6 @@
 #include "maintenance/DataModuleHost.h"
 
+#include "base/AppValues.h"
 #include "base/Progress.h"
 #include "base/Prompter.h"
 #include "db/ConnectionConfig.h"
@@ -13,7 +14,8 @@ namespace vivrelo {
 
 MaintenancePlaces MaintenancePlacesOf(const ConnectionConfig &config, const QString &dataDir)
 {
-    return {dataDir, config.databaseDir, config.databaseFile()};
+    return {dataDir, config.databaseDir, config.databaseFile(),
+        App().programDir + QStringLiteral("Ressources/DB/Data/Access/VIVRELO.MDB")};
 }
 
 DataModuleHost::DataModuleHost(TDataModule1 &dataModule, Window window)

@@ -9,7 +9,9 @@
 #include "db/Connection.h"
 #include "db/DataSetRoutines.h"
 #include "db/JetImport.h"
+#include "db/Upgrade.h"
 #include "maintenance/Cabinet.h"
+#include "maintenance/Recovery.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -19,6 +21,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <optional>
 
 #include <unistd.h>
 
@@ -115,6 +118,44 @@ void startWithHistoryRow(MaintenanceContext &ctx, const QString &description, co
     }
 }
 
+// What an interrupted operation left is put right before the next one starts, and told.
+void recoverBeforeOperation(MaintenanceContext &ctx)
+{
+    const QStringList told = RecoverInterruptedWork(ctx.places, ctx.places.templateDatabase);
+    if (!told.isEmpty())
+        ctx.prompter.inform(told.join(QLatin1Char('\r')));
+}
+
+// Puts a complete, read-back work archive at the archive's path: in one step on the same file
+// system; else through a flushed copy beside the target, read back again before its rename.
+void placeArchive(
+    const QString &work, const QString &target, const std::vector<CabinetEntryDigest> &packed, const QString &workDir)
+{
+    const auto refuse = [&] {
+        fail(QStringLiteral("L'archive n'a pas pu être enregistrée sous %1 (droits ou place insuffisants ?).\r"
+                            "Une archive de ce nom qui existait déjà est restée intacte.")
+                 .arg(quoted(target)));
+    };
+    if (RenameDurably(work, target))
+        return;
+    const QString part = target + QStringLiteral(".part");
+    QFile::remove(part);
+    if (!QFile::copy(work, part) || !SyncToDisk(part)) {
+        QFile::remove(part);
+        refuse();
+    }
+    try {
+        CheckCabinetReadsBack(part, packed, workDir);
+    } catch (...) {
+        QFile::remove(part);
+        throw;
+    }
+    if (!RenameDurably(part, target)) {
+        QFile::remove(part);
+        refuse();
+    }
+}
+
 QString workArchivePath(const MaintenancePlaces &places)
 {
     return BackupDir(places) + QStringLiteral("temp.cab");
@@ -172,6 +213,72 @@ void checkRestoredDatabase(const QString &path)
     db.close();
 }
 
+// The archive's database, brought to the program's version on a trial copy in the staging
+// folder, must hold every table and column of the template, which the program's datasets
+// read: a database that would fail with "no such column" once in place is refused here.
+void checkUpgradedCopy(const QString &database, const QString &stage, const QString &templateDb)
+{
+    const auto refuse = [](const QString &why) {
+        fail(QStringLiteral("La base de données de l'archive n'est pas utilisable : %1\rRien n'a été restauré.")
+                 .arg(why));
+    };
+    const QString trial = stage + QStringLiteral("essai.MDB");
+    if (!QFile::copy(database, trial))
+        refuse(QStringLiteral("elle ne peut pas être copiée pour être essayée."));
+    // The trial's upgrade log stays in the staging folder.
+    struct DataDirFor {
+        QString saved = App().dataDir;
+        explicit DataDirFor(const QString &dir) { App().dataDir = dir; }
+        ~DataDirFor() { App().dataDir = saved; }
+    };
+    QStringList missing;
+    try {
+        const DataDirFor staged(stage);
+        Connection c;
+        c.open(trial);
+        ScriptedPrompter silent(Answer::No);
+        UpgradeRestoredDatabase(c, silent, nullptr, noProgress());
+        if (FileExists(templateDb)) {
+            Connection t;
+            t.open(templateDb);
+            const auto columns = [](Connection &db, const QString &table) {
+                QStringList names;
+                db.forEachRow(QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table},
+                    [&](const Connection::RowView &row) { names << row.value(0).toString().toUpper(); });
+                return names;
+            };
+            for (const QString &table : t.tableNames()) {
+                const QStringList have = columns(c, table);
+                if (have.isEmpty()) {
+                    missing << table;
+                    continue;
+                }
+                for (const QString &column : columns(t, table))
+                    if (!have.contains(column))
+                        missing << table + QLatin1Char('.') + column;
+            }
+        }
+    } catch (const Error &e) {
+        QFile::remove(trial);
+        refuse(e.message());
+    }
+    QFile::remove(trial);
+    if (!missing.isEmpty())
+        refuse(QStringLiteral("il lui manque des tables ou des colonnes que le programme lit (%1).")
+                   .arg(missing.join(QStringLiteral(", "))));
+}
+
+// A folder that accepts a new file (a test file written and removed).
+bool acceptsFiles(const QString &dir)
+{
+    const QString probe = dir + QStringLiteral(".vivrelo-essai");
+    QFile f(probe);
+    const bool ok = f.open(QIODevice::WriteOnly) && f.write("x", 1) == 1 && f.flush();
+    f.close();
+    QFile::remove(probe);
+    return ok;
+}
+
 // A new folder of Backup/ that keeps what a restore replaces.
 QString makeSafetyDir(const QString &backupDir)
 {
@@ -213,7 +320,29 @@ QString DefaultBackupPath(const MaintenancePlaces &places, const QDate &day)
         + ShortDate(day).replace(QLatin1Char('/'), QLatin1Char('_')) + QStringLiteral(".bkp");
 }
 
-void CompactDatabaseInPlace(const MaintenancePlaces &places)
+bool IsInsideDataFolder(const MaintenancePlaces &places, const QString &path)
+{
+    // Compared through the real folders, so that a link or "a/../" does not hide the place.
+    const QFileInfo info(path);
+    QString folder = info.absolutePath();
+    QString real = QFileInfo(folder).canonicalFilePath();
+    if (real.isEmpty())
+        real = QDir::cleanPath(folder);
+    real += QLatin1Char('/');
+    for (const QString &dir : {places.databaseDir, places.dataDir + QStringLiteral("Data/")}) {
+        if (dir.isEmpty())
+            continue;
+        QString data = QFileInfo(dir).canonicalFilePath();
+        if (data.isEmpty())
+            data = QDir::cleanPath(QFileInfo(dir).absoluteFilePath());
+        data += QLatin1Char('/');
+        if (real.startsWith(data))
+            return true;
+    }
+    return false;
+}
+
+CompactionOutcome CompactDatabaseInPlace(const MaintenancePlaces &places, DamagedDatabase damaged)
 {
     const QString db = DatabaseFilePath(places);
     const QString work = CompactionWorkPath(places);
@@ -221,31 +350,52 @@ void CompactDatabaseInPlace(const MaintenancePlaces &places)
         fail(QStringLiteral("La base de données %1 est introuvable.").arg(quoted(db)));
     const FileReplacementLock replacing(places.dataDir);
     refusePendingJournal(db);
+    const DatabaseInUseGuard inUse(db);
     // A work file left by an interrupted run may be the only whole copy of the database.
     if (QFileInfo::exists(work))
         fail(QStringLiteral("Le fichier de travail %1 existe déjà : il reste sans doute d'une opération "
                             "interrompue et peut contenir la base de données.\rLa base n'a pas été touchée. "
                             "Déplacez ou renommez ce fichier, puis recommencez.")
                  .arg(quoted(work)));
-    if (!QFile::rename(db, work))
-        fail(QStringLiteral("La base de données %1 ne peut pas être renommée pour le compactage ; "
-                            "elle n'a pas été touchée.")
-                 .arg(quoted(db)));
+    CompactionOutcome outcome;
     try {
-        CompactDatabaseFile(work, db);
-    } catch (const Error &e) {
-        const bool restored = !QFileInfo::exists(db) && QFile::rename(work, db);
-        fail(
-            QStringLiteral("Le compactage de la base de données a échoué : %1\r%2")
-                .arg(e.message(),
-                    restored
-                        ? QStringLiteral("La base de données a été remise en place sans changement.")
-                        : QStringLiteral("La base de données d'origine est gardée sous le nom %1.").arg(quoted(work))));
+        CompactDatabaseKeepingName(db, work);
+        return outcome;
+    } catch (const Error &) {
+        if (damaged == DamagedDatabase::Refuse || DatabaseDamage(db).isEmpty())
+            throw;
     }
-    QFile::remove(work);
+
+    // A damaged database: what the engine can still read goes into a new one, and the damaged
+    // file is kept in Backup/ before the new one takes its name.
+    const QString backupDir = BackupDir(places);
+    if (!CreateDirectoryLevel(backupDir))
+        fail(QStringLiteral("Le dossier %1 ne peut pas être créé : la base endommagée n'a pas été touchée.")
+                 .arg(quoted(backupDir)));
+    outcome.damagedCopy = DatedNameInBackup(backupDir, QStringLiteral("VIVRELO_ENDOMMAGEE"), QStringLiteral(".MDB"));
+    if (!linkOrCopy(db, outcome.damagedCopy) || !SyncToDisk(outcome.damagedCopy)) {
+        QFile::remove(outcome.damagedCopy);
+        fail(QStringLiteral("La base endommagée ne peut pas être gardée sous %1 : elle n'a pas été touchée.")
+                 .arg(quoted(outcome.damagedCopy)));
+    }
+    try {
+        outcome.rescue = RescueDatabase(db, work);
+    } catch (const Error &e) {
+        QFile::remove(work);
+        fail(e.message()
+            + QStringLiteral("\rLa base endommagée n'a pas été touchée ; une copie est gardée sous %1.")
+                  .arg(quoted(outcome.damagedCopy)));
+    }
+    if (!RenameDurably(work, db)) {
+        QFile::remove(work);
+        fail(QStringLiteral("La base réparée n'a pas pu prendre la place de la base endommagée, qui n'a pas été "
+                            "touchée."));
+    }
+    outcome.rescued = true;
+    return outcome;
 }
 
-void BackupDatabase(MaintenanceContext &ctx, const QString &archivePath, const QString &description)
+QString BackupDatabase(MaintenanceContext &ctx, const QString &archivePath, const QString &description)
 {
     const MaintenancePlaces &p = ctx.places;
     const QString backupDir = BackupDir(p);
@@ -254,37 +404,72 @@ void BackupDatabase(MaintenanceContext &ctx, const QString &archivePath, const Q
         fail(QStringLiteral("Le nom %1 est réservé au fichier de travail de la sauvegarde ; "
                             "choisissez un autre nom.")
                  .arg(quoted(archivePath)));
+    if (IsInsideDataFolder(p, archivePath))
+        fail(QStringLiteral("Une sauvegarde ne peut pas être enregistrée sous %1, dans le dossier de la base de "
+                            "données et de ses images : elle prendrait la place de ce qu'elle sauvegarde.\r"
+                            "Choisissez un autre dossier ; rien n'a été écrit.")
+                 .arg(quoted(archivePath)));
+    QString warning;
+    // Another program writing to the database stops the backup before its history row.
+    if (FileExists(DatabaseFilePath(p))) {
+        const DatabaseInUseGuard probe(DatabaseFilePath(p));
+    }
 
     startWithHistoryRow(ctx, description, archivePath);
     showWait(ctx.progress, QStringLiteral("Sauvegarde de la base"), true);
     const WorkFile work{workArchive};
 
-    withDatabaseReleased(
-        ctx.host,
-        [&] {
-            CompactDatabaseInPlace(p);
+    bool placed = false;
+    try {
+        withDatabaseReleased(
+            ctx.host,
+            [&] {
+                recoverBeforeOperation(ctx);
+                try {
+                    CompactDatabaseInPlace(p);
+                } catch (const Error &e) {
+                    // A damaged database is saved as it is: the user can always take a copy away.
+                    const QString damage =
+                        FileExists(DatabaseFilePath(p)) ? DatabaseDamage(DatabaseFilePath(p)) : QString();
+                    if (damage.isEmpty())
+                        throw;
+                    warning =
+                        QStringLiteral("La base de données est endommagée et n'a pas pu être compactée : elle a été "
+                                       "sauvegardée telle quelle. Réparez-la par « Compacter/Réparer ».\r(%1)")
+                            .arg(damage);
+                }
 
-            if (!CreateDirectoryLevel(backupDir))
-                fail(QStringLiteral("Le dossier de sauvegarde %1 ne peut pas être créé.").arg(quoted(backupDir)));
-            QFile::remove(workArchive);
-            std::vector<CabinetSource> entries{{DatabaseName, DatabaseFilePath(p)}};
-            const QString images = p.databaseDir + QStringLiteral("Images/");
-            for (const QString &name : ListFiles(images, QStringLiteral("*")))
-                // The archive's database entry must stay the only one of its name.
-                if (name.compare(DatabaseName, Qt::CaseInsensitive) != 0)
-                    entries.push_back({name, images + name});
-            WriteCabinet(workArchive, entries, ctx.progress);
-            if (ReadCabinet(workArchive).size() != entries.size())
-                fail(QStringLiteral("L'archive %1 écrite est incomplète.").arg(quoted(workArchive)));
-
-            // The archive takes its name in one step: an older archive of that name stays whole
-            // until then.
-            if (!moveReplacing(workArchive, archivePath))
-                fail(QStringLiteral("L'archive n'a pas pu être enregistrée sous %1 (droits ou place insuffisants ?).\r"
-                                    "Une archive de ce nom qui existait déjà est restée intacte.")
-                         .arg(quoted(archivePath)));
-        },
-        [] {});
+                if (!CreateDirectoryLevel(backupDir))
+                    fail(QStringLiteral("Le dossier de sauvegarde %1 ne peut pas être créé.").arg(quoted(backupDir)));
+                QFile::remove(workArchive);
+                std::vector<CabinetSource> entries{{DatabaseName, DatabaseFilePath(p)}};
+                const QString images = p.databaseDir + QStringLiteral("Images/");
+                for (const QString &name : ListFiles(images, QStringLiteral("*")))
+                    // The archive's database entry must stay the only one of its name.
+                    if (name.compare(DatabaseName, Qt::CaseInsensitive) != 0)
+                        entries.push_back({name, images + name});
+                std::vector<CabinetEntryDigest> packed;
+                for (const CabinetSource &e : entries)
+                    packed.push_back(DigestFile(e.name, e.path));
+                WriteCabinet(workArchive, entries, ctx.progress);
+                if (!SyncToDisk(workArchive))
+                    fail(QStringLiteral("L'archive %1 n'a pas pu être écrite sur le disque.").arg(quoted(workArchive)));
+                // Read back whole before it may replace anything: an archive that does not is removed
+                // (by `work`), and an older one of that name stays.
+                ctx.progress.setTask(QStringLiteral("Vérification de l'archive"));
+                ctx.progress.pump();
+                CheckCabinetReadsBack(workArchive, packed, backupDir);
+                placeArchive(workArchive, archivePath, packed, backupDir);
+                placed = true;
+            },
+            [] {});
+    } catch (const Error &e) {
+        // The archive is whole at its place; only the reopening failed (a damaged database).
+        if (!placed)
+            throw;
+        warning += QStringLiteral("\rLa base de données n'a pas pu être rouverte ensuite : %1").arg(e.message());
+    }
+    return warning;
 }
 
 namespace {
@@ -383,7 +568,8 @@ void keepSafetyCopies(const QString &db, const QString &images, const QStringLis
 void placeDatabase(
     const MaintenancePlaces &p, const QString &database, const QString &db, const RestoreOutcome &outcome)
 {
-    if (!CreateDirectoryLevel(p.databaseDir + QStringLiteral("Access/")) || !moveReplacing(database, db)) {
+    if (!CreateDirectoryLevel(p.databaseDir + QStringLiteral("Access/")) || !SyncToDisk(database)
+        || !moveReplacing(database, db)) {
         if (!outcome.safetyDir.isEmpty())
             QDir(outcome.safetyDir).removeRecursively();
         fail(QStringLiteral("La base de données %1 ne peut pas être remplacée ; elle est restée telle quelle.")
@@ -446,6 +632,7 @@ RestoreOutcome RestoreDatabase(MaintenanceContext &ctx, const QString &archivePa
     withDatabaseReleased(
         ctx.host,
         [&] {
+            recoverBeforeOperation(ctx);
             copyToWorkArchive(archivePath, backupDir, workArchive, chosenIsWork);
             QDir::setCurrent(backupDir);
 
@@ -457,14 +644,24 @@ RestoreOutcome RestoreDatabase(MaintenanceContext &ctx, const QString &archivePa
                          .arg(quoted(backupDir)));
             const QString stage = staging.path() + QLatin1Char('/');
             const ExtractionResult extracted = extractToStaging(ctx, workArchive, stage);
+            for (const SkippedEntry &e : extracted.skipped)
+                outcome.skipped << QStringLiteral("%1 (%2)").arg(quoted(e.storedName), e.reason);
             const RestoredFiles files = sortExtracted(extracted, stage, archivePath);
             convertAndCheckDatabase(files.database, ctx.progress);
+            checkUpgradedCopy(files.database, stage, p.templateDatabase);
+            const QString imagesDir = p.databaseDir + QStringLiteral("Images/");
+            if (!CreateDirectoryLevel(imagesDir) || !acceptsFiles(imagesDir))
+                fail(QStringLiteral("Le dossier des images %1 n'accepte pas de fichiers (lecture seule ou plein) : "
+                                    "rien n'a été restauré.")
+                         .arg(quoted(imagesDir)));
 
             // No reader of the data directory (a snapshot beside the window) sees the files change
-            // under it while they are replaced.
+            // under it while they are replaced, and no other program writes to the database then.
             const FileReplacementLock replacing(p.dataDir);
             const QString db = DatabaseFilePath(p);
             refusePendingJournal(db);
+            const std::optional<DatabaseInUseGuard> inUse =
+                FileExists(db) ? std::optional<DatabaseInUseGuard>(std::in_place, db) : std::nullopt;
             const QString images = p.databaseDir + QStringLiteral("Images/");
             const QStringList current = ListFiles(images, QStringLiteral("*.jpg"));
             keepSafetyCopies(db, images, current, backupDir, outcome);
@@ -500,8 +697,11 @@ bool reporting(Prompter &prompter, F f)
 bool BackupCommand(MaintenanceContext &ctx, const QString &archivePath)
 {
     return reporting(ctx.prompter, [&] {
-        BackupDatabase(ctx, archivePath, QStringLiteral("Sauvagarde de la base de données"));
-        ctx.prompter.inform(QStringLiteral("Sauvegarde effectuée."));
+        const QString warning = BackupDatabase(ctx, archivePath, QStringLiteral("Sauvagarde de la base de données"));
+        if (warning.isEmpty())
+            ctx.prompter.inform(QStringLiteral("Sauvegarde effectuée."));
+        else
+            ctx.prompter.warn(QStringLiteral("Sauvegarde effectuée.\r") + warning);
     });
 }
 
@@ -509,7 +709,10 @@ bool RestoreCommand(MaintenanceContext &ctx, const QString &archivePath)
 {
     return reporting(ctx.prompter, [&] {
         const RestoreOutcome outcome = RestoreDatabase(ctx, archivePath);
-        QString text = QStringLiteral("Sauvegarde restaurée.");
+        QString text = outcome.skipped.isEmpty()
+            ? QStringLiteral("Sauvegarde restaurée.")
+            : QStringLiteral("Sauvegarde restaurée en partie : ces fichiers de l'archive ont été laissés de côté :\r%1")
+                  .arg(outcome.skipped.join(QLatin1Char('\r')));
         if (!outcome.safetyDir.isEmpty())
             text += QStringLiteral("\rLa base de données et les images remplacées sont gardées dans le dossier %1.")
                         .arg(quoted(outcome.safetyDir));
@@ -522,11 +725,28 @@ bool CompactCommand(MaintenanceContext &ctx)
     if (!ctx.prompter.confirm(QStringLiteral("Confirmez-vous le compactage de la base de données ?")))
         return false;
     return reporting(ctx.prompter, [&] {
+        // Another program writing to the database stops the compaction before its history row.
+        if (FileExists(DatabaseFilePath(ctx.places))) {
+            const DatabaseInUseGuard probe(DatabaseFilePath(ctx.places));
+        }
         startWithHistoryRow(ctx, QStringLiteral("Compactage de la base de données"), ctx.places.configuredDatabaseFile);
         showWait(ctx.progress, QStringLiteral("Compactage de la base"), false);
+        CompactionOutcome outcome;
         withDatabaseReleased(
-            ctx.host, [&] { CompactDatabaseInPlace(ctx.places); }, [] {});
-        ctx.prompter.inform(QStringLiteral("Compactage effectué."));
+            ctx.host,
+            [&] {
+                recoverBeforeOperation(ctx);
+                outcome = CompactDatabaseInPlace(ctx.places, DamagedDatabase::Rescue);
+            },
+            [] {});
+        if (!outcome.rescued)
+            ctx.prompter.inform(QStringLiteral("Compactage effectué."));
+        else
+            ctx.prompter.warn(
+                QStringLiteral("La base de données était endommagée : ce que le moteur pouvait encore lire "
+                               "a été recopié dans une nouvelle base.\r%1\rLa base endommagée est gardée "
+                               "sous %2.")
+                    .arg(outcome.rescue.summary(), quoted(outcome.damagedCopy)));
     });
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "db/Compaction.h"
+
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
 namespace vivrelo {
 
@@ -36,6 +39,9 @@ struct MaintenancePlaces {
     QString dataDir; // holds Backup/
     QString databaseDir; // holds Access/VIVRELO.MDB and Images/
     QString configuredDatabaseFile; // the database of the connection configuration, for history rows
+    // The template installed on a first run: a database equal to it holds no catalogue of the
+    // user's (see RecoverInterruptedWork). Empty: none known.
+    QString templateDatabase;
 };
 
 struct MaintenanceContext {
@@ -52,20 +58,44 @@ QString BackupDir(const MaintenancePlaces &places); // dataDir + "Backup/"
 // The name proposed for a backup made on `day`: Backup/VIVRELO_ACCESS_BACKUP_dd_mm_yyyy.bkp.
 QString DefaultBackupPath(const MaintenancePlaces &places, const QDate &day);
 
-// Compacts the database in place (database released by the caller): moved to the work name,
-// compacted back into its own name, the work file removed. Stops before anything touches the
-// database when the work name is taken; a failed compaction puts the database back.
-void CompactDatabaseInPlace(const MaintenancePlaces &places);
+// What a compaction did beyond compacting.
+struct CompactionOutcome {
+    bool rescued = false; // the database was damaged: what could be read went into a new one
+    RescueReport rescue; // rows saved and lost, table by table, when rescued
+    QString damagedCopy; // where the damaged file is kept (Backup/), when rescued
+};
+
+enum class DamagedDatabase {
+    Refuse, // a database the engine cannot compact stays as it is and the compaction fails
+    Rescue, // what can still be read is copied into a new database; the damaged file is kept
+};
+
+// Compacts the database in place (database released by the caller) so that its own name
+// always names a whole database: the compacted copy is written to the work name, checked,
+// flushed and renamed over the database in one step. Stops, with nothing touched, when the
+// work name is taken, when a rollback journal is pending, or when another program is writing
+// to the database.
+CompactionOutcome CompactDatabaseInPlace(
+    const MaintenancePlaces &places, DamagedDatabase damaged = DamagedDatabase::Refuse);
 
 // Writes the history row, compacts the database and writes the archive (the database, then
-// every picture) to Backup/temp.cab, which takes the archive's name only once complete; an
-// older archive of that name is replaced in one step. Throws Error when the archive is not
-// complete at `archivePath`.
-void BackupDatabase(MaintenanceContext &ctx, const QString &archivePath, const QString &description);
+// every picture) to Backup/temp.cab, which is flushed to the disk and read back whole (every
+// entry decompressed and compared in size and digest with the file packed) before it takes
+// the archive's name in one step; an older archive of that name stays whole until then. A
+// target inside the database's folder is refused before anything is written. A database that
+// cannot be compacted because it is damaged is packed as it is: the result is then a French
+// warning for the user (empty otherwise). Throws Error when the archive is not whole and
+// readable at `archivePath`; the work archive is removed then.
+QString BackupDatabase(MaintenanceContext &ctx, const QString &archivePath, const QString &description);
+
+// True when `path` lies in the folder of the database and its pictures (or the data
+// directory's Data/ folder), where an archive would take the place of the data it saves.
+bool IsInsideDataFolder(const MaintenancePlaces &places, const QString &path);
 
 struct RestoreOutcome {
     QString safetyDir; // where the replaced database and pictures were kept; empty when none
     int pictures = 0; // pictures taken from the archive
+    QStringList skipped; // entries of the archive left out, with the reason
 };
 
 // Replaces the database and its "*.jpg" pictures by the contents of an archive. The archive's

@@ -52,7 +52,7 @@ protected:
     bool start()
     {
         config.hooks = StandardStartupHooks();
-        const StartupState state = StartEnvironment(config, prompter, noProgress());
+        StartupState state = StartEnvironment(config, prompter, noProgress());
         return !state.stop && StartData(config, state, prompter);
     }
     bool told(const QString &text) const

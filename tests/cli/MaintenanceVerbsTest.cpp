@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -98,6 +99,27 @@ TEST_F(MaintenanceVerbsTest, BackupRestoreRoundTripAndHistory)
     // Bad arguments never reach the database.
     EXPECT_EQ(run({QStringLiteral("restore")}), 2);
     EXPECT_EQ(run({QStringLiteral("compact"), QStringLiteral("--force")}), 2);
+}
+
+TEST_F(MaintenanceVerbsTest, BackupNeverReplacesAnArchiveUnlessAskedNorWritesIntoTheData)
+{
+    ASSERT_EQ(run({QStringLiteral("history")}), 0) << errors.toStdString();
+    const QString archive = dirs.writeFile(dirs.root() + QStringLiteral("matin.bkp"), "archive du matin");
+    EXPECT_EQ(run({QStringLiteral("backup"), archive}), 1);
+    EXPECT_TRUE(errors.contains(QStringLiteral("--replace"))) << errors.toStdString();
+    EXPECT_EQ(bytes(archive), QByteArray("archive du matin"));
+    EXPECT_EQ(run({QStringLiteral("backup"), archive, QStringLiteral("--replace")}), 0) << errors.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("Sauvegarde effectuée.")));
+    EXPECT_TRUE(bytes(archive).startsWith("MSCF"));
+
+    // Into the pictures' folder, or over the database itself: refused before anything is written.
+    const QByteArray db = bytes(database());
+    for (const QString &target : {dataDir() + QStringLiteral("Data/Images/x.bkp"), database()}) {
+        EXPECT_EQ(run({QStringLiteral("backup"), target, QStringLiteral("--replace")}), 1) << target.toStdString();
+        EXPECT_TRUE(errors.contains(QStringLiteral("rien n'a été écrit"))) << errors.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(dataDir() + QStringLiteral("Data/Images/x.bkp")));
+    EXPECT_EQ(bytes(database()), db);
 }
 
 TEST_F(MaintenanceVerbsTest, RestoreOfATextFileFailsAndKeepsTheDatabase)

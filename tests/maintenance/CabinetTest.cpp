@@ -129,6 +129,19 @@ TEST_F(CabinetFixture, RoundTripIsReadBackByUsAndByOtherTools)
     EXPECT_EQ(readAll(out + QStringLiteral("pâté.jpg")), QByteArray("terrine"));
     EXPECT_EQ(outFiles().size(), 4);
 
+    // Read back whole: the same entries, sizes and digests as the files packed; a packed file
+    // that differs is named.
+    std::vector<CabinetEntryDigest> packed;
+    for (const CabinetSource &e : entries)
+        packed.push_back(DigestFile(e.name, e.path));
+    EXPECT_NO_THROW(CheckCabinetReadsBack(cab, packed, dirs.root()));
+    packed[2].sha256[0] = char(packed[2].sha256[0] ^ 1);
+    EXPECT_TRUE(
+        messageOf([&] { CheckCabinetReadsBack(cab, packed, dirs.root()); }).contains(QStringLiteral("photo.jpg")));
+    packed.pop_back();
+    EXPECT_FALSE(messageOf([&] { CheckCabinetReadsBack(cab, packed, dirs.root()); }).isEmpty());
+    EXPECT_TRUE(QDir(dirs.root()).entryList({QStringLiteral("~verification-*")}, QDir::Files).isEmpty());
+
     QString listing;
     EXPECT_EQ(run(QStringLiteral("cabextract"), {QStringLiteral("-t"), cab}, &listing), 0) << listing.toStdString();
     EXPECT_EQ(run(QStringLiteral("cabextract"), {QStringLiteral("-l"), cab}, &listing), 0);
@@ -256,6 +269,7 @@ TEST_F(CabinetFixture, DamagedArchivesFailClearlyAndLeaveNoFileUnderARealName)
     flipped[blockOffsets(good)[1] + 20] = char(flipped[blockOffsets(good)[1] + 20] ^ 0x55);
     dirs.writeFile(bad, flipped);
     EXPECT_FALSE(messageOf([&] { ExtractCabinet(bad, out); }).isEmpty());
+    EXPECT_FALSE(messageOf([&] { ReadBackCabinet(bad, dirs.root()); }).isEmpty());
     EXPECT_EQ(outFiles(), QStringList(QStringLiteral("VIVRELO.MDB")));
     EXPECT_EQ(readAll(out + QStringLiteral("VIVRELO.MDB")), QByteArray("existing"));
 }

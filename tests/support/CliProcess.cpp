@@ -5,9 +5,8 @@
 
 namespace vivrelo::test {
 
-CliOutcome RunCli(const TestDirs &dirs, const QString &runtimeDir, const QStringList &args, bool mergeChannels)
+QProcessEnvironment CliEnvironment(const TestDirs &dirs, const QString &runtimeDir)
 {
-    QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("HOME"), dirs.homeDir());
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), dirs.homeDir() + QStringLiteral(".config"));
@@ -15,7 +14,13 @@ CliOutcome RunCli(const TestDirs &dirs, const QString &runtimeDir, const QString
     env.insert(QStringLiteral("VIVRELO_PROGRAM_DIR"), dirs.programDir());
     env.remove(QStringLiteral("XDG_DOCUMENTS_DIR"));
     env.remove(QStringLiteral("QT_QPA_PLATFORM")); // the companion chooses offscreen itself
-    p.setProcessEnvironment(env);
+    return env;
+}
+
+CliOutcome RunCli(const TestDirs &dirs, const QString &runtimeDir, const QStringList &args, bool mergeChannels)
+{
+    QProcess p;
+    p.setProcessEnvironment(CliEnvironment(dirs, runtimeDir));
     if (mergeChannels)
         p.setProcessChannelMode(QProcess::MergedChannels);
     p.start(QStringLiteral(VIVRELO_CLI_PATH), args);

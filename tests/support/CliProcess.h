@@ -2,6 +2,7 @@
 
 #include "support/TestDirs.h"
 
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -12,6 +13,10 @@ struct CliOutcome {
     QString out; // standard output (everything, when the channels were merged)
     QString err; // standard error (empty when merged)
 };
+
+// The environment of the companion run as a user would: the test's program directory and
+// home, `runtimeDir` as its runtime folder.
+QProcessEnvironment CliEnvironment(const TestDirs &dirs, const QString &runtimeDir);
 
 // Runs the built vivrelo-cli as a user would: on the test's program directory and home, with
 // `runtimeDir` as its runtime folder (where the single-instance lock lies).
