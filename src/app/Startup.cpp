@@ -28,6 +28,14 @@ QString DamagedDatabaseMessage(const QString &database, const QString &engineTex
         .arg(database, engineText);
 }
 
+QString DamagedDatabaseReport(const DatabaseLocation &location)
+{
+    const QString db = DatabaseFilePath(location);
+    // A file of another kind (an Access file that could not be converted) is not "damaged".
+    const QString damage = DetectDatabaseFile(db) == DatabaseFileKind::SQLite ? DatabaseDamage(db) : QString();
+    return damage.isEmpty() ? QString() : DamagedDatabaseMessage(db, damage);
+}
+
 StartupState StartEnvironment(const StartupConfig &config, Prompter &prompter, ProgressSink &wait)
 {
     StartupState state;
@@ -106,6 +114,13 @@ StartupState StartEnvironment(const StartupConfig &config, Prompter &prompter, P
                                .arg(DatabaseFilePath(state.database)));
             return state;
         }
+        // An Access database is converted by a start that may change the data, never by a reader.
+        if (DetectDatabaseFile(DatabaseFilePath(state.database)) == DatabaseFileKind::Jet) {
+            prompter.error(QStringLiteral("La base de données %1 est encore au format Access : lancez le programme "
+                                          "une fois pour la convertir. Rien n'a été lu.")
+                               .arg(DatabaseFilePath(state.database)));
+            return state;
+        }
     } else {
         App().ready = InstallDatabase(settingsName, state.database, prompter, wait);
         if (!App().ready)
@@ -137,11 +152,9 @@ bool StartData(const StartupConfig &config, StartupState &state, Prompter &promp
     }
     // A damaged database is not a dead end: the message names the ways out.
     const auto damaged = [&state] {
-        const QString db = DatabaseFilePath(state.database);
-        // A file of another kind (an Access file that could not be converted) is not "damaged".
-        const QString damage = DetectDatabaseFile(db) == DatabaseFileKind::SQLite ? DatabaseDamage(db) : QString();
-        state.databaseDamaged = !damage.isEmpty();
-        return state.databaseDamaged ? DamagedDatabaseMessage(db, damage) : QString();
+        const QString text = DamagedDatabaseReport(state.database);
+        state.databaseDamaged = !text.isEmpty();
+        return text;
     };
     if (!App().ready) {
         const QString text = damaged();

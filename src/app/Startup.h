@@ -31,7 +31,8 @@ struct StartupConfig {
     QString lockDir; // empty: the user's runtime folder
     // A start that changes nothing (a reading verb): no single-instance lock, a shared lock on
     // the data directory (it runs beside the open window), no first-run installation, no
-    // write-rights test and no schema upgrade. A missing database stops it.
+    // write-rights test and no schema upgrade. A missing database, or one still in the Access
+    // format (which only a start that may change the data converts), stops it.
     bool readOnly = false;
     std::function<bool(const QString &)> isRemovable; // empty: IsOnRemovableMedium
     StartupHooks hooks;
@@ -63,5 +64,8 @@ bool StartData(const StartupConfig &config, StartupState &state, Prompter &promp
 QString ConnectionFailureMessage();
 // The database could not be opened because it is damaged: what happened and the ways out.
 QString DamagedDatabaseMessage(const QString &database, const QString &engineText);
+// That message when the engine finds the database at `location` damaged; empty otherwise (a
+// sound database, a missing one, or a file of another kind).
+QString DamagedDatabaseReport(const DatabaseLocation &location);
 
 } // namespace vivrelo

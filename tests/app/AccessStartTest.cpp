@@ -87,6 +87,13 @@ TEST_F(AccessStart, AnAccessFileThatIsNotOursStopsTheStartAndStaysAsItWas)
 TEST_F(AccessStart, AnAccessDatabaseAtTheDatabasePlaceIsConvertedBeforeItOpens)
 {
     dirs.writeFile(database(), access);
+    // Not by a reading start, which changes nothing.
+    config.readOnly = true;
+    EXPECT_FALSE(start());
+    EXPECT_TRUE(prompter.lastText().contains(QStringLiteral("format Access"))) << prompter.lastText().toStdString();
+    EXPECT_EQ(bytesOf(database()), access);
+    config.readOnly = false;
+
     ASSERT_TRUE(start()) << prompter.lastText().toStdString();
     ASSERT_TRUE(RunningDataModules().main->ADOConnection1.isOpen());
     EXPECT_EQ(storedTexts(), QStringLiteral("only ascii chars|ääkkösiä|Мир"));

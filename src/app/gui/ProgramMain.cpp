@@ -101,12 +101,22 @@ int ProgramMain(int argc, char **argv)
     int status = 0;
     {
         DataModules &modules = RunningDataModules();
-        TMainForm mainForm(
-            *modules.main, *modules.objects, state.settingsPath, ProgramCommands(*modules.main, *modules.objects));
+        std::unique_ptr<TMainForm> mainForm;
+        try {
+            mainForm = std::make_unique<TMainForm>(
+                *modules.main, *modules.objects, state.settingsPath, ProgramCommands(*modules.main, *modules.objects));
+        } catch (const Error &e) {
+            // The catalogue does not open: a damaged database is told with its ways out.
+            splash.QWidget::hide();
+            const QString damaged = DamagedDatabaseReport(state.database);
+            prompter.error(damaged.isEmpty() ? e.message() : damaged);
+            CloseDataModules();
+            return 1;
+        }
         splash.setPosition(8);
         splash.QWidget::hide();
-        mainForm.show();
-        mainForm.activateWindow();
+        mainForm->show();
+        mainForm->activateWindow();
         status = app.exec();
     }
     CloseDataModules();
