@@ -77,6 +77,36 @@ QString SortCatalogue(DataSet &items, const QString &fieldName)
     return name;
 }
 
+QStringList CatalogueFilterWords(const QString &text)
+{
+    return text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+}
+
+void FilterCatalogue(DataSet &items, const QString &text)
+{
+    PostIfEditing(items);
+    const QStringList words = CatalogueFilterWords(text);
+    const QStringList before = items.sql();
+    QStringList sql = before;
+    QString where = QStringLiteral("WHERE ID_FILE=-1");
+    QVariantList parameters;
+    for (const QString &word : words) {
+        where += QStringLiteral(" AND FOLDED_CONTAINS(ifnull(Reference,'')||' '||ifnull(Title,'')||' '||"
+                                "ifnull(Mark,''), ?)");
+        parameters << word;
+    }
+    const int line = FindWhereLine(sql);
+    if (line < 0)
+        fail(QStringLiteral("Le catalogue ne peut pas être filtré : sa requête n'a pas de clause WHERE."));
+    sql[line] = where;
+
+    const ControlsDisabled held(items);
+    items.close();
+    items.setSql(sql);
+    items.setParameters(parameters);
+    items.open();
+}
+
 QVariant ParseCatalogueValue(FieldKind kind, const QString &text, const QString &label, int maxLength)
 {
     switch (kind) {

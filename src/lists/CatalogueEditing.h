@@ -3,6 +3,7 @@
 #include "db/FieldKind.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 namespace vivrelo {
@@ -16,6 +17,14 @@ class DataSet;
 // the caller's. On failure the previous order is put back and opened when possible, and the
 // Error is passed on. Returns the field's declared name.
 QString SortCatalogue(DataSet &items, const QString &fieldName);
+
+// Re-opens the catalogue on the products whose reference, title or brand hold every word of
+// `text` (words in any order, case and accents ignored: "creme lai" finds "Lait (Crème)");
+// an empty text shows every product again. The order stays the current one; a pending edit is
+// posted first. Throws Error.
+void FilterCatalogue(DataSet &items, const QString &text);
+// The words of a filter text.
+QStringList CatalogueFilterWords(const QString &text);
 
 // What a text typed into a catalogue cell stands for. Integers: an optional sign and digits,
 // within 32 bits. Prices: an optional sign, digits and at most one decimal separator, a point
