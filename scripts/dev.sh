@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The two ways in: "run" builds and starts the program from the build's program directory;
-# "test" builds and passes the whole test suite. Both install what is missing first.
+# "test" builds and passes the whole test suite, then the core tests under the sanitizers.
+# Both install what is missing first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 what=${1:-}
@@ -18,6 +19,11 @@ cmake --build "$build" -j"$jobs"
 
 if [ "$what" = test ]; then
   ctest --test-dir "$build" --output-on-failure -j"$jobs"
+  # Then the core tests and the fuzz corpora again, built with AddressSanitizer and
+  # UndefinedBehaviorSanitizer (the "asan" preset, in build-asan/): a fault they meet fails.
+  cmake --preset asan >/dev/null
+  cmake --build --preset asan -j"$jobs"
+  ctest --preset asan -j"$jobs"
   exit 0
 fi
 

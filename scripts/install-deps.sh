@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that build, run and test Vivrelo.
+# Installs the Debian 12 packages that build, run and test Vivrelo. With "fuzz", also what the
+# fuzz targets need (scripts/fuzz.sh): clang and its libFuzzer and sanitizer runtimes.
 set -euo pipefail
 packages=(
   # build
@@ -16,6 +17,9 @@ packages=(
   # the package check: CPack finds the dependencies with dpkg-shlibdeps, lintian checks it
   dpkg-dev lintian
 )
+if [ "${1:-}" = fuzz ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

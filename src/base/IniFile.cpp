@@ -20,8 +20,17 @@ void IniFile::load(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return;
-    QString content = QString::fromUtf8(file.readAll());
-    if (content.startsWith(QChar(0xFEFF)))
+    parse(file.readAll());
+}
+
+void IniFile::parse(const QByteArray &bytes)
+{
+    m_lines.clear();
+    QString content = QString::fromUtf8(bytes);
+    // Byte-order marks at the start are no text, however many an editor wrote: left on the
+    // first line, one would be read as the start of its section or key, and the next save
+    // would lose one.
+    while (content.startsWith(QChar(0xFEFF)))
         content.remove(0, 1);
     content.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     content.replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -46,10 +55,15 @@ void IniFile::load(const QString &path)
 
 bool IniFile::save() const
 {
+    return WriteFileAtomically(m_path, toBytes());
+}
+
+QByteArray IniFile::toBytes() const
+{
     QByteArray bytes;
     for (const Line &line : m_lines)
         bytes += line.text.toUtf8() + "\r\n";
-    return WriteFileAtomically(m_path, bytes);
+    return bytes;
 }
 
 int IniFile::findKey(const QString &section, const QString &key) const

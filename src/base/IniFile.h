@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -20,8 +21,13 @@ public:
 
     // Reads the file; a missing or unreadable file gives an empty profile.
     void load(const QString &path);
+    // Reads a file's bytes (UTF-8, a byte-order mark and any line break accepted); the path is
+    // kept.
+    void parse(const QByteArray &bytes);
     // Writes the whole profile back to its path; false when the file cannot be written.
     bool save() const;
+    // The bytes save() writes: every line as it stands, each ended by CR LF.
+    QByteArray toBytes() const;
     const QString &path() const { return m_path; }
 
     std::optional<QString> value(const QString &section, const QString &key) const;

@@ -60,9 +60,15 @@ const std::vector<Verb> &AllVerbs()
         {"compact", "compact            compactage de la base de données", CompactVerb},
         {"history", "history            historique des sauvegardes", HistoryVerb},
         {"report", "report --pdf FICHIER [--order COLONNE]   liste des produits en PDF", ReportVerb, true},
-        {"print-list", "print-list --column N --pdf FICHIER   la liste courante en PDF (prix de la colonne N, 1 à 3)",
+        {"print-list",
+            "print-list (--column N | --by-shop) --pdf FICHIER   la liste courante en PDF (prix de la colonne N, 1 à "
+            "3, "
+            "ou répartie par magasin)",
             PrintListVerb, true},
         {"import-jet", "import-jet FICHIER [--replace]   convertit une base Access en base du programme", RunImportJet},
+        TickLowStockVerb(),
+        ExportCsvVerb(),
+        ImportCsvVerb(),
     };
     return verbs;
 }

@@ -8,13 +8,12 @@
 #include "cli/Terminal.h"
 #include "cli/Verbs.h"
 #include "db/DataSetRoutines.h"
+#include "db/DatabaseCopy.h"
 #include "db/JetImport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-#include <unistd.h>
 
 namespace vivrelo::cli {
 
@@ -36,34 +35,6 @@ bool sameBytes(const QString &a, const QString &b)
             return false;
     }
     return true;
-}
-
-// True when the file's contents are on the disk.
-bool flushed(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadWrite) && ::fsync(f.handle()) == 0;
-}
-
-// Copies the database into the data directory's Backup/ folder under a dated name; the
-// copy's path. Throws Error when the copy is not whole and on the disk: the database it
-// keeps is about to be replaced.
-QString backUpCurrentDatabase(const QString &database)
-{
-    const QString folder = App().dataDir + QStringLiteral("Backup/");
-    const QString stem = folder + QStringLiteral("VIVRELO_AVANT_IMPORT_")
-        + CurrentDateTime().toString(QStringLiteral("yyyy_MM_dd_hh_mm_ss"));
-    QString copy = stem + QStringLiteral(".MDB");
-    for (int n = 2; QFileInfo::exists(copy); ++n)
-        copy = stem + QStringLiteral("_%1.MDB").arg(n);
-    if (!CreateDirectoryLevel(folder) || !CopyFileNoReplace(database, copy)
-        || QFileInfo(copy).size() != QFileInfo(database).size() || !flushed(copy)) {
-        QFile::remove(copy);
-        fail(QStringLiteral("La base de données actuelle n'a pas pu être copiée dans « %1 » : rien n'a été importé "
-                            "ni modifié.")
-                 .arg(shown(folder)));
-    }
-    return copy;
 }
 
 } // namespace
@@ -104,7 +75,8 @@ int RunImportJet(const QStringList &args)
         return 1;
     }
 
-    const QString backup = userDatabase ? backUpCurrentDatabase(target) : QString();
+    const QString backup =
+        userDatabase ? CopyDatabaseIntoBackupFolder(target, QStringLiteral("VIVRELO_AVANT_IMPORT_")) : QString();
     JetImportResult result;
     try {
         result = ImportJetDatabase(source, target, true, progress);

@@ -13,21 +13,29 @@ namespace vivrelo::cli {
 
 int PrintListVerb(const QStringList &args)
 {
+    const QString usage = QStringLiteral("Usage : vivrelo-cli print-list (--column N | --by-shop) --pdf FICHIER");
     Options options;
     QString error;
-    if (!ParseOptions(args, {QStringLiteral("--column"), QStringLiteral("--pdf")}, {}, options, error)) {
+    if (!ParseOptions(args, {QStringLiteral("--column"), QStringLiteral("--pdf")}, {QStringLiteral("--by-shop")},
+            options, error)) {
         err() << error << Qt::endl;
         return 2;
     }
+    const bool byShop = options.has(QStringLiteral("--by-shop"));
+    const QString columnText = options.value(QStringLiteral("--column"));
     bool ok = false;
-    const int column = options.value(QStringLiteral("--column")).toInt(&ok);
-    if (!ok || column < 1 || column > 3) {
+    const int column = columnText.toInt(&ok);
+    if (byShop && !columnText.isEmpty()) {
+        err() << usage << Qt::endl;
+        return 2;
+    }
+    if (!byShop && (!ok || column < 1 || column > 3)) {
         err() << "La colonne de prix doit être 1, 2 ou 3 (--column N)." << Qt::endl;
         return 2;
     }
     const QString pdf = options.value(QStringLiteral("--pdf"));
     if (pdf.isEmpty() || !options.positional.isEmpty()) {
-        err() << "Usage : vivrelo-cli print-list --column N --pdf FICHIER" << Qt::endl;
+        err() << usage << Qt::endl;
         return 2;
     }
     const QString target = QFileInfo(pdf).absoluteFilePath();
@@ -45,7 +53,10 @@ int PrintListVerb(const QStringList &args)
         err() << "La base de données n'est pas ouverte : la liste n'a pas été enregistrée." << Qt::endl;
         return 1;
     }
-    PrintShoppingListToPdf(*dm, column, target);
+    if (byShop)
+        PrintShopSplitToPdf(*dm, target);
+    else
+        PrintShoppingListToPdf(*dm, column, target);
     out() << "Liste enregistrée dans " << QDir::toNativeSeparators(target) << Qt::endl;
     return 0;
 }

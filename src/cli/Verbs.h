@@ -25,6 +25,9 @@ const std::vector<Verb> &AllVerbs();
 int PrintListVerb(const QStringList &args);
 // The verbs, each defined beside the code it runs.
 Verb UpgradeVerb();
+Verb TickLowStockVerb();
+Verb ExportCsvVerb();
+Verb ImportCsvVerb();
 // import-jet FILE [--replace]: converts an Access database into the user's database.
 int RunImportJet(const QStringList &args);
 

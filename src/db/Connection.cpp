@@ -721,40 +721,4 @@ void Connection::setBusyTimeout(int milliseconds)
         sqlite3_busy_timeout(m_db, milliseconds);
 }
 
-Transaction::Transaction(Connection &connection)
-    : m_conn(connection)
-{
-    m_conn.exec(QStringLiteral("BEGIN IMMEDIATE"));
-    m_open = true;
-}
-
-Transaction::~Transaction()
-{
-    rollback();
-}
-
-void Transaction::commit()
-{
-    if (!m_open)
-        return;
-    m_open = false;
-    try {
-        m_conn.exec(QStringLiteral("COMMIT"));
-    } catch (const Error &) {
-        m_open = true;
-        rollback();
-        throw;
-    }
-}
-
-void Transaction::rollback()
-{
-    if (!m_open)
-        return;
-    m_open = false;
-    try {
-        m_conn.exec(QStringLiteral("ROLLBACK"));
-    } catch (const Error &) { }
-}
-
 } // namespace vivrelo

@@ -126,24 +126,6 @@ private:
     quint64 m_generation = 0;
 };
 
-// A write transaction on the connection (BEGIN IMMEDIATE): commit() makes its changes hold;
-// leaving the scope without it, or rollback(), undoes them all. A failing COMMIT is rolled
-// back and thrown (Error).
-class Transaction
-{
-public:
-    explicit Transaction(Connection &connection);
-    ~Transaction();
-    Transaction(const Transaction &) = delete;
-    Transaction &operator=(const Transaction &) = delete;
-    void commit();
-    void rollback(); // never throws
-
-private:
-    Connection &m_conn;
-    bool m_open = false;
-};
-
 // Registers the NOCASE collation (CompareNoCase) on a raw handle.
 void RegisterNoCaseCollation(sqlite3 *db);
 

@@ -5,6 +5,7 @@
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSetRoutines.h"
+#include "db/Transaction.h"
 #include "db/Upgrade.h"
 #include "imaging/Bmp.h"
 #include "imaging/Jpeg.h"

@@ -162,7 +162,11 @@ QStringList ReadScriptLines(const QString &path)
     QFile file(path);
     if (!FileExists(path) || !file.open(QIODevice::ReadOnly))
         fail(QStringLiteral("Impossible de lire le fichier « %1 ».").arg(path));
-    const QByteArray bytes = file.readAll();
+    return SplitScriptText(file.readAll());
+}
+
+QStringList SplitScriptText(const QByteArray &bytes)
+{
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8(bytes);
     if (utf8.hasError())
@@ -329,21 +333,9 @@ QString TranslateJetSql(const QString &statement)
 
 namespace {
 
-enum class CommandKind {
-    NotFieldType,
-    NotFieldExists,
-    FieldExists,
-    NotTableExists,
-    TableExists,
-    TableEmpty,
-    Conversion,
-    CompactDataBase,
-    SqlExe
-};
-
 struct CommandWord {
     QString word;
-    CommandKind kind;
+    ScriptCommand command;
 };
 
 // Every command word, in the order a line is searched for them.
@@ -351,28 +343,20 @@ const std::vector<CommandWord> &CommandWords()
 {
     static const std::vector<CommandWord> words = [] {
         std::vector<CommandWord> w{
-            {QStringLiteral("NotFieldType"), CommandKind::NotFieldType},
-            {QStringLiteral("NotFieldExists"), CommandKind::NotFieldExists},
-            {QStringLiteral("FieldExists"), CommandKind::FieldExists},
-            {QStringLiteral("NotTableExists"), CommandKind::NotTableExists},
-            {QStringLiteral("TableExists"), CommandKind::TableExists},
-            {QStringLiteral("TableEmpty"), CommandKind::TableEmpty},
+            {QStringLiteral("NotFieldType"), ScriptCommand::NotFieldType},
+            {QStringLiteral("NotFieldExists"), ScriptCommand::NotFieldExists},
+            {QStringLiteral("FieldExists"), ScriptCommand::FieldExists},
+            {QStringLiteral("NotTableExists"), ScriptCommand::NotTableExists},
+            {QStringLiteral("TableExists"), ScriptCommand::TableExists},
+            {QStringLiteral("TableEmpty"), ScriptCommand::TableEmpty},
         };
         for (const QString &c : ConversionWords())
-            w.push_back({c, CommandKind::Conversion});
-        w.push_back({QStringLiteral("CompactDataBase"), CommandKind::CompactDataBase});
-        w.push_back({QStringLiteral("SqlExe"), CommandKind::SqlExe});
+            w.push_back({c, ScriptCommand::Conversion});
+        w.push_back({QStringLiteral("CompactDataBase"), ScriptCommand::CompactDataBase});
+        w.push_back({QStringLiteral("SqlExe"), ScriptCommand::SqlExe});
         return w;
     }();
     return words;
-}
-
-const CommandWord *findCommand(const QString &line)
-{
-    for (const CommandWord &c : CommandWords())
-        if (line.contains(c.word, Qt::CaseSensitive))
-            return &c;
-    return nullptr;
 }
 
 // The text between the first `open` and the first `close` of the line, at most 255 characters.
@@ -384,6 +368,54 @@ QString argumentBetween(const QString &line, QChar open, QChar close)
         fail(QStringLiteral("Ligne de commande illisible : il manque « %1 » ou « %2 » :\r%3").arg(open, close, line));
     return line.mid(from + 1, to - from - 1).left(kMaxScriptArgument);
 }
+
+// The delimiters of each argument of a command, in order.
+QStringList argumentsOf(ScriptCommand command, const QString &line)
+{
+    switch (command) {
+    case ScriptCommand::NotFieldType:
+        return {
+            argumentBetween(line, u'(', u'.'), argumentBetween(line, u'.', u','), argumentBetween(line, u',', u')')};
+    case ScriptCommand::NotFieldExists:
+    case ScriptCommand::FieldExists:
+        return {argumentBetween(line, u'(', u'.'), argumentBetween(line, u'.', u')')};
+    case ScriptCommand::NotTableExists:
+    case ScriptCommand::TableExists:
+    case ScriptCommand::TableEmpty:
+    case ScriptCommand::CompactDataBase:
+        return {argumentBetween(line, u'(', u')')};
+    case ScriptCommand::SqlExe:
+        return {argumentBetween(line, u'{', u'}')};
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+ScriptLine ParseScriptLine(const QString &line)
+{
+    ScriptLine parsed;
+    if (line.startsWith(QStringLiteral("//"))) {
+        parsed.command = ScriptCommand::Comment;
+        return parsed;
+    }
+    for (const CommandWord &c : CommandWords()) {
+        if (line.contains(c.word, Qt::CaseSensitive)) {
+            parsed.command = c.command;
+            parsed.word = c.word;
+            break;
+        }
+    }
+    try {
+        parsed.arguments = argumentsOf(parsed.command, line);
+    } catch (const Error &e) {
+        parsed.error = e.message();
+    }
+    return parsed;
+}
+
+namespace {
 
 QString errorSuffix(const Error &e)
 {
@@ -441,9 +473,9 @@ public:
     void log(const QString &text) { AppendLogLine(m_log, text); }
 
 private:
-    bool guardDone(CommandKind kind, const QString &line);
-    void sqlExe(const QString &line);
-    void compactDataBase(const QString &line);
+    bool guardDone(const ScriptLine &line);
+    void sqlExe(const ScriptLine &line);
+    void compactDataBase(const ScriptLine &line);
     QStringList columnNames(const QString &table, DataSet &result);
     void reopen(const QString &path);
 
@@ -501,14 +533,17 @@ QStringList ScriptRun::columnNames(const QString &table, DataSet &result)
     return names;
 }
 
-bool ScriptRun::guardDone(CommandKind kind, const QString &line)
+bool ScriptRun::guardDone(const ScriptLine &line)
 {
     setStatus(m_status, lang::UpgradeTesting);
+    if (!line.error.isEmpty())
+        fail(line.error);
+    const ScriptCommand kind = line.command;
     switch (kind) {
-    case CommandKind::NotFieldType: {
-        const QString table = argumentBetween(line, u'(', u'.');
-        const QString column = argumentBetween(line, u'.', u',');
-        const QString type = argumentBetween(line, u',', u')');
+    case ScriptCommand::NotFieldType: {
+        const QString &table = line.arguments[0];
+        const QString &column = line.arguments[1];
+        const QString &type = line.arguments[2];
         columnNames(table, m_query);
         const int index = m_query.findField(column);
         if (index < 0) {
@@ -519,26 +554,26 @@ bool ScriptRun::guardDone(CommandKind kind, const QString &line)
         m_query.close();
         return same;
     }
-    case CommandKind::NotFieldExists:
-    case CommandKind::FieldExists: {
-        const QString table = argumentBetween(line, u'(', u'.');
-        const QString column = argumentBetween(line, u'.', u')').toUpper();
+    case ScriptCommand::NotFieldExists:
+    case ScriptCommand::FieldExists: {
+        const QString &table = line.arguments[0];
+        const QString column = line.arguments[1].toUpper();
         bool found = false;
         for (const QString &name : columnNames(table, m_query))
             found = found || name.toUpper() == column;
         m_query.close();
-        return kind == CommandKind::NotFieldExists ? found : !found;
+        return kind == ScriptCommand::NotFieldExists ? found : !found;
     }
-    case CommandKind::NotTableExists:
-    case CommandKind::TableExists: {
-        const QString table = argumentBetween(line, u'(', u')').toUpper();
+    case ScriptCommand::NotTableExists:
+    case ScriptCommand::TableExists: {
+        const QString table = line.arguments[0].toUpper();
         bool found = false;
         for (const QString &name : m_conn.tableNames())
             found = found || name.toUpper() == table;
-        return kind == CommandKind::NotTableExists ? found : !found;
+        return kind == ScriptCommand::NotTableExists ? found : !found;
     }
-    case CommandKind::TableEmpty: {
-        const QString table = argumentBetween(line, u'(', u')');
+    case ScriptCommand::TableEmpty: {
+        const QString &table = line.arguments[0];
         m_query.close();
         m_query.setParameters({});
         m_query.setSqlText(QStringLiteral("SELECT id FROM ") + table + QStringLiteral(" LIMIT 1"));
@@ -552,12 +587,14 @@ bool ScriptRun::guardDone(CommandKind kind, const QString &line)
     }
 }
 
-void ScriptRun::sqlExe(const QString &line)
+void ScriptRun::sqlExe(const ScriptLine &line)
 {
     setStatus(m_status, lang::UpgradeChanging);
     QString text = QStringLiteral("SQL:");
     try {
-        const QString statement = argumentBetween(line, u'{', u'}');
+        if (!line.error.isEmpty())
+            fail(line.error);
+        const QString &statement = line.arguments[0];
         text += statement;
         m_query.setParameters({});
         ExecSqlText(m_query, TranslateJetSql(statement));
@@ -574,12 +611,14 @@ void ScriptRun::reopen(const QString &path)
         m_conn.open(path);
 }
 
-void ScriptRun::compactDataBase(const QString &line)
+void ScriptRun::compactDataBase(const ScriptLine &line)
 {
     QString text = GetLangText(lang::UpgradeCompacting);
     const QString reopenPath = m_conn.path();
     try {
-        const QString file = NativePath(argumentBetween(line, u'(', u')').trimmed());
+        if (!line.error.isEmpty())
+            fail(line.error);
+        const QString file = NativePath(line.arguments[0].trimmed());
         QString workName = file;
         const qsizetype dot = workName.indexOf(u'.');
         workName.insert(dot < 0 ? 0 : dot, u'~');
@@ -633,27 +672,25 @@ void ScriptRun::run(const QStringList &lines)
     for (int i = 0; i < count; ++i) {
         m_progress.setPosition(std::min(i + 1, maximum));
         m_progress.pump();
-        const QString &line = lines[i];
-        if (line.startsWith(QStringLiteral("//"))) {
-            log(line.mid(2));
-            continue;
-        }
-        const CommandWord *command = findCommand(line);
-        if (!command)
-            continue;
-        switch (command->kind) {
-        case CommandKind::Conversion:
-            setStatus(m_status, lang::UpgradeChanging);
-            RunConversion(m_context, command->word, line);
+        const ScriptLine line = ParseScriptLine(lines[i]);
+        switch (line.command) {
+        case ScriptCommand::None:
             break;
-        case CommandKind::CompactDataBase:
+        case ScriptCommand::Comment:
+            log(lines[i].mid(2));
+            break;
+        case ScriptCommand::Conversion:
+            setStatus(m_status, lang::UpgradeChanging);
+            RunConversion(m_context, line.word, lines[i]);
+            break;
+        case ScriptCommand::CompactDataBase:
             compactDataBase(line);
             break;
-        case CommandKind::SqlExe:
+        case ScriptCommand::SqlExe:
             sqlExe(line);
             break;
         default:
-            if (guardDone(command->kind, line)) {
+            if (guardDone(line)) {
                 log(kAlreadyDone);
                 const int end = findEnd(lines, i + 1);
                 if (end < 0) {

@@ -3,6 +3,7 @@
 // Schema version of a database and the upgrade scripts that bring an older database up to the
 // program's schema, with their log "Maj.Log" in the data directory.
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -35,6 +36,8 @@ bool AppendLogLine(const QString &logPath, const QString &text);
 // The lines of a text file (UTF-8, or the old 8-bit code page when it is not valid UTF-8),
 // split at CR LF, LF or CR. Throws Error when the file cannot be read.
 QStringList ReadScriptLines(const QString &path);
+// The same for bytes already read.
+QStringList SplitScriptText(const QByteArray &bytes);
 
 // Where the command line echoes the log as it grows; empty to stop.
 void SetUpgradeLogEcho(std::function<void(const QString &line)> echo);
@@ -46,6 +49,32 @@ QString UpgradeLogPath();
 QString UpgradeErrorText(const QString &message);
 // The longest argument a script line gives a command; longer ones are cut.
 inline constexpr qsizetype kMaxScriptArgument = 255;
+
+// What one script line asks for: a comment ("//" at its start, logged), the command named by
+// the first command word found in it, or nothing. A guard's line holds its arguments between
+// "(" "." "," ")" (NotFieldType(TABLE.Column,Type), FieldExists(TABLE.Column),
+// TableExists(TABLE), TableEmpty(TABLE)); SqlExe holds its statement between "{" and "}";
+// CompactDataBase its file between "(" and ")"; a conversion reads its own line.
+enum class ScriptCommand {
+    None,
+    Comment,
+    NotFieldType,
+    NotFieldExists,
+    FieldExists,
+    NotTableExists,
+    TableExists,
+    TableEmpty,
+    Conversion,
+    CompactDataBase,
+    SqlExe
+};
+struct ScriptLine {
+    ScriptCommand command = ScriptCommand::None;
+    QString word; // the command word found
+    QStringList arguments; // in the order above, each at most kMaxScriptArgument long
+    QString error; // a French message when the arguments cannot be read (arguments empty)
+};
+ScriptLine ParseScriptLine(const QString &line);
 
 // A statement written for the Access engine, as SQLite runs it with the schema's declared
 // types: a COUNTER or AUTOINCREMENT column of CREATE TABLE becomes the table's

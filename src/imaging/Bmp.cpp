@@ -145,6 +145,32 @@ void decodeRle(const Reader &in, std::size_t offset, std::size_t end, Bitmap &b)
     }
 }
 
+// Above this many pixels, a compressed picture must bring data in proportion to its size.
+constexpr std::int64_t kRleFreePixels = std::int64_t(1) << 24;
+// The most pixels one byte of run-length data stands for in a picture above that size: runs
+// draw at most 255 pixels per two bytes, and only a blank picture skips much more.
+constexpr std::int64_t kRlePixelsPerByte = 4096;
+
+// A size the file cannot hold is refused before the bitmap is allocated: the rows of an
+// uncompressed picture must all be in the file, and compressed data must be in some
+// proportion to the picture it draws.
+void checkSizeAgainstFile(
+    const Reader &in, std::uint32_t pixelOffset, int width, int height, int bitsPerPixel, bool rle)
+{
+    if (pixelOffset > in.size())
+        invalid(QStringLiteral("position des pixels au-delà de la fin du fichier"));
+    const std::size_t available = in.size() - pixelOffset;
+    if (rle) {
+        const std::int64_t pixels = std::int64_t(width) * height;
+        if (pixels > kRleFreePixels && pixels / kRlePixelsPerByte > std::int64_t(available))
+            invalid(QStringLiteral("fichier tronqué (données compressées trop courtes pour %1 × %2 pixels)")
+                        .arg(width)
+                        .arg(height));
+    } else if (RowStride(width, bitsPerPixel) > available / std::size_t(height)) {
+        invalid(QStringLiteral("fichier tronqué (il manque des lignes de pixels)"));
+    }
+}
+
 } // namespace
 
 Bitmap LoadBmp(const QByteArray &bytes)
@@ -197,6 +223,7 @@ Bitmap LoadBmp(const QByteArray &bytes)
         invalid(QStringLiteral("compression %1 impossible à %2 bits par pixel").arg(compression).arg(bitsPerPixel));
     if (rle && topDown)
         invalid(QStringLiteral("image compressée enregistrée de haut en bas"));
+    checkSizeAgainstFile(in, pixelOffset, int(width), int(height), bitsPerPixel, rle);
 
     Bitmap b = MakeBitmap(int(width), int(height), bitsPerPixel);
     std::size_t tableEnd = kFileHeaderSize + headerSize; // end of the masks and the palette
@@ -226,8 +253,6 @@ Bitmap LoadBmp(const QByteArray &bytes)
         }
         tableEnd += count * entry;
     }
-    if (pixelOffset > in.size())
-        invalid(QStringLiteral("position des pixels au-delà de la fin du fichier"));
     if (pixelOffset < tableEnd)
         invalid(QStringLiteral("position des pixels à l'intérieur de l'en-tête"));
 
@@ -239,8 +264,6 @@ Bitmap LoadBmp(const QByteArray &bytes)
         return b;
     }
     const std::size_t stride = b.stride();
-    if (!in.has(pixelOffset, stride * std::size_t(height)))
-        invalid(QStringLiteral("fichier tronqué (il manque des lignes de pixels)"));
     for (int y = 0; y < b.height; ++y) {
         const int target = topDown ? y : b.height - 1 - y;
         std::memcpy(b.row(target), in.at(pixelOffset + std::size_t(y) * stride), stride);

@@ -135,9 +135,9 @@ void TDataModule1::ItemsNewRecord(DataSet &items)
 {
     items.field(QStringLiteral("Id_File")).setValue(CurrentListFileId);
     for (const char *name : {"Stock_Min", "Stock_Max", "Stock"})
-        items.field(QString::fromLatin1(name)).setValue(1);
+        items.field(QString::fromLatin1(name)).setValue(kNewProductStock);
     for (const char *name : {"Price01", "Price02", "Price03"})
-        items.field(QString::fromLatin1(name)).setValue(0.0);
+        items.field(QString::fromLatin1(name)).setValue(kNewProductPrice);
     items.field(QStringLiteral("Misc11")).setValue(QStringLiteral(""));
     items.field(QStringLiteral("Misc12")).setValue(QStringLiteral(""));
     for (int i = 1; i <= 4; ++i) {

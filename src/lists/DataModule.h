@@ -14,6 +14,10 @@ class Prompter;
 // this one.
 constexpr int DefaultListFileId = -1;
 
+// What a new product starts with: stock, minimum and maximum 1, the three prices 0.
+constexpr int kNewProductStock = 1;
+constexpr double kNewProductPrice = 0.0;
+
 // The shared connection and the datasets of the catalogue, the list, the price labels, the
 // print layout and the maintenance history. Created once at start; the windows subscribe to
 // the datasets' notifications. The connection outlives the datasets.

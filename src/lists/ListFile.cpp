@@ -2,6 +2,7 @@
 
 #include "base/Error.h"
 #include "db/DataSetRoutines.h"
+#include "db/Transaction.h"
 #include "lists/DataModule.h"
 #include "printing/PrintedListData.h"
 
@@ -61,13 +62,17 @@ int EnsureListFileRows(TDataModule1 &dm)
             c.insert();
             c.field(QStringLiteral("Id_File")).setValue(id);
             for (int n = 1; n <= 3; ++n)
-                c.field(QStringLiteral("Price%1").arg(n, 2, 10, QLatin1Char('0')))
-                    .setValue(QStringLiteral("Prix n°%1").arg(n));
+                c.field(QStringLiteral("Price%1").arg(n, 2, 10, QLatin1Char('0'))).setValue(DefaultPriceLabel(n));
             c.post();
             ++created;
         }
     }
     return created;
+}
+
+QString DefaultPriceLabel(int column)
+{
+    return QStringLiteral("Prix n°%1").arg(column);
 }
 
 std::array<QString, 3> ReadPriceLabels(TDataModule1 &dm)
@@ -194,6 +199,39 @@ int ValidateList(TDataModule1 &dm, ProgressSink &progress)
     progress.setPosition(q.recordCount());
     progress.hide();
     return changed;
+}
+
+int TickLowStock(TDataModule1 &dm)
+{
+    struct Refill {
+        qint64 id;
+        int quantity;
+    };
+    std::vector<Refill> refills;
+    Connection &db = dm.ADOConnection1;
+    Transaction unit(db);
+    // An empty stock or minimum counts as 0, as the catalogue grid shows the alarm.
+    db.forEachRow(QStringLiteral("SELECT Id, Sel, Quantity, Stock, Stock_Min, Stock_Max FROM ITEMS\n"
+                                 "WHERE ID_FILE=? AND coalesce(Stock, 0) < coalesce(Stock_Min, 0)"),
+        {dm.CurrentListFileId}, [&refills](const Connection::RowView &r) {
+            const int quantity = RefillQuantity(
+                r.value(1).toBool(), r.value(2).toInt(), r.value(3).toInt(), r.value(4).toInt(), r.value(5).toInt());
+            if (quantity > 0)
+                refills.push_back({r.value(0).toLongLong(), quantity});
+        });
+    for (const Refill &r : refills)
+        db.exec(QStringLiteral("UPDATE ITEMS SET Sel=1, Quantity=?\nWHERE Id=?"), {r.quantity, r.id});
+    unit.commit();
+    return int(refills.size());
+}
+
+QString TickLowStockMessage(int ticked)
+{
+    if (ticked == 0)
+        return QStringLiteral("Aucun produit n'est sous son stock minimum : rien n'a été coché.");
+    if (ticked == 1)
+        return QStringLiteral("1 produit à réapprovisionner a été coché.");
+    return QStringLiteral("%1 produits à réapprovisionner ont été cochés.").arg(ticked);
 }
 
 void SetAllSelected(TDataModule1 &dm, bool selected)

@@ -24,6 +24,9 @@ void PointAtListFile(DataSet &dataSet, int listFileId);
 // many rows were created.
 int EnsureListFileRows(TDataModule1 &dm);
 
+// The label a price column has until the user names it: "Prix n°1", "Prix n°2", "Prix n°3".
+QString DefaultPriceLabel(int column);
+
 // The three price labels of the current list file (CustomLabel opened and closed again);
 // an empty table gives empty labels.
 std::array<QString, 3> ReadPriceLabels(TDataModule1 &dm);
@@ -47,6 +50,12 @@ void EnsureTickedIndex(Connection &connection);
 // on any row changes no row at all and throws Error saying so. Returns the number of rows
 // changed.
 int ValidateList(TDataModule1 &dm, ProgressSink &progress = noProgress());
+
+// Refill: every product of the list file in stock alarm is ticked with its RefillQuantity,
+// all in one transaction. Returns how many products the command ticked.
+int TickLowStock(TDataModule1 &dm);
+// The message that tells the user what the refill did.
+QString TickLowStockMessage(int ticked);
 
 // Tick all / untick all: Sel of every row of ITEMS, quantities unchanged.
 void SetAllSelected(TDataModule1 &dm, bool selected);

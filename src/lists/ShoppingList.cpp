@@ -125,4 +125,16 @@ StockAndQuantity ApplyLineBounds(int stock, int quantity, const LineBounds &boun
     return r;
 }
 
+int RefillQuantity(bool sel, int quantity, int stock, int stockMin, int stockMax)
+{
+    if (stock >= stockMin)
+        return 0;
+    const qint64 wanted = qint64(stockMax > 0 ? stockMax : stockMin) - stock;
+    const int refill = int(std::min<qint64>(wanted, ComputeLineBounds(true, stock, stockMax).quantityMax));
+    // A minimum above the maximum with the stock between them: nothing to buy.
+    if (refill < 1)
+        return 0;
+    return sel ? std::max(refill, quantity) : refill;
+}
+
 } // namespace vivrelo

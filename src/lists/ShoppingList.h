@@ -78,4 +78,9 @@ struct StockAndQuantity {
 // to its maximum, which wins when the two cross.
 StockAndQuantity ApplyLineBounds(int stock, int quantity, const LineBounds &bounds);
 
+// The quantity that refills a product in stock alarm: up to Stock_Max when it has one, else up
+// to Stock_Min, never beyond the line bounds (99 without a maximum). A ticked product keeps a
+// larger quantity of its own. 0 when the product is not in alarm or nothing is to be bought.
+int RefillQuantity(bool sel, int quantity, int stock, int stockMin, int stockMax);
+
 } // namespace vivrelo

@@ -138,6 +138,10 @@ Layout readLayout(const QString &path)
             block += BlockHeaderSize + layout.reservePerBlock + d.compressed;
             if (block > actual)
                 fail(damaged(path, QStringLiteral("bloc de données %1 tronqué").arg(b + 1)));
+            // Blocks never share bytes: folders naming the same blocks again and again would
+            // make a small file cost unbounded time and memory.
+            if (qint64(layout.blocks.size()) >= actual / BlockHeaderSize)
+                fail(damaged(path, QStringLiteral("les dossiers se partagent des blocs de données")));
             layout.hasZeroChecksum = layout.hasZeroChecksum || d.checksum == 0;
             layout.blocks.push_back(d);
         }

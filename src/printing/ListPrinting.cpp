@@ -3,8 +3,10 @@
 #include "base/Error.h"
 #include "lists/TextRoutines.h"
 #include "printing/PainterSurface.h"
+#include "printing/ShopSplit.h"
 
 #include <cmath>
+#include <functional>
 
 namespace vivrelo {
 
@@ -162,6 +164,64 @@ bool PrintList(DrawingSurface &surface, const std::vector<ListPrintRow> &rows, c
         }
     }
     DrawTotal(surface, layout, g, MoneyText(total, currencySymbol));
+    return surface.end();
+}
+
+bool PrintShopSplit(
+    DrawingSurface &surface, const ShopSplit &split, const PrintLayout &layout, const QString &currencySymbol)
+{
+    const SheetGeometry g(layout);
+    int y = g.top;
+    bool footerOnPage = false;
+    // Headings and subtotals are lines like the products': they take a pitch and can end a page.
+    const auto line = [&](const std::function<void()> &draw) {
+        if (!footerOnPage) {
+            DrawFooter(surface, g);
+            footerOnPage = true;
+        }
+        draw();
+        y += g.pitch;
+        if (y >= g.limit) {
+            y = g.top;
+            surface.newPage();
+            footerOnPage = false;
+        }
+    };
+    SurfaceFont bold = LineFont(layout, layout.FontSize);
+    bold.bold = true;
+    for (const ShopSection &section : split.sections) {
+        if (y != g.top)
+            line([] {}); // a blank line between two sections, none at the top of a page
+        // A heading never ends a page alone: it goes to the next one with its first line.
+        if (y != g.top && y + g.pitch >= g.limit) {
+            y = g.top;
+            surface.newPage();
+            footerOnPage = false;
+        }
+        line([&] {
+            surface.setFont(bold);
+            WhiteBrushAndPen(surface);
+            DrawAligned(surface, SurfaceAlign::Left, g.itemRight + 10, g.pt + y, section.heading);
+        });
+        for (const ShopLine &l : section.lines)
+            line([&] { DrawLine(surface, layout, g, y, l.quantity, l.article, MoneyText(l.amount, currencySymbol)); });
+        line([&] {
+            surface.setFont(bold);
+            WhiteBrushAndPen(surface);
+            DrawAligned(surface, SurfaceAlign::Left, g.itemRight + 10, g.pt + y,
+                QStringLiteral("Sous-total ") + section.heading);
+            DrawAligned(
+                surface, SurfaceAlign::Right, g.priceRight, g.pt + y, MoneyText(section.subtotal, currencySymbol));
+        });
+    }
+    DrawTotal(surface, layout, g, MoneyText(split.total, currencySymbol));
+    const QString saving = SavingText(split, currencySymbol);
+    if (!saving.isEmpty()) {
+        surface.setFont(LineFont(layout, layout.FontSize));
+        WhiteBrushAndPen(surface);
+        // Under the total line, above the footer.
+        DrawAligned(surface, SurfaceAlign::Left, g.itemRight, g.pt + g.ph - 90 + layout.FontSize + 5 + 5, saving);
+    }
     return surface.end();
 }
 

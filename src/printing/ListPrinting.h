@@ -41,6 +41,14 @@ QString ArticleText(const ListPrintRow &row);
 bool PrintList(DrawingSurface &surface, const std::vector<ListPrintRow> &rows, const PrintLayout &layout,
     int priceColumn, const QString &currencySymbol);
 
+struct ShopSplit;
+// Draws the list split by shop on a fresh surface and ends it, with the printed list's layout,
+// fonts and page breaks: per section its heading, its lines and its subtotal, a blank line
+// between sections; then the rule and the split total, with the saving under it. Returns
+// false when the device reports a failure.
+bool PrintShopSplit(
+    DrawingSurface &surface, const ShopSplit &split, const PrintLayout &layout, const QString &currencySymbol);
+
 // The test print: sample lines down to the break line (at least one), the rule and the
 // total, on one page. Returns false when the device reports a failure.
 bool PrintTestPage(DrawingSurface &surface, const PrintLayout &layout, const QString &currencySymbol);

@@ -4,7 +4,9 @@
 #include "db/DataSet.h"
 #include "db/DataSetRoutines.h"
 #include "lists/DataModule.h"
+#include "lists/ListFile.h"
 #include "printing/PainterSurface.h"
+#include "printing/ShopSplit.h"
 
 #include <algorithm>
 
@@ -134,6 +136,21 @@ void PrintShoppingListToPdf(TDataModule1 &dm, int priceColumn, const QString &pa
     const PrintLayout layout = LoadPrintLayout(dm);
     WritePdfFile(path, QStringLiteral("Liste de courses"), QStringLiteral("La liste n'a pas été enregistrée."),
         [&](DrawingSurface &s) { return PrintList(s, rows, layout, priceColumn, dm.currencySymbol()); });
+}
+
+ShopSplit ReadShopSplit(TDataModule1 &dm)
+{
+    return SplitByShop(ReadPrintedListRows(dm.ADOConnection1), ReadPriceLabels(dm));
+}
+
+void PrintShopSplitToPdf(TDataModule1 &dm, const QString &path)
+{
+    const std::vector<ListPrintRow> rows = ReadPrintedListRows(dm.ADOConnection1);
+    RequireTickedRow(rows);
+    const ShopSplit split = SplitByShop(rows, ReadPriceLabels(dm));
+    const PrintLayout layout = LoadPrintLayout(dm);
+    WritePdfFile(path, QStringLiteral("Liste par magasin"), QStringLiteral("La liste n'a pas été enregistrée."),
+        [&](DrawingSurface &s) { return PrintShopSplit(s, split, layout, dm.currencySymbol()); });
 }
 
 } // namespace vivrelo

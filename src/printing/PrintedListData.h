@@ -38,4 +38,11 @@ PrintLayout LoadPrintLayout(TDataModule1 &dm);
 // ticked row before the file is touched.
 void PrintShoppingListToPdf(TDataModule1 &dm, int priceColumn, const QString &path);
 
+// The list split by shop (ticked rows, price labels of the list file), drawn into an A4 PDF
+// file like the printed list. Throws an Error naming the file when it could not be written.
+void PrintShopSplitToPdf(TDataModule1 &dm, const QString &path);
+// The split of the current list, read from the database.
+struct ShopSplit;
+ShopSplit ReadShopSplit(TDataModule1 &dm);
+
 } // namespace vivrelo

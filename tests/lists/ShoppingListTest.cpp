@@ -71,3 +71,16 @@ TEST(ShoppingList, LineBoundsClampStockAndQuantityWithTheMaximumWinning)
     // and a quantity never goes negative (validation would lower the stock).
     EXPECT_EQ(ApplyLineBounds(7, 1, ComputeLineBounds(true, 7, 5)), (StockAndQuantity{7, 0}));
 }
+
+TEST(ShoppingList, RefillBringsTheStockToItsMaximumWithinTheLineBounds)
+{
+    // RefillQuantity(sel, quantity, stock, stockMin, stockMax)
+    EXPECT_EQ(RefillQuantity(false, 0, 1, 3, 10), 9); // up to the maximum
+    EXPECT_EQ(RefillQuantity(false, 0, 1, 3, 0), 2); // no maximum: up to the minimum
+    EXPECT_EQ(RefillQuantity(false, 0, -5, 200, 0), 99); // never beyond the line bounds
+    EXPECT_EQ(RefillQuantity(false, 7, 3, 3, 10), 0); // not in alarm
+    EXPECT_EQ(RefillQuantity(false, 4, 1, 3, 10), 9); // an unticked quantity does not count
+    EXPECT_EQ(RefillQuantity(true, 4, 1, 3, 10), 9); // ticked: the larger of the two
+    EXPECT_EQ(RefillQuantity(true, 12, 1, 3, 10), 12);
+    EXPECT_EQ(RefillQuantity(false, 0, 4, 6, 3), 0); // minimum above maximum: nothing to buy
+}

@@ -1,7 +1,9 @@
 #include "app/gui/ProgramCommands.h"
 
+#include "lists/gui/CatalogueFileCommands.h"
 #include "lists/gui/TEnterItems.h"
 #include "maintenance/gui/MaintenanceCommands.h"
+#include "printing/gui/PrintShopSplit.h"
 #include "printing/gui/PrintShoppingList.h"
 #include "printing/gui/TListFormat.h"
 #include "printing/gui/TReportPrintViewer.h"
@@ -41,6 +43,10 @@ MainCommands ProgramCommands(TDataModule1 &dm, TDataModuleObject &objects)
         MessageBoxPrompter prompter(owner);
         PrintShoppingList(owner, column, prompter);
     };
+    c.printByShop = [](QWidget *owner) {
+        MessageBoxPrompter prompter(owner);
+        PrintShopSplitCommand(owner, prompter);
+    };
     c.backup = [](QWidget *owner) {
         MessageBoxPrompter prompter(owner);
         RunBackupCommand(owner, prompter, AroundMaintenance(owner));
@@ -56,6 +62,14 @@ MainCommands ProgramCommands(TDataModule1 &dm, TDataModuleObject &objects)
     c.history = [](QWidget *owner) {
         MessageBoxPrompter prompter(owner);
         RunHistoryWindow(owner, prompter);
+    };
+    c.exportCatalogue = [&dm](QWidget *owner) {
+        MessageBoxPrompter prompter(owner);
+        ExportCatalogueCommand(owner, dm, prompter, SystemCatalogueFileDialogs());
+    };
+    c.importCatalogue = [&dm](QWidget *owner) {
+        MessageBoxPrompter prompter(owner);
+        return ImportCatalogueCommand(owner, dm, prompter, SystemCatalogueFileDialogs());
     };
     return c;
 }

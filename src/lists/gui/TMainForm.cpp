@@ -331,6 +331,22 @@ void TMainForm::setUpCatalogueGrid()
                        " border-right: 1px solid silver; border-bottom: 1px solid silver; padding-left: 2px; }"));
     grid->setContextMenuPolicy(Qt::CustomContextMenu);
     grid->installEventFilter(this);
+
+    // The hint over an empty catalogue, until the first product.
+    auto *hint = new QLabel(ui->Page1);
+    hint->setObjectName(QStringLiteral("Lab_EmptyCatalogue"));
+    hint->setText(
+        QStringLiteral("Le catalogue est vide.\n\nAjoutez vos produits avec le bouton «\u00a0Produits\u00a0», "
+                       "à gauche,\nou reprenez ceux d'un tableur par Fichier › Importer un catalogue…"));
+    hint->setWordWrap(true);
+    hint->setAlignment(Qt::AlignCenter);
+    hint->setMargin(12);
+    hint->setFont(ArialPixels(13));
+    hint->setStyleSheet(
+        QStringLiteral("QLabel#Lab_EmptyCatalogue { color: rgb(40,60,110); background: rgb(244,250,255);"
+                       " border: 1px solid silver; }"));
+    hint->setGeometry(grid->geometry().adjusted(20, 60, -20, -220));
+    hint->hide();
 }
 
 // The spin editors floating over the current row.
@@ -375,6 +391,11 @@ void TMainForm::setUpMenus()
         a->setEnabled(bool(m_commands.printList));
         connect(a, &QAction::triggered, this, [this, n] { runCommand([this, n] { m_commands.printList(this, n); }); });
     }
+    // The fourth entry: the list split so that each product is bought where it is cheapest.
+    QAction *byShop = m_reportMenu->addAction(QStringLiteral("Répartir par magasin"));
+    byShop->setObjectName(QStringLiteral("Popup_Report_ByShop"));
+    byShop->setEnabled(bool(m_commands.printByShop));
+    connect(byShop, &QAction::triggered, this, [this] { runCommand([this] { m_commands.printByShop(this); }); });
 
     m_itemsListMenu = new TPopupMenuMod(this);
     m_itemsListMenu->setObjectName(QStringLiteral("Popup_ItemsList"));
@@ -394,6 +415,31 @@ void TMainForm::setUpMenus()
         const bool ticked = hasCurrentRow() && m_dm.ItemsList.field(QStringLiteral("Sel")).asBool();
         m_selectAction->setText(ticked ? QStringLiteral("&Désélection") : QStringLiteral("&Sélection"));
     });
+
+    // The products below their minimum stock, ticked in one command.
+    QAction *refill = new QAction(QStringLiteral("Cocher les produits à réapprovisionner"), ui->Menu_Tools);
+    refill->setObjectName(QStringLiteral("Popup_Tools_TickLowStock"));
+    ui->Menu_Tools->insertAction(ui->Menu_Tools->actions().value(0), refill);
+    ui->Menu_Tools->insertSeparator(ui->Menu_Tools->actions().value(1));
+    connect(refill, &QAction::triggered, this, [this] { runCommand([this] { Popup_Tools_TickLowStockClick(); }); });
+
+    // The catalogue in and out of a spreadsheet file, before the separator of "Quitter".
+    QAction *exportCatalogue = new QAction(QStringLiteral("Exporter le catalogue…"), ui->Menu_File);
+    exportCatalogue->setObjectName(QStringLiteral("Popup_File_ExportCatalogue"));
+    QAction *importCatalogue = new QAction(QStringLiteral("Importer un catalogue…"), ui->Menu_File);
+    importCatalogue->setObjectName(QStringLiteral("Popup_File_ImportCatalogue"));
+    const QList<QAction *> fileEntries = ui->Menu_File->actions();
+    QAction *beforeExit = fileEntries.value(fileEntries.indexOf(ui->Popup_File_Exit) - 1);
+    ui->Menu_File->insertActions(beforeExit, {exportCatalogue, importCatalogue});
+    exportCatalogue->setEnabled(bool(m_commands.exportCatalogue));
+    importCatalogue->setEnabled(bool(m_commands.importCatalogue));
+    connect(exportCatalogue, &QAction::triggered, this, [this] {
+        runCommand([this] {
+            PostIfEditing(m_dm.ItemsList);
+            m_commands.exportCatalogue(this);
+        });
+    });
+    connect(importCatalogue, &QAction::triggered, this, [this] { runCommand([this] { ImportCatalogueClick(); }); });
 
     // Commands whose windows are not plugged in stay disabled.
     ui->Btn_List->setEnabled(bool(m_commands.catalogueEditor));
@@ -555,6 +601,10 @@ bool TMainForm::hasCurrentRow() const
 void TMainForm::UpdateControls()
 {
     ui->Grid_ItemsList->setEnabled(m_dm.ItemsList.isActive() && !IsDataSetEmpty(m_dm.ItemsList));
+    if (auto *hint = ui->Page1->findChild<QLabel *>(QStringLiteral("Lab_EmptyCatalogue"))) {
+        hint->setVisible(m_dm.ItemsList.isActive() && IsDataSetEmpty(m_dm.ItemsList));
+        hint->raise();
+    }
     const bool lines = !m_listLines.isEmpty();
     ui->Btn_Report->setEnabled(lines);
     ui->Btn_Valid->setEnabled(lines);
@@ -679,6 +729,37 @@ void TMainForm::SelectAll(bool selected)
     PostIfEditing(m_dm.ItemsList);
     SetAllSelected(m_dm, selected);
     RefreshKeepingId(m_dm.ItemsList);
+    BuildListView();
+}
+
+void TMainForm::Popup_Tools_TickLowStockClick()
+{
+    PostIfEditing(m_dm.ItemsList);
+    int ticked = 0;
+    {
+        WaitCursor wait;
+        ticked = TickLowStock(m_dm);
+    }
+    RefreshKeepingId(m_dm.ItemsList);
+    BuildListView();
+    m_prompter.inform(TickLowStockMessage(ticked));
+}
+
+void TMainForm::ImportCatalogueClick()
+{
+    PostIfEditing(m_dm.ItemsList);
+    if (!m_commands.importCatalogue(this))
+        return;
+    // The catalogue is read again, as after the catalogue editor.
+    m_dm.ItemsList.disableControls();
+    {
+        const struct Enable {
+            DataSet &ds;
+            ~Enable() { ds.enableControls(); }
+        } enable{m_dm.ItemsList};
+        m_dm.ItemsList.close();
+        m_dm.ItemsList.open();
+    }
     BuildListView();
 }
 

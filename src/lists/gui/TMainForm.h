@@ -32,10 +32,13 @@ struct MainCommands {
     std::function<bool(QWidget *owner)> properties; // Proprits1: true on OK
     std::function<void(QWidget *owner)> layoutPreview; // Paramtragedelaliste1
     std::function<void(QWidget *owner, int priceColumn)> printList; // Popup_Report_ListPrice1..3
+    std::function<void(QWidget *owner)> printByShop; // Popup_Report_ByShop
     std::function<void(QWidget *owner)> backup; // the four database commands
     std::function<void(QWidget *owner)> restore;
     std::function<void(QWidget *owner)> history;
     std::function<void(QWidget *owner)> compact;
+    std::function<void(QWidget *owner)> exportCatalogue; // Popup_File_ExportCatalogue
+    std::function<bool(QWidget *owner)> importCatalogue; // Popup_File_ImportCatalogue: true when it changed
 };
 
 // The program's main window: the catalogue grid with its ticks and spin editors, the list
@@ -72,6 +75,8 @@ public:
     void Grid_ItemsListDblClick();
     void Popup_ItemsList_SelectClick();
     void SelectAll(bool selected);
+    void Popup_Tools_TickLowStockClick();
+    void ImportCatalogueClick();
     void SpinStep(bool stock, int delta);
     void Ed_QuantityExit();
     void Btn_ValidClick();

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPixmap>
 
 namespace vivrelo {
 
@@ -211,6 +212,7 @@ void TReportDesigner::fillTree(int band, int object)
     if (chosen)
         ui->Tree_Objects->setCurrentItem(chosen);
     showObject();
+    drawPreview();
 }
 
 ReportBand *TReportDesigner::currentBand()
@@ -355,6 +357,43 @@ void TReportDesigner::applyFields()
     }
     ui->Lab_Error->setText(errors.join(QLatin1Char('\n')));
     ui->Btn_Save->setEnabled(errors.isEmpty());
+    drawPreview();
+}
+
+// The first page laid out over three sample rows, every field and variable shown by its
+// name between brackets.
+void TReportDesigner::drawPreview()
+{
+    QStringList fields = m_fields;
+    const auto addField = [&fields](const QString &name) {
+        if (!name.isEmpty() && !fields.contains(name, Qt::CaseInsensitive))
+            fields << name;
+    };
+    for (const ReportBand &band : m_layout.bands)
+        for (const ReportObject &o : band.objects) {
+            if (o.kind == ObjectKind::Picture)
+                addField(o.field);
+            for (const TextPiece &p : o.pieces) {
+                // The fields a sum names, so that the sample rows have them.
+                const QString name = p.text.trimmed();
+                if (p.isName && name.startsWith(QLatin1String("SUM("), Qt::CaseInsensitive)
+                    && name.endsWith(QLatin1Char(')')))
+                    for (const QString &factor : name.mid(4, name.size() - 5).split(QLatin1Char('*')))
+                        addField(factor.trimmed());
+            }
+        }
+    QVariantList sample;
+    for (const QString &f : fields)
+        sample << QVariant(QLatin1Char('[') + f + QLatin1Char(']'));
+    MemoryRowSource rows(fields, {sample, sample, sample});
+    try {
+        const PreparedReport page = PrepareReport(m_layout, &rows,
+            [](const QString &name) { return std::optional<QVariant>(QLatin1Char('[') + name + QLatin1Char(']')); });
+        const double scale = ui->Img_Preview->minimumWidth() / double(std::max(1, page.pageSize.width()));
+        ui->Img_Preview->setPixmap(QPixmap::fromImage(RenderPageImage(page.pages[0], page.pageSize, scale)));
+    } catch (const Error &) {
+        ui->Img_Preview->clear(); // a layout that cannot be laid out yet has no picture
+    }
 }
 
 void TReportDesigner::addObject(ObjectKind kind, bool field)

@@ -56,6 +56,7 @@ public:
 
 private:
     void fillTree(int band = -1, int object = -1);
+    void drawPreview();
     void showObject();
     void applyFields();
     void addObject(ObjectKind kind, bool field);

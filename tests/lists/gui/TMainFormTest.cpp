@@ -6,9 +6,12 @@
 #include "db/ConnectionConfig.h"
 #include "db/DataSetRoutines.h"
 #include "db/ObjectStore.h"
+#include "lists/CatalogueCsv.h"
 #include "lists/DataModule.h"
+#include "lists/gui/CatalogueFileCommands.h"
 #include "support/TestDirs.h"
 #include "ui/DecorClock.h"
+#include "ui/MessageBoxPrompter.h"
 #include "ui/TPopupMenuMod.h"
 
 #include <QAbstractButton>
@@ -542,4 +545,99 @@ TEST_F(MainFormTest, TheCatalogueGridAnswersTheKeyboard)
     EXPECT_EQ(dm.ItemsList.field(QStringLiteral("Id")).asInteger(), milk);
     QTest::keyClicks(g, QStringLiteral("x")); // "lax" finds nothing: the row stays
     EXPECT_EQ(dm.ItemsList.field(QStringLiteral("Id")).asInteger(), milk);
-}
+
+    TEST_F(MainFormTest, RefillEntryTicksTheProductsInAlarmAndSaysHowMany)
+    {
+        const qint64 rice = add({QStringLiteral("Riz"), 1, 2, 6});
+        const qint64 milk = add({QStringLiteral("Lait"), 3, 2, 6});
+        TMainForm &w = open();
+        w.prompter().answerNext(Answer::Ok);
+        child<QAction>("Popup_Tools_TickLowStock")->trigger();
+        ASSERT_FALSE(w.prompter().shown().empty());
+        EXPECT_EQ(w.prompter().shown().back().text, QStringLiteral("1 produit à réapprovisionner a été coché."));
+        EXPECT_EQ(column(rice, "Sel").toInt(), 1);
+        EXPECT_EQ(column(rice, "Quantity").toInt(), 5);
+        EXPECT_EQ(column(milk, "Sel").toInt(), 0);
+        ASSERT_EQ(w.ListLines().size(), 1); // the list is rebuilt
+        EXPECT_TRUE(child<QAbstractButton>("Btn_Valid")->isEnabled());
+    }
+
+    TEST_F(MainFormTest, CatalogueFileEntriesAndTheHintOfAnEmptyCatalogue)
+    {
+        App().dataDir = dirs.root() + QStringLiteral("data/");
+        ScriptedPrompter told;
+        CatalogueFileDialogs dialogs;
+        const QString file = dirs.root() + QStringLiteral("catalogue.csv");
+        dialogs.exportFile = [&](QWidget *, const QString &) { return file; };
+        dialogs.importFile = [&](QWidget *, const QString &) { return file; };
+        dialogs.importMode = [](QWidget *, const QString &) { return CatalogueImportMode::Complete; };
+        MainCommands commands;
+        commands.exportCatalogue = [&](QWidget *owner) { ExportCatalogueCommand(owner, dm, told, dialogs); };
+        commands.importCatalogue = [&](QWidget *owner) { return ImportCatalogueCommand(owner, dm, told, dialogs); };
+        open(std::move(commands));
+        auto *hint = child<QLabel>("Lab_EmptyCatalogue");
+        EXPECT_TRUE(hint->isVisible());
+        EXPECT_TRUE(hint->text().contains(QStringLiteral("Importer un catalogue")));
+
+        {
+            QFile f(file);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write("Produit;Stock;Prix 1\r\nFarine;x;1,00\r\n");
+        }
+        child<QAction>("Popup_File_ImportCatalogue")->trigger();
+        ASSERT_FALSE(told.asked().empty());
+        EXPECT_EQ(told.asked().back().kind, MessageKind::Error);
+        EXPECT_TRUE(told.lastText().contains(QStringLiteral("Ligne 2 : Stock : « x » n'est pas un nombre entier.")));
+        EXPECT_TRUE(hint->isVisible());
+
+        {
+            QFile f(file);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write("Produit;Stock;Prix 1\r\nFarine;2;1,00\r\n");
+        }
+        child<QAction>("Popup_File_ImportCatalogue")->trigger();
+        EXPECT_EQ(told.lastText(), QStringLiteral("Catalogue importé : 1 produit(s) ajouté(s), 0 mis à jour."));
+        EXPECT_EQ(grid()->model()->rowCount(), 1); // the catalogue is read again
+        EXPECT_FALSE(hint->isVisible());
+
+        QFile::remove(file);
+        child<QAction>("Popup_File_ExportCatalogue")->trigger();
+        EXPECT_TRUE(told.lastText().startsWith(QStringLiteral("Catalogue exporté : 1 produit dans")));
+        EXPECT_TRUE(QFile::exists(file));
+    }
+
+    TEST_F(MainFormTest, ScreenshotOfTheImportReportAndTheEmptyCatalogue)
+    {
+        const QString folder = qEnvironmentVariable("VIVRELO_SCREENSHOTS");
+        if (folder.isEmpty())
+            GTEST_SKIP() << "VIVRELO_SCREENSHOTS not set";
+        QDir().mkpath(folder);
+        ASSERT_TRUE(open().grab().save(folder + QStringLiteral("/catalogue-vide.png")));
+        std::vector<CsvProblem> problems;
+        for (int line = 2; line <= 27; ++line)
+            problems.push_back({line,
+                line % 2 ? QStringLiteral("Prix 1 : « 1.5 » n'est pas un prix (exemple : 12,50).")
+                         : QStringLiteral("Stock : « deux » n'est pas un nombre entier.")});
+        const auto box = MakeMessageBox(MessageKind::Error,
+            ImportProblemsMessage(QStringLiteral("/home/marie/Export/courses.csv"), problems), MessageButtons::Ok,
+            window.get());
+        box->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(box.get()));
+        ASSERT_TRUE(box->grab().save(folder + QStringLiteral("/import-erreurs.png")));
+    }
+
+    TEST_F(MainFormTest, TheFourthPrintEntrySplitsTheListByShop)
+    {
+        add({QStringLiteral("Lait"), 1, 1, 0, {1.0, 0.9, 1.0}, true, 2});
+        int runs = 0;
+        MainCommands commands;
+        commands.printList = [](QWidget *, int) {};
+        commands.printByShop = [&runs](QWidget *) { ++runs; };
+        TMainForm &w = open(std::move(commands));
+        const QList<QAction *> entries = w.reportMenu()->actions();
+        ASSERT_EQ(entries.size(), 4);
+        EXPECT_EQ(entries[3]->objectName(), QStringLiteral("Popup_Report_ByShop"));
+        EXPECT_EQ(entries[3]->text(), QStringLiteral("Répartir par magasin"));
+        entries[3]->trigger();
+        EXPECT_EQ(runs, 1);
+    }

@@ -58,8 +58,11 @@ TEST_F(ReportDesigner, AddsStylesAndRemovesObjectsThenSavesTheUsersCopy)
     const QString path = dirs.root() + QStringLiteral("donnees/Reports/Essai.frf"); // a folder still to make
     open(path);
     choose(1); // the data band
+    const QImage before = child<QLabel>("Img_Preview")->pixmap().toImage();
+    EXPECT_FALSE(before.isNull());
     child<QComboBox>("Combo_Field")->setCurrentText(QStringLiteral("Price01"));
     click("Btn_AddField");
+    EXPECT_NE(child<QLabel>("Img_Preview")->pixmap().toImage(), before); // the page shows it
     ASSERT_NE(designer->currentObject(), nullptr);
     EXPECT_EQ(designer->currentObject()->text, QStringLiteral("[Price01]"));
     child<QComboBox>("Combo_Font")->setEditText(QStringLiteral("Liberation Serif"));
