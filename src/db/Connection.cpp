@@ -9,6 +9,8 @@
 
 #include <sqlite3.h>
 
+#include <cstring>
+#include <string>
 #include <vector>
 
 namespace vivrelo {
@@ -168,41 +170,329 @@ int compareWeights(const Weights &a, const Weights &b)
     return 0;
 }
 
-inline unsigned char foldAscii(unsigned char c)
+// The weights of one code point of the common scripts (Latin, Greek, Cyrillic), worked out
+// once by appendWeights: one or two primary units and their accents. A code point that the
+// quick comparison does not handle (a combining mark, anything beyond the table) has none.
+struct CodeWeights {
+    char32_t primary[2] = {0, 0};
+    char32_t secondary[2] = {0, 0};
+    unsigned char count = 0;
+};
+
+constexpr char32_t kTableEnd = 0x500;
+
+const CodeWeights *weightTable()
 {
-    return (c >= 'A' && c <= 'Z') ? c + 32 : c;
+    static const std::vector<CodeWeights> table = [] {
+        std::vector<CodeWeights> t(kTableEnd);
+        for (char32_t code = 0; code < kTableEnd; ++code) {
+            const QChar::Category category = QChar::category(code);
+            if (category == QChar::Mark_NonSpacing || category == QChar::Mark_SpacingCombining
+                || category == QChar::Mark_Enclosing)
+                continue;
+            Weights w;
+            appendWeights(w, code);
+            if (w.primary.empty() || w.primary.size() > 2)
+                continue;
+            CodeWeights &c = t[code];
+            c.count = static_cast<unsigned char>(w.primary.size());
+            for (size_t i = 0; i < w.primary.size(); ++i) {
+                c.primary[i] = w.primary[i];
+                c.secondary[i] = w.secondary[i];
+            }
+        }
+        return t;
+    }();
+    return table.data();
+}
+
+// Built when the program loads, so the comparisons never wait on a first-use guard.
+const CodeWeights *const kWeights = weightTable();
+
+// Code points of a UTF-8 text; `ok` turns false on a malformed sequence.
+struct Utf8Reader {
+    const unsigned char *p;
+    const unsigned char *end;
+    bool atEnd() const { return p == end; }
+    char32_t next(bool &ok)
+    {
+        const unsigned char c = *p++;
+        if (c < 0x80)
+            return c;
+        if ((c & 0xE0) == 0xC0 && p != end && (*p & 0xC0) == 0x80 && c >= 0xC2)
+            return (char32_t(c & 0x1F) << 6) | (*p++ & 0x3F);
+        int more = 0;
+        char32_t code = 0;
+        if ((c & 0xE0) == 0xC0) {
+            more = 1;
+            code = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            more = 2;
+            code = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            more = 3;
+            code = c & 0x07;
+        } else {
+            ok = false;
+            return 0;
+        }
+        if (end - p < more) {
+            ok = false;
+            return 0;
+        }
+        for (int i = 0; i < more; ++i) {
+            if ((p[i] & 0xC0) != 0x80) {
+                ok = false;
+                return 0;
+            }
+            code = (code << 6) | (p[i] & 0x3F);
+        }
+        p += more;
+        // Overlong forms are malformed too: leave them to the full comparison.
+        if ((more == 1 && code < 0x80) || (more == 2 && code < 0x800) || (more == 3 && code < 0x10000))
+            ok = false;
+        return code;
+    }
+};
+
+// Code points of a UTF-16 text; a surrogate is not read as one (the table ends far below).
+struct Utf16Reader {
+    const char16_t *p;
+    const char16_t *end;
+    bool atEnd() const { return p == end; }
+    char32_t next(bool &) { return *p++; }
+};
+
+// Primary units of a text one at a time, a ligature giving two.
+template <class Reader>
+struct PrimaryCursor {
+    Reader reader;
+    char32_t pending = 0;
+    bool hasPending = false;
+
+    enum Step { Unit, End, Unhandled };
+    Step next(char32_t &unit)
+    {
+        if (hasPending) {
+            hasPending = false;
+            unit = pending;
+            return Unit;
+        }
+        if (reader.atEnd())
+            return End;
+        bool ok = true;
+        const char32_t code = reader.next(ok);
+        if (!ok)
+            return Unhandled;
+        if (code < 0x80) {
+            unit = (code >= 'A' && code <= 'Z') ? code + 32 : code;
+            return Unit;
+        }
+        if (code >= kTableEnd)
+            return Unhandled;
+        const CodeWeights &w = kWeights[code];
+        if (w.count == 0)
+            return Unhandled;
+        unit = w.primary[0];
+        if (w.count == 2) {
+            pending = w.primary[1];
+            hasPending = true;
+        }
+        return Unit;
+    }
+};
+
+// The accents of a text whose code points are all in the table, at most `capacity` units;
+// returns the number written, or -1 when they do not fit.
+template <class Reader>
+int secondaryUnits(Reader reader, char32_t *out, int capacity)
+{
+    int n = 0;
+    bool ok = true;
+    while (!reader.atEnd()) {
+        const char32_t code = reader.next(ok);
+        if (code < 0x80) {
+            if (n == capacity)
+                return -1;
+            out[n++] = 0;
+            continue;
+        }
+        const CodeWeights &w = kWeights[code];
+        if (n + w.count > capacity)
+            return -1;
+        for (int i = 0; i < w.count; ++i)
+            out[n++] = w.secondary[i];
+    }
+    return n;
+}
+
+constexpr int kUnhandled = 2; // not a comparison result: the full comparison must decide
+
+// The comparison of compareWeights(weightsOf(a), weightsOf(b)) worked out as the texts are
+// read, without building their weights: the first differing letter decides at once. Texts
+// with code points beyond the table answer kUnhandled.
+template <class Reader>
+int quickCompare(Reader a, Reader b)
+{
+    PrimaryCursor<Reader> ca{a};
+    PrimaryCursor<Reader> cb{b};
+    for (;;) {
+        char32_t ua = 0;
+        char32_t ub = 0;
+        const auto sa = ca.next(ua);
+        const auto sb = cb.next(ub);
+        if (sa == PrimaryCursor<Reader>::Unhandled || sb == PrimaryCursor<Reader>::Unhandled)
+            return kUnhandled;
+        if (sa == PrimaryCursor<Reader>::End || sb == PrimaryCursor<Reader>::End) {
+            if (sa != sb)
+                return sa == PrimaryCursor<Reader>::End ? -1 : 1;
+            break;
+        }
+        if (ua != ub)
+            return ua < ub ? -1 : 1;
+    }
+    // Same letters: accents decide, read from the end.
+    constexpr int capacity = 512;
+    char32_t sa[capacity];
+    char32_t sb[capacity];
+    const int na = secondaryUnits(a, sa, capacity);
+    const int nb = secondaryUnits(b, sb, capacity);
+    if (na < 0 || nb < 0 || na != nb)
+        return kUnhandled;
+    for (int i = na; i-- > 0;) {
+        if (sa[i] != sb[i])
+            return sa[i] < sb[i] ? -1 : 1;
+    }
+    return 0;
 }
 
 } // namespace
 
-int CompareNoCase(QStringView a, QStringView b)
+int CompareNoCasePrefix(QStringView text, QStringView prefix)
+{
+    const auto *pt = reinterpret_cast<const char16_t *>(text.utf16());
+    const auto *pp = reinterpret_cast<const char16_t *>(prefix.utf16());
+    PrimaryCursor<Utf16Reader> ct{Utf16Reader{pt, pt + text.size()}};
+    PrimaryCursor<Utf16Reader> cp{Utf16Reader{pp, pp + prefix.size()}};
+    for (;;) {
+        char32_t up = 0;
+        char32_t ut = 0;
+        const auto sp = cp.next(up);
+        if (sp == PrimaryCursor<Utf16Reader>::End)
+            return 0;
+        const auto st = ct.next(ut);
+        if (sp == PrimaryCursor<Utf16Reader>::Unhandled || st == PrimaryCursor<Utf16Reader>::Unhandled)
+            break;
+        if (st == PrimaryCursor<Utf16Reader>::End)
+            return -1;
+        if (ut != up)
+            return ut < up ? -1 : 1;
+    }
+    // Letters beyond the table: their weights worked out in full.
+    const Weights t = weightsOf(text);
+    const Weights p = weightsOf(prefix);
+    for (size_t i = 0; i < p.primary.size(); ++i) {
+        if (i == t.primary.size())
+            return -1;
+        if (t.primary[i] != p.primary[i])
+            return t.primary[i] < p.primary[i] ? -1 : 1;
+    }
+    return 0;
+}
+
+namespace {
+
+// The letters of a UTF-8 text without case or accents (ligatures spelt out), as the primary
+// weights of the comparison give them.
+void foldUtf8(const unsigned char *text, int length, std::u32string &out)
+{
+    out.clear();
+    if (!text)
+        return;
+    PrimaryCursor<Utf8Reader> cursor{Utf8Reader{text, text + length}};
+    for (;;) {
+        char32_t unit = 0;
+        const auto step = cursor.next(unit);
+        if (step == PrimaryCursor<Utf8Reader>::End)
+            return;
+        if (step == PrimaryCursor<Utf8Reader>::Unhandled)
+            break;
+        out.push_back(unit);
+    }
+    out.clear();
+    for (const char32_t unit : weightsOf(QString::fromUtf8(reinterpret_cast<const char *>(text), length)).primary)
+        if (unit != 0)
+            out.push_back(unit);
+}
+
+// FOLDED_CONTAINS(text, word): 1 when the text holds the word's letters in a row, case and
+// accents ignored ("creme" is in "Crème fraîche"); the word is folded once per statement.
+void foldedContains(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    auto *word = static_cast<std::u32string *>(sqlite3_get_auxdata(context, 1));
+    std::u32string folded;
+    if (!word) {
+        foldUtf8(sqlite3_value_text(argv[1]), sqlite3_value_bytes(argv[1]), folded);
+        word = &folded;
+        sqlite3_set_auxdata(
+            context, 1, new std::u32string(folded), [](void *p) { delete static_cast<std::u32string *>(p); });
+    }
+    thread_local std::u32string text;
+    foldUtf8(sqlite3_value_text(argv[0]), sqlite3_value_bytes(argv[0]), text);
+    sqlite3_result_int(context, text.find(*word) != std::u32string::npos ? 1 : 0);
+}
+
+} // namespace
+
+int CompareNoCaseFull(QStringView a, QStringView b)
 {
     return compareWeights(weightsOf(a), weightsOf(b));
 }
 
+int CompareNoCase(QStringView a, QStringView b)
+{
+    const auto *pa = reinterpret_cast<const char16_t *>(a.utf16());
+    const auto *pb = reinterpret_cast<const char16_t *>(b.utf16());
+    const int quick = quickCompare(Utf16Reader{pa, pa + a.size()}, Utf16Reader{pb, pb + b.size()});
+    return quick != kUnhandled ? quick : CompareNoCaseFull(a, b);
+}
+
 int CompareNoCaseUtf8(const char *a, int lengthA, const char *b, int lengthB)
 {
+    // ASCII letters as long as both texts have them; the rest, from the first other code
+    // point, letter by letter. The equal ASCII start has no accents: it cannot decide later.
     const int n = std::min(lengthA, lengthB);
-    for (int i = 0; i < n; ++i) {
+    int i = 0;
+    for (; i < n; ++i) {
         const auto ca = static_cast<unsigned char>(a[i]);
         const auto cb = static_cast<unsigned char>(b[i]);
         if ((ca | cb) & 0x80)
-            return CompareNoCase(QString::fromUtf8(a, lengthA), QString::fromUtf8(b, lengthB));
-        const unsigned char fa = foldAscii(ca);
-        const unsigned char fb = foldAscii(cb);
+            break;
+        const unsigned char fa = (ca >= 'A' && ca <= 'Z') ? ca + 32 : ca;
+        const unsigned char fb = (cb >= 'A' && cb <= 'Z') ? cb + 32 : cb;
         if (fa != fb)
             return fa < fb ? -1 : 1;
     }
-    if (lengthA == lengthB)
-        return 0;
-    // One text is a prefix of the other; a non-ASCII rest may hold only combining marks.
-    const char *rest = lengthA > lengthB ? a + n : b + n;
-    const int restLength = std::abs(lengthA - lengthB);
-    for (int i = 0; i < restLength; ++i) {
-        if (static_cast<unsigned char>(rest[i]) & 0x80)
-            return CompareNoCase(QString::fromUtf8(a, lengthA), QString::fromUtf8(b, lengthB));
+    if (i == n) {
+        if (lengthA == lengthB)
+            return 0;
+        // One text is a prefix of the other; a non-ASCII rest may hold only combining marks.
+        const char *rest = lengthA > lengthB ? a + n : b + n;
+        const int restLength = std::abs(lengthA - lengthB);
+        bool ascii = true;
+        for (int k = 0; k < restLength && ascii; ++k)
+            ascii = !(static_cast<unsigned char>(rest[k]) & 0x80);
+        if (ascii)
+            return lengthA < lengthB ? -1 : 1;
     }
-    return lengthA < lengthB ? -1 : 1;
+    // A combining mark would belong to the letter before it: step back to that letter.
+    if (i > 0)
+        --i;
+    const auto *pa = reinterpret_cast<const unsigned char *>(a);
+    const auto *pb = reinterpret_cast<const unsigned char *>(b);
+    const int quick = quickCompare(Utf8Reader{pa + i, pa + lengthA}, Utf8Reader{pb + i, pb + lengthB});
+    return quick != kUnhandled ? quick
+                               : CompareNoCaseFull(QString::fromUtf8(a, lengthA), QString::fromUtf8(b, lengthB));
 }
 
 namespace {
@@ -217,6 +507,8 @@ int noCaseCollation(void *, int lengthA, const void *a, int lengthB, const void 
 void RegisterNoCaseCollation(sqlite3 *db)
 {
     sqlite3_create_collation_v2(db, "NOCASE", SQLITE_UTF8, nullptr, noCaseCollation, nullptr);
+    sqlite3_create_function_v2(db, "FOLDED_CONTAINS", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, foldedContains,
+        nullptr, nullptr, nullptr);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -37,9 +37,19 @@ QString DataSourceFromConnectionString(const QString &text);
 // regard to case (also accented ones: "É" = "é"); accents are a secondary difference, so
 // "Epinard" < "Éponge" < "Eponges" and "crème" = "Crème" != "creme". Pure ASCII texts are
 // compared byte by byte after ASCII case folding. Returns <0, 0 or >0.
+// Texts of the common scripts are compared as they are read, letter by letter, as quickly as
+// the engine's own ASCII comparison; other texts go through CompareNoCaseFull.
 int CompareNoCase(QStringView a, QStringView b);
 // The same on UTF-8 bytes, as SQLite hands them over.
 int CompareNoCaseUtf8(const char *a, int lengthA, const char *b, int lengthB);
+// The start of `text` against `prefix`, letters only (case and accents ignored): 0 when the
+// text starts with the prefix's letters, else the sign of the comparison of that start. Texts
+// sorted by CompareNoCase are sorted by it too, whatever the prefix: a type-ahead can search
+// them by halves.
+int CompareNoCasePrefix(QStringView text, QStringView prefix);
+// The comparison worked out in full from each text's weights: the order the quick paths
+// above follow exactly.
+int CompareNoCaseFull(QStringView a, QStringView b);
 
 // One open SQLite database file. Not copyable; datasets keep a pointer to it, so it must
 // outlive them. close() closes nothing of theirs, but a dataset notices it through

@@ -5,6 +5,7 @@
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSetRoutines.h"
+#include "db/Transaction.h"
 #include "db/Upgrade.h"
 #include "imaging/Bmp.h"
 #include "imaging/Jpeg.h"
@@ -206,44 +207,6 @@ int boxSide(const QString &text)
     return value;
 }
 
-// The rows of one picture command are written in one transaction: one write to the disk for
-// the whole table rather than one per picture. A command cut short by a crash leaves the column
-// as it was, and its script runs again at the next start.
-class RowBatch
-{
-public:
-    explicit RowBatch(Connection &connection)
-        : m_conn(connection)
-    {
-        m_conn.exec(QStringLiteral("BEGIN IMMEDIATE"));
-        m_open = true;
-    }
-    ~RowBatch()
-    {
-        if (m_open) {
-            try {
-                m_conn.exec(QStringLiteral("ROLLBACK"));
-            } catch (const Error &) { }
-        }
-    }
-    void commit()
-    {
-        if (!m_open)
-            return;
-        m_open = false;
-        try {
-            m_conn.exec(QStringLiteral("COMMIT"));
-        } catch (const Error &) {
-            m_conn.exec(QStringLiteral("ROLLBACK"));
-            throw;
-        }
-    }
-
-private:
-    Connection &m_conn;
-    bool m_open = false;
-};
-
 void runPictureCommand(ConversionContext &c, const QString &line, const PictureCommand &command, bool imagesFolder,
     const std::function<QString(const QStringList &args, qint64 id)> &rowText, const RowConversion &convert)
 {
@@ -271,7 +234,10 @@ void runPictureCommand(ConversionContext &c, const QString &line, const PictureC
         q.open();
         if (IsDataSetEmpty(q))
             closing = command.noPictures;
-        RowBatch batch(*q.connection());
+        // The rows of one picture command are written in one transaction: one write to the disk
+        // for the whole table rather than one per picture. A command cut short by a crash leaves
+        // the column as it was, and its script runs again at the next start.
+        Transaction batch(*q.connection());
         try {
             for (q.first(); !q.eof(); q.next()) {
                 if (q.field(1).isNull())

@@ -201,6 +201,8 @@ public:
     // nothing.
     void insert(); // a new row before the current one
     void append(); // a new row after the last one
+    // Where the row being inserted stands once posted (Insert state), else -1.
+    int insertPosition() const { return m_state == DataSetState::Insert ? m_insertAt : -1; }
     void edit();
     void post();
     void cancel();

@@ -120,18 +120,23 @@ bool AppendLogLine(const QString &logPath, const QString &text)
         const QDateTime now = CurrentDateTime();
         line = ShortDate(now.date()) + u'-' + LongTime(now.time()) + QStringLiteral(" : ") + text;
     }
-    QByteArray bytes;
-    QFile existing(logPath);
-    if (existing.exists()) {
-        if (!existing.open(QIODevice::ReadOnly))
-            return false; // never replace a log that cannot be read back
-        bytes = existing.readAll();
-        existing.close();
-        if (!bytes.isEmpty() && !bytes.endsWith('\n'))
-            bytes += "\r\n";
+    // Appended and flushed: a line costs the same whatever the log already holds, and a crash
+    // between two lines leaves every earlier line as it was. A line cut short by a crash is
+    // closed before the next one, so that one starts whole.
+    QFile log(logPath);
+    bool written = log.open(QIODevice::ReadWrite | QIODevice::Append);
+    if (written) {
+        QByteArray bytes;
+        if (log.size() > 0) {
+            char last = '\n';
+            written = log.seek(log.size() - 1) && log.getChar(&last);
+            if (last != '\n')
+                bytes = "\r\n";
+        }
+        bytes += line.toUtf8() + "\r\n";
+        written = written && log.seek(log.size()) && log.write(bytes) == bytes.size() && log.flush();
+        log.close();
     }
-    bytes += line.toUtf8() + "\r\n";
-    const bool written = WriteFileAtomically(logPath, bytes);
     if (logEcho())
         logEcho()(line);
     return written;

@@ -28,8 +28,9 @@ void SetBDVersion(Connection &connection, const QString &table, const QString &c
 int VersionNumber(const QString &version);
 
 // Adds one line to the log file: "dd/mm/yyyy-hh:mm:ss : text" at the moment of
-// CurrentDateTime(), or an empty line for an empty text. The file (UTF-8, CR LF) is rewritten
-// whole and atomically, so the lines written before a failure stay. Returns false when the
+// CurrentDateTime(), or an empty line for an empty text. The line is appended to the file
+// (UTF-8, CR LF) and flushed, so its cost does not grow with the log and the lines written
+// before a failure stay whole; a last line cut short is closed first. Returns false when the
 // log cannot be written. The line also goes to the echo, when one is set.
 bool AppendLogLine(const QString &logPath, const QString &text);
 // The lines of a text file (UTF-8, or the old 8-bit code page when it is not valid UTF-8),

@@ -128,6 +128,36 @@ QString SortCatalogue(DataSet &items, const QString &fieldName)
     return name;
 }
 
+QStringList CatalogueFilterWords(const QString &text)
+{
+    return text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+}
+
+void FilterCatalogue(DataSet &items, const QString &text)
+{
+    PostIfEditing(items);
+    const QStringList words = CatalogueFilterWords(text);
+    const QStringList before = items.sql();
+    QStringList sql = before;
+    QString where = QStringLiteral("WHERE ID_FILE=-1");
+    QVariantList parameters;
+    for (const QString &word : words) {
+        where += QStringLiteral(" AND FOLDED_CONTAINS(ifnull(Reference,'')||' '||ifnull(Title,'')||' '||"
+                                "ifnull(Mark,''), ?)");
+        parameters << word;
+    }
+    const int line = FindWhereLine(sql);
+    if (line < 0)
+        fail(QStringLiteral("Le catalogue ne peut pas être filtré : sa requête n'a pas de clause WHERE."));
+    sql[line] = where;
+
+    const ControlsDisabled held(items);
+    items.close();
+    items.setSql(sql);
+    items.setParameters(parameters);
+    items.open();
+}
+
 QVariant ParseCatalogueValue(FieldKind kind, const QString &text, const QString &label, int maxLength)
 {
     switch (kind) {
@@ -168,6 +198,31 @@ QVariant ParseCatalogueValue(FieldKind kind, const QString &text, const QString 
             fail(QStringLiteral("%1 : le texte dépasse %2 caractères.").arg(label.trimmed()).arg(maxLength));
         return QVariant(text);
     }
+}
+
+int FindRowByPrefix(const DataSet &dataSet, const QString &fieldName, const QString &prefix, bool sortedByField)
+{
+    const int field = dataSet.findField(fieldName);
+    if (field < 0 || !dataSet.isActive() || prefix.isEmpty())
+        return -1;
+    const int rows = dataSet.recordCount();
+    const auto compare = [&](int row) { return CompareNoCasePrefix(dataSet.rowValue(row, field).toString(), prefix); };
+    if (!sortedByField) {
+        for (int row = 0; row < rows; ++row)
+            if (compare(row) == 0)
+                return row;
+        return -1;
+    }
+    int low = 0;
+    int high = rows;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (compare(middle) < 0)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low < rows && compare(low) == 0 ? low : -1;
 }
 
 } // namespace vivrelo

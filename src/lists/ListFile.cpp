@@ -1,9 +1,13 @@
 #include "lists/ListFile.h"
 
+#include "base/Error.h"
 #include "db/DataSetRoutines.h"
 #include "db/Transaction.h"
 #include "lists/DataModule.h"
 #include "printing/PrintedListData.h"
+
+#include <algorithm>
+#include <optional>
 
 namespace vivrelo {
 
@@ -86,13 +90,49 @@ std::array<QString, 3> ReadPriceLabels(TDataModule1 &dm)
     return labels;
 }
 
-std::vector<ListQueryRow> ReadListQuery(TDataModule1 &dm)
+namespace {
+
+// The ticked rows alone, through the partial index that holds only them, in the order of the
+// list query's index (ITEMS_List has the same key): sorted stably by title afterwards, equal
+// titles keep the order the list query gives them.
+const QString TickedOrder = QStringLiteral(
+    "ORDER BY Id_File, Title COLLATE BINARY, Mark COLLATE BINARY, Sel, Quantity, Stock, Price01, Price02, Price03, Id");
+const QString TickedListRowsSql =
+    QStringLiteral("SELECT Id, Sel, Quantity, Title, Mark, Price01, Price02, Price03 FROM ITEMS INDEXED BY ITEMS_Sel\n"
+                   "WHERE ID_FILE=-1 AND Sel<>0\n")
+    + TickedOrder;
+const QString TickedValidationRowsSql =
+    QStringLiteral("SELECT Id, Sel, Quantity, Stock FROM ITEMS INDEXED BY ITEMS_Sel\nWHERE ID_FILE=-1 AND Sel<>0");
+
+bool HasTickedIndex(Connection &connection)
+{
+    return connection
+               .scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='index' AND name='ITEMS_Sel'"))
+               .toInt()
+        > 0;
+}
+
+} // namespace
+
+const QString TickedIndexSql =
+    QStringLiteral("CREATE INDEX IF NOT EXISTS ITEMS_Sel ON ITEMS (Id_File, Title COLLATE BINARY, "
+                   "Mark COLLATE BINARY, Sel, Quantity, Stock, Price01, Price02, Price03) WHERE Sel<>0");
+
+void EnsureTickedIndex(Connection &connection)
+{
+    if (!HasTickedIndex(connection))
+        connection.exec(TickedIndexSql);
+}
+
+std::vector<ListQueryRow> ReadListQuery(TDataModule1 &dm, ListRead how)
 {
     // Read once through, keeping only the ticked rows: the list is rebuilt after every tick,
     // so nothing of the other rows is stored. Columns: Id, Sel, Quantity, Title, Mark,
     // Price01, Price02, Price03.
+    Connection &connection = dm.ADOConnection1;
+    const bool quick = how == ListRead::TickedRows && HasTickedIndex(connection);
     std::vector<ListQueryRow> rows;
-    dm.ADOConnection1.forEachRow(ListQuerySql, {}, [&rows](const Connection::RowView &r) {
+    connection.forEachRow(quick ? TickedListRowsSql : ListQuerySql, {}, [&rows](const Connection::RowView &r) {
         if (!r.value(1).toBool())
             return;
         ListQueryRow row;
@@ -105,29 +145,62 @@ std::vector<ListQueryRow> ReadListQuery(TDataModule1 &dm)
             row.prices[size_t(k)] = r.value(5 + k);
         rows.push_back(std::move(row));
     });
+    if (quick) {
+        // Title order by our comparison, as the list query sorts: a stable sort of rows read in
+        // the same order as the engine reads them gives equal titles in the same order too.
+        std::stable_sort(rows.begin(), rows.end(),
+            [](const ListQueryRow &a, const ListQueryRow &b) { return CompareNoCase(a.title, b.title) < 0; });
+    }
     return rows;
 }
 
-int ValidateList(TDataModule1 &dm)
+int ValidateList(TDataModule1 &dm, ProgressSink &progress)
 {
     DataSet &q = dm.Query;
     q.close();
-    q.setSqlText(QStringLiteral("SELECT Id, Sel, Quantity, Stock FROM ITEMS WHERE ID_FILE=-1 ORDER BY TITLE"));
+    q.setSqlText(HasTickedIndex(dm.ADOConnection1)
+            ? TickedValidationRowsSql
+            : QStringLiteral("SELECT Id, Sel, Quantity, Stock FROM ITEMS WHERE ID_FILE=-1 ORDER BY TITLE"));
     q.open();
     Closing closing{q};
+    progress.setTask(QStringLiteral("Validation de la liste ..."));
+    progress.setMaximum(q.recordCount());
+    progress.setPosition(0);
+    progress.show();
     int changed = 0;
-    for (q.first(); !q.eof(); q.next()) {
-        if (!q.field(QStringLiteral("Sel")).asBool())
-            continue;
-        q.edit();
-        const qint64 stock = q.field(QStringLiteral("Stock")).asInteger();
-        const qint64 quantity = q.field(QStringLiteral("Quantity")).asInteger();
-        q.field(QStringLiteral("Sel")).setValue(false);
-        q.field(QStringLiteral("Stock")).setValue(stock + quantity);
-        q.field(QStringLiteral("Quantity")).setValue(0);
-        q.post();
-        ++changed;
+    // One transaction: every ticked row changes, or none does.
+    std::optional<Transaction> transaction;
+    try {
+        transaction.emplace(dm.ADOConnection1);
+        const Field sel = q.field(QStringLiteral("Sel"));
+        const Field stock = q.field(QStringLiteral("Stock"));
+        const Field quantity = q.field(QStringLiteral("Quantity"));
+        int visited = 0;
+        for (q.first(); !q.eof(); q.next()) {
+            if (++visited % 256 == 0) {
+                progress.setPosition(visited);
+                progress.pump();
+            }
+            if (!sel.asBool())
+                continue;
+            q.edit();
+            const qint64 newStock = stock.asInteger() + quantity.asInteger();
+            sel.setValue(false);
+            stock.setValue(newStock);
+            quantity.setValue(0);
+            q.post();
+            ++changed;
+        }
+        transaction->commit();
+    } catch (const Error &e) {
+        q.cancel();
+        if (transaction)
+            transaction->rollback();
+        progress.hide();
+        fail(QStringLiteral("La validation de la liste a échoué : aucun produit n'a été modifié.\r") + e.message());
     }
+    progress.setPosition(q.recordCount());
+    progress.hide();
     return changed;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Progress.h"
 #include "lists/ShoppingList.h"
 
 #include <QString>
@@ -9,6 +10,7 @@
 
 namespace vivrelo {
 
+class Connection;
 class DataSet;
 class TDataModule1;
 
@@ -30,15 +32,25 @@ QString DefaultPriceLabel(int column);
 // the field's name.
 std::array<QString, 3> ReadPriceLabels(TDataModule1 &dm);
 
-// Runs the list query on the shared connection and gives its ticked rows as plain values,
-// in title order.
-std::vector<ListQueryRow> ReadListQuery(TDataModule1 &dm);
+// How the list is read: through the index of the ticked rows when the database has it (the
+// rows then sorted by title in memory with our comparison), or the list query over the whole
+// catalogue. Both give the same rows in the same order, equal titles included.
+enum class ListRead { TickedRows, WholeCatalogue };
+
+// The ticked rows of the list query as plain values, in title order.
+std::vector<ListQueryRow> ReadListQuery(TDataModule1 &dm, ListRead how = ListRead::TickedRows);
 // The list query's text.
 extern const QString ListQuerySql;
 
+// The partial index of the ticked rows (ITEMS_Sel): created when the database lacks it.
+extern const QString TickedIndexSql;
+void EnsureTickedIndex(Connection &connection);
+
 // Validation: every ticked row of the list file gets Stock + Quantity as its stock, Sel
-// false and Quantity 0, posted row by row through Query. Returns the number of rows changed.
-int ValidateList(TDataModule1 &dm);
+// false and Quantity 0, in one transaction, the progress shown through `progress`. A failure
+// on any row changes no row at all and throws Error saying so. Returns the number of rows
+// changed.
+int ValidateList(TDataModule1 &dm, ProgressSink &progress = noProgress());
 
 // Refill: every product of the list file in stock alarm is ticked with its RefillQuantity,
 // all in one transaction. Returns how many products the command ticked.

@@ -6,11 +6,13 @@
 #include "db/SqliteErrors.h"
 
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <cerrno>
 
 using namespace vivrelo;
 using vivrelo::test::DbTest;
+using namespace Qt::StringLiterals;
 
 TEST(Connection, RefusesFilesThatAreNotOurDatabasesAndLeavesThemUntouched)
 {
@@ -141,6 +143,45 @@ TEST(NoCaseCollation, SortsAndComparesAsAFrenchReaderExpects)
         const int full = CompareNoCase(QString::fromUtf8(p[0]), QString::fromUtf8(p[1]));
         EXPECT_EQ(fast < 0, full < 0) << p[0] << " / " << p[1];
         EXPECT_EQ(fast == 0, full == 0) << p[0] << " / " << p[1];
+    }
+}
+
+// Random triples of French-looking texts (accents, ligatures, case, combining marks, a
+// Greek letter, an emoji): the quick comparisons give the full comparison's answer on every
+// pair, and the order they make is a true order (antisymmetric, transitive).
+TEST(NoCaseCollation, QuickComparisonsFollowTheFullOneOnRandomTriples)
+{
+    const QStringList letters = {u"a"_s, u"A"_s, u"e"_s, u"é"_s, u"É"_s, u"è"_s, u"ê"_s, u"c"_s, u"ç"_s, u"o"_s, u"œ"_s,
+        u"Œ"_s, u"æ"_s, u"ß"_s, u"s"_s, u"z"_s, u" "_s, u"-"_s, u"1"_s, u"e\u0301"_s, u"\u0301"_s, u"ω"_s,
+        u"\U0001F600"_s};
+    QRandomGenerator rng(18);
+    const auto text = [&] {
+        QString t;
+        for (int n = int(rng.bounded(6)); n-- > 0;)
+            t += letters[rng.bounded(int(letters.size()))];
+        return t;
+    };
+    const auto sign = [](int v) { return (v > 0) - (v < 0); };
+    for (int i = 0; i < 5000; ++i) {
+        const QString t[3] = {text(), text(), text()};
+        int c[3][3];
+        for (int x = 0; x < 3; ++x)
+            for (int y = 0; y < 3; ++y) {
+                c[x][y] = sign(CompareNoCaseFull(t[x], t[y]));
+                const QByteArray ux = t[x].toUtf8();
+                const QByteArray uy = t[y].toUtf8();
+                ASSERT_EQ(sign(CompareNoCase(t[x], t[y])), c[x][y]) << qPrintable(t[x] + u'|' + t[y]);
+                ASSERT_EQ(
+                    sign(CompareNoCaseUtf8(ux.constData(), int(ux.size()), uy.constData(), int(uy.size()))), c[x][y])
+                    << qPrintable(t[x] + u'|' + t[y]);
+            }
+        for (int x = 0; x < 3; ++x)
+            for (int y = 0; y < 3; ++y)
+                for (int z = 0; z < 3; ++z)
+                    if (c[x][y] != -c[y][x] || (c[x][y] <= 0 && c[y][z] <= 0)) {
+                        ASSERT_EQ(c[x][y], -c[y][x]) << qPrintable(t[x] + u'|' + t[y]);
+                        ASSERT_LE(c[x][z], 0) << qPrintable(t[x] + u'|' + t[y] + u'|' + t[z]);
+                    }
     }
 }
 

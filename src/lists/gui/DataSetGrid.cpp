@@ -255,7 +255,7 @@ void DataSetModel::reload()
     m_state = m_ds.state();
     m_count = m_ds.isActive() ? m_ds.recordCount() : 0;
     if (m_state == DataSetState::Insert)
-        m_insertRow = std::clamp(m_ds.currentIndex(), 0, m_count);
+        m_insertRow = std::clamp(m_ds.insertPosition(), 0, m_count);
     endResetModel();
     keepCurrentCopy();
     Q_EMIT currentRowChanged(currentRow());
@@ -297,7 +297,7 @@ void DataSetModel::onNotification(const DataSet::Notification &n)
         const DataSetState was = m_state;
         m_state = m_ds.state();
         if (m_state == DataSetState::Insert && was != DataSetState::Insert) {
-            const int row = std::clamp(m_ds.currentIndex(), 0, m_count);
+            const int row = std::clamp(m_ds.insertPosition(), 0, m_count);
             beginInsertRows({}, row, row);
             m_insertRow = row;
             endInsertRows();

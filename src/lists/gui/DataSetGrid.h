@@ -17,8 +17,9 @@ class Prompter;
 
 // The visible fields of a dataset as a table, kept in step with the dataset's
 // notifications and read without moving its current row. The current row shows the edit
-// buffer while it is being edited, and a row being inserted is shown before the current row
-// (where insert() places it) until it is posted or cancelled. Edits reach the dataset through setData, which checks the
+// buffer while it is being edited, and a row being inserted is shown where it will stand
+// (before the current row for insert(), after the last for append()) until it is posted or
+// cancelled. Edits reach the dataset through setData, which checks the
 // typed text first (ParseCatalogueValue): a refused text is reported and never reaches a field.
 class DataSetModel : public QAbstractTableModel
 {

@@ -16,6 +16,8 @@
 #include "ui_TEnterItems.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QPainter>
 #include <QScreen>
 
@@ -99,6 +101,15 @@ TEnterItems::TEnterItems(TDataModule1 &dm, Prompter *prompter, ProductReport rep
     connect(ui->Btn_Delete, &QToolButton::clicked, this, &TEnterItems::Btn_DeleteClick);
     connect(ui->Btn_Printer, &QToolButton::clicked, this, &TEnterItems::Btn_PrinterClick);
     connect(ui->Btn_Close, &QPushButton::clicked, this, &QDialog::accept);
+    m_search = new QLineEdit(this);
+    m_search->setObjectName(QStringLiteral("Ed_Search"));
+    m_search->setPlaceholderText(QStringLiteral("Rechercher"));
+    m_search->setToolTip(QStringLiteral("Rechercher par référence, produit ou marque"));
+    m_search->setClearButtonEnabled(true);
+    m_search->setFixedWidth(200);
+    ui->Layout_Bottom->insertWidget(ui->Layout_Bottom->indexOf(ui->Btn_Printer) + 1, m_search);
+    connect(m_search, &QLineEdit::textChanged, this, &TEnterItems::Ed_SearchChange);
+    ui->Grid_Items->installEventFilter(this);
     connect(ui->Grid_Items->horizontalHeader(), &QHeaderView::sectionClicked, this,
         [this](int column) { SortBy(ui->Grid_Items->dataSetModel()->fieldName(column)); });
 
@@ -140,7 +151,14 @@ void TEnterItems::UpdateState()
     const int count = productCount();
     ui->Btn_Delete->setEnabled(count > 0);
     ui->Btn_Printer->setEnabled(count > 0 && m_report != nullptr);
-    ui->Title->setText(QStringLiteral("Liste des produits (%1 articles)").arg(count));
+    if (m_search && !CatalogueFilterWords(m_search->text()).isEmpty() && m_dm.ADOConnection1.isOpen()) {
+        const int total =
+            m_dm.ADOConnection1.scalar(QStringLiteral("SELECT count(*) FROM ITEMS WHERE ID_FILE=-1")).toInt()
+            + (m_dm.Items.state() == DataSetState::Insert ? 1 : 0);
+        ui->Title->setText(QStringLiteral("Liste des produits (%1 sur %2 articles)").arg(count).arg(total));
+    } else {
+        ui->Title->setText(QStringLiteral("Liste des produits (%1 articles)").arg(count));
+    }
     if (WindowChrome *chrome = WindowChrome::of(this))
         chrome->applyCaption();
 }
@@ -156,6 +174,64 @@ void TEnterItems::Btn_AddClick()
     }
     ui->Grid_Items->setFocus();
     ui->Grid_Items->viewport()->update();
+}
+
+void TEnterItems::Ed_SearchChange(const QString &text)
+{
+    if (!ui->Grid_Items->commitPendingEdit())
+        return;
+    try {
+        FilterCatalogue(m_dm.Items, text);
+    } catch (const Error &e) {
+        m_prompter.error(e.message());
+    }
+    UpdateState();
+}
+
+void TEnterItems::AppendProduct()
+{
+    if (!ui->Grid_Items->commitPendingEdit())
+        return;
+    try {
+        m_dm.Items.append();
+    } catch (const Error &e) {
+        m_prompter.error(e.message());
+        return;
+    }
+    DataSetGrid *grid = ui->Grid_Items;
+    grid->setFocus();
+    const QModelIndex cell = grid->model()->index(
+        grid->dataSetModel()->currentRow(), std::max(0, grid->dataSetModel()->columnOf(QStringLiteral("Reference"))));
+    grid->setCurrentIndex(cell);
+    grid->scrollTo(cell);
+    grid->edit(cell);
+}
+
+bool TEnterItems::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != ui->Grid_Items || event->type() != QEvent::KeyPress || ui->Grid_Items->gridDelegate()->editor())
+        return QDialog::eventFilter(watched, event);
+    const auto &key = *static_cast<QKeyEvent *>(event);
+    if (key.key() == Qt::Key_Insert || (key.key() == Qt::Key_N && key.modifiers() == Qt::ControlModifier)) {
+        AppendProduct();
+        return true;
+    }
+    if ((key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) && ui->Grid_Items->currentIndex().isValid()) {
+        ui->Grid_Items->edit(ui->Grid_Items->currentIndex());
+        return true;
+    }
+    const QString prefix = m_typeAhead.add(key);
+    if (prefix.isEmpty())
+        return QDialog::eventFilter(watched, event);
+    try {
+        const int row =
+            FindRowByPrefix(m_dm.Items, QStringLiteral("Title"), prefix, m_sortField == QLatin1String("Title"));
+        if (row >= 0 && m_dm.Items.state() == DataSetState::Browse)
+            m_dm.Items.moveTo(row);
+    } catch (const Error &e) {
+        m_prompter.error(e.message());
+    }
+    return true;
 }
 
 void TEnterItems::Btn_DeleteClick()

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "lists/gui/TypeAhead.h"
+
 #include <QDialog>
 #include <QString>
 
 #include <functional>
 #include <memory>
 
+class QLineEdit;
 class QWidget;
 
 namespace Ui {
@@ -23,7 +26,9 @@ using ProductReport = std::function<void(const QString &sortField)>;
 
 // The catalogue editor: one editable grid over Items, ordered by the column whose title was
 // clicked last (the sort column is drawn a shade darker), with buttons to add, delete and
-// print products. Items is opened on creation and closed when the window closes; the row
+// print products and a search field that keeps the products holding its words. In the grid,
+// letters find a product by the start of its title, Enter edits the cell, Insert or Ctrl+N
+// adds a product at the end. Items is opened on creation and closed when the window closes; the row
 // being edited is posted when the grid leaves it, when the order changes and on closing.
 // The print button works only when a report is given.
 class TEnterItems : public QDialog
@@ -45,9 +50,15 @@ public:
     // whose text is refused) keeps the window open.
     void done(int result) override;
 
+    // Re-opens the catalogue on the products matching the search field's words.
+    void Ed_SearchChange(const QString &text);
+    // Insert and Ctrl+N: a new product after the last row, the focus in its Reference cell.
+    void AppendProduct();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void Btn_AddClick();
@@ -62,6 +73,8 @@ private:
     ProductReport m_report;
     QString m_sortField = QStringLiteral("Title");
     int m_token = 0;
+    QLineEdit *m_search = nullptr;
+    TypeAhead m_typeAhead;
 };
 
 // The warning shown when the catalogue cannot be sorted.

@@ -10,6 +10,7 @@
 #include "db/ConnectionConfig.h"
 #include "db/DataSetRoutines.h"
 #include "db/ObjectStore.h"
+#include "lists/CatalogueEditing.h"
 #include "lists/DataModule.h"
 #include "lists/ListFile.h"
 #include "lists/SkinTextures.h"
@@ -20,6 +21,7 @@
 #include "ui/ShellGeometry.h"
 #include "ui/ShellPictures.h"
 #include "ui/TAbout.h"
+#include "ui/TNewGauge.h"
 #include "ui/TPopupMenuMod.h"
 #include "ui/VistaFonts.h"
 #include "ui/WindowChrome.h"
@@ -28,6 +30,7 @@
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPointer>
@@ -218,6 +221,7 @@ void TMainForm::createWindow()
 {
     m_dm.CurrentListFileId = DefaultListFileId;
     EnsureListFileRows(m_dm);
+    EnsureTickedIndex(m_dm.ADOConnection1);
     LoadPriceLabels();
     AppSettings().firstLaunch = false;
     m_dm.ItemsList.open();
@@ -330,6 +334,7 @@ void TMainForm::setUpCatalogueGrid()
                        "QHeaderView::section { background: rgb(243,243,243); font-weight: bold; border: 0px;"
                        " border-right: 1px solid silver; border-bottom: 1px solid silver; padding-left: 2px; }"));
     grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    grid->installEventFilter(this);
 
     // The hint over an empty catalogue, until the first product.
     auto *hint = new QLabel(ui->Page1);
@@ -507,6 +512,10 @@ void TMainForm::connectSpinEditors()
         });
         connect(e, &QLineEdit::returnPressed, this, [this] { runCommand([this] { Ed_QuantityExit(); }); });
     }
+    connect(ui->Ed_Quantity, &QLineEdit::returnPressed, this, [this] {
+        if (!ui->Ed_Quantity->isModified())
+            ui->Grid_ItemsList->setFocus();
+    });
 }
 
 void TMainForm::connectButtons()
@@ -871,7 +880,8 @@ void TMainForm::Btn_ValidClick()
     PostIfEditing(m_dm.ItemsList);
     {
         WaitCursor wait;
-        ValidateList(m_dm);
+        TNewGauge gauge(this);
+        ValidateList(m_dm, gauge);
     }
     RefreshKeepingId(m_dm.ItemsList);
     BuildListView();
@@ -961,8 +971,46 @@ void TMainForm::placeSpinEditors()
     }
 }
 
+bool TMainForm::gridKeyPress(const QKeyEvent &key)
+{
+    const QString text = key.text();
+    if (key.key() == Qt::Key_Space && !(key.modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        runCommand([this] { Grid_ItemsListDblClick(); });
+        return true;
+    }
+    if (key.key() == Qt::Key_Plus || text == QLatin1String("+")) {
+        runCommand([this] { SpinStep(false, 1); });
+        return true;
+    }
+    if (key.key() == Qt::Key_Minus || text == QLatin1String("-") || text == QStringLiteral("\u2212")) {
+        runCommand([this] { SpinStep(false, -1); });
+        return true;
+    }
+    if (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) {
+        // The quantity edit of the current row takes the keys; Enter there posts and comes back.
+        if (hasCurrentRow()) {
+            placeSpinEditors();
+            ui->Ed_Quantity->setFocus();
+            ui->Ed_Quantity->selectAll();
+        }
+        return true;
+    }
+    const QString prefix = m_typeAhead.add(key);
+    if (prefix.isEmpty())
+        return false;
+    runCommand([this, &prefix] {
+        const int row = FindRowByPrefix(m_dm.ItemsList, QStringLiteral("Title"), prefix, true);
+        if (row >= 0)
+            m_dm.ItemsList.moveTo(row);
+    });
+    return true;
+}
+
 bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == ui->Grid_ItemsList && event->type() == QEvent::KeyPress
+        && gridKeyPress(*static_cast<QKeyEvent *>(event)))
+        return true;
     // Leaving an edit for another control bounds the line, also when nothing was typed: a
     // stored quantity above its maximum is brought back. Another window taking the focus (a
     // message box, a menu) is not a leave.

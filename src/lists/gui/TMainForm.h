@@ -1,6 +1,7 @@
 #pragma once
 
 #include "lists/ShoppingList.h"
+#include "lists/gui/TypeAhead.h"
 #include "ui/MessageBoxPrompter.h"
 
 #include <QStringList>
@@ -9,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class QKeyEvent;
 class QMenu;
 class QTimer;
 
@@ -110,6 +112,9 @@ private:
     bool takeEditText(bool stock);
     bool takePendingEdits();
     bool hasCurrentRow() const;
+    // Space ticks, "+" and "−" step the quantity, Enter opens the quantity edit, letters find
+    // a product by the start of its title. Returns whether the key was used.
+    bool gridKeyPress(const QKeyEvent &key);
 
     std::unique_ptr<Ui::TMainForm> ui;
     TDataModule1 &m_dm;
@@ -123,6 +128,7 @@ private:
     QAction *m_selectAction = nullptr;
     QTimer *m_clock = nullptr;
     int m_listToken = 0;
+    TypeAhead m_typeAhead;
 
     QStringList m_listLines;
     ListDisplay m_display;

@@ -340,3 +340,61 @@ TEST_F(EnterItems, Screenshot)
 }
 
 } // namespace
+
+// Without the mouse: letters find a product by the start of its title, accents and case
+// ignored; Insert and Ctrl+N add a product after the last row with the focus in its Reference
+// cell; Tab from a row's last cell goes to the next row's first. The search field keeps the
+// products holding its words in any order, counts them in the title, and adding, editing and
+// deleting work on what it shows.
+TEST_F(EnterItems, KeyboardAndSearchFieldFindAndKeepProducts)
+{
+    db.addProduct(QStringLiteral("Baguette"), QStringLiteral("Banette"));
+    db.addProduct(QStringLiteral("Éponge"), QStringLiteral("Spontex"));
+    db.addProduct(QStringLiteral("Lait"), QStringLiteral("Crèmerie"));
+    db.addProduct(QStringLiteral("Crème fraîche"), QStringLiteral("Président"));
+    open();
+    DataSetGrid *g = grid();
+    g->setFocus();
+    QTest::keyClicks(g, QStringLiteral("ep"));
+    EXPECT_EQ(db.dm->Items.field(QStringLiteral("Title")).asString(), QStringLiteral("Éponge"));
+    EXPECT_EQ(g->gridDelegate()->editor(), nullptr);
+
+    QTest::keyClick(g, Qt::Key_Insert);
+    QLineEdit *edit = g->gridDelegate()->editor();
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(g->currentIndex().row(), 4); // after the last row, not above the current one
+    EXPECT_EQ(g->currentIndex().column(), 0); // Reference
+    QTest::keyClicks(edit, QStringLiteral("R-9"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    g->setCurrentIndex(g->model()->index(0, 8)); // leaving the new row writes it
+    EXPECT_EQ(count(QStringLiteral("Reference='R-9' AND Stock=1")), 1);
+    QTest::keyClick(g, Qt::Key_Return);
+    ASSERT_NE(g->gridDelegate()->editor(), nullptr);
+    QTest::keyClick(g->gridDelegate()->editor(), Qt::Key_Tab);
+    EXPECT_EQ(g->currentIndex().row(), 1);
+    EXPECT_EQ(g->currentIndex().column(), 0);
+    if (QLineEdit *open = g->gridDelegate()->editor())
+        QTest::keyClick(open, Qt::Key_Escape);
+
+    auto *search = child<QLineEdit>("Ed_Search");
+    QTest::keyClicks(search, QStringLiteral("creme LAI"));
+    EXPECT_EQ(column(1), QStringList{QStringLiteral("Lait")});
+    EXPECT_EQ(title(), QStringLiteral("Liste des produits (1 sur 5 articles)"));
+    search->clear();
+    QTest::keyClicks(search, QStringLiteral("crem"));
+    EXPECT_EQ(column(1), (QStringList{QStringLiteral("Crème fraîche"), QStringLiteral("Lait")}));
+    EXPECT_EQ(title(), QStringLiteral("Liste des produits (2 sur 5 articles)"));
+    g->setFocus();
+    QTest::keyClick(g, 'n', Qt::ControlModifier);
+    ASSERT_NE(g->gridDelegate()->editor(), nullptr);
+    QTest::keyClicks(g->gridDelegate()->editor(), QStringLiteral("R-10"));
+    QTest::keyClick(g->gridDelegate()->editor(), Qt::Key_Return);
+    EXPECT_EQ(title(), QStringLiteral("Liste des produits (3 sur 6 articles)"));
+    db.dm->Items.moveTo(1); // Lait: leaving the new row writes it
+    EXPECT_EQ(count(QStringLiteral("Reference='R-10'")), 1);
+    click("Btn_Delete");
+    EXPECT_EQ(count(QStringLiteral("Title='Lait'")), 0);
+    EXPECT_EQ(title(), QStringLiteral("Liste des produits (2 sur 5 articles)"));
+    search->clear();
+    EXPECT_EQ(title(), QStringLiteral("Liste des produits (5 articles)"));
+}

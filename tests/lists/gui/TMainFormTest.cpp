@@ -15,6 +15,7 @@
 #include "ui/TPopupMenuMod.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -710,3 +711,47 @@ TEST_F(MainFormTest, Screenshot)
 }
 
 } // namespace
+
+// The catalogue grid without the mouse: letters find a product by the start of its title
+// (accents and case ignored), Space ticks, "+" and "−" step the quantity, Enter opens the
+// quantity edit and Enter there writes it; the typed prefix starts again after a pause.
+TEST_F(MainFormTest, TheCatalogueGridAnswersTheKeyboard)
+{
+    add({QStringLiteral("Baguette")});
+    const qint64 sponge = add({QStringLiteral("Éponge"), 1, 1, 0});
+    add({QStringLiteral("Epinard")});
+    const qint64 milk = add({QStringLiteral("Lait")});
+    TMainForm &w = open();
+    QTableView *g = grid();
+    g->setFocus();
+
+    QTest::keyClicks(g, QStringLiteral("EPO"));
+    EXPECT_EQ(dm.ItemsList.field(QStringLiteral("Id")).asInteger(), sponge);
+    QTest::keyClick(g, Qt::Key_Space);
+    EXPECT_EQ(column(sponge, "Sel").toInt(), 1);
+    EXPECT_EQ(column(sponge, "Quantity").toInt(), 1);
+    QTest::keyClick(g, Qt::Key_Plus);
+    QTest::keyClick(g, '+');
+    EXPECT_EQ(column(sponge, "Quantity").toInt(), 3);
+    QTest::keyClick(g, Qt::Key_Minus);
+    EXPECT_EQ(column(sponge, "Quantity").toInt(), 2);
+    ASSERT_EQ(w.ListLines().size(), 1);
+    EXPECT_EQ(ReadDisplayLine(w.ListLines().at(0)).quantity, QStringLiteral("2"));
+
+    QTest::keyClick(g, Qt::Key_Return);
+    auto *edit = child<QLineEdit>("Ed_Quantity");
+    EXPECT_EQ(w.focusWidget(), edit);
+    QTest::keyClicks(edit, QStringLiteral("7"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(column(sponge, "Quantity").toInt(), 7);
+    EXPECT_EQ(w.focusWidget(), g);
+    QTest::keyClick(g, Qt::Key_Space); // unticked, the quantity kept
+    EXPECT_EQ(column(sponge, "Sel").toInt(), 0);
+    EXPECT_EQ(column(sponge, "Quantity").toInt(), 7);
+
+    QTest::qWait(QApplication::keyboardInputInterval() + 100);
+    QTest::keyClicks(g, QStringLiteral("la"));
+    EXPECT_EQ(dm.ItemsList.field(QStringLiteral("Id")).asInteger(), milk);
+    QTest::keyClicks(g, QStringLiteral("x")); // "lax" finds nothing: the row stays
+    EXPECT_EQ(dm.ItemsList.field(QStringLiteral("Id")).asInteger(), milk);
+}
