@@ -400,16 +400,11 @@ int CompareNoCasePrefix(QStringView text, QStringView prefix)
     return 0;
 }
 
-namespace {
-
-// The letters of a UTF-8 text without case or accents (ligatures spelt out), as the primary
-// weights of the comparison give them.
-void foldUtf8(const unsigned char *text, int length, std::u32string &out)
+void AppendFolded(std::string_view utf8, std::u32string &out)
 {
-    out.clear();
-    if (!text)
-        return;
-    PrimaryCursor<Utf8Reader> cursor{Utf8Reader{text, text + length}};
+    const size_t start = out.size();
+    const auto *text = reinterpret_cast<const unsigned char *>(utf8.data());
+    PrimaryCursor<Utf8Reader> cursor{Utf8Reader{text, text + utf8.size()}};
     for (;;) {
         char32_t unit = 0;
         const auto step = cursor.next(unit);
@@ -419,30 +414,11 @@ void foldUtf8(const unsigned char *text, int length, std::u32string &out)
             break;
         out.push_back(unit);
     }
-    out.clear();
-    for (const char32_t unit : weightsOf(QString::fromUtf8(reinterpret_cast<const char *>(text), length)).primary)
+    out.resize(start);
+    for (const char32_t unit : weightsOf(QString::fromUtf8(utf8.data(), qsizetype(utf8.size()))).primary)
         if (unit != 0)
             out.push_back(unit);
 }
-
-// FOLDED_CONTAINS(text, word): 1 when the text holds the word's letters in a row, case and
-// accents ignored ("creme" is in "Crème fraîche"); the word is folded once per statement.
-void foldedContains(sqlite3_context *context, int, sqlite3_value **argv)
-{
-    auto *word = static_cast<std::u32string *>(sqlite3_get_auxdata(context, 1));
-    std::u32string folded;
-    if (!word) {
-        foldUtf8(sqlite3_value_text(argv[1]), sqlite3_value_bytes(argv[1]), folded);
-        word = &folded;
-        sqlite3_set_auxdata(
-            context, 1, new std::u32string(folded), [](void *p) { delete static_cast<std::u32string *>(p); });
-    }
-    thread_local std::u32string text;
-    foldUtf8(sqlite3_value_text(argv[0]), sqlite3_value_bytes(argv[0]), text);
-    sqlite3_result_int(context, text.find(*word) != std::u32string::npos ? 1 : 0);
-}
-
-} // namespace
 
 int CompareNoCaseFull(QStringView a, QStringView b)
 {
@@ -507,8 +483,6 @@ int noCaseCollation(void *, int lengthA, const void *a, int lengthB, const void 
 void RegisterNoCaseCollation(sqlite3 *db)
 {
     sqlite3_create_collation_v2(db, "NOCASE", SQLITE_UTF8, nullptr, noCaseCollation, nullptr);
-    sqlite3_create_function_v2(db, "FOLDED_CONTAINS", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, foldedContains,
-        nullptr, nullptr, nullptr);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -10,6 +10,8 @@
 #include <QVariant>
 #include <QVariantList>
 #include <functional>
+#include <string>
+#include <string_view>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -50,6 +52,10 @@ int CompareNoCasePrefix(QStringView text, QStringView prefix);
 // The comparison worked out in full from each text's weights: the order the quick paths
 // above follow exactly.
 int CompareNoCaseFull(QStringView a, QStringView b);
+// The letters of a UTF-8 text as a search compares them (case and accents ignored, ligatures
+// spelt out: "Œufs" gives "oeufs"), added to `out`: a search finds a folded word in a folded
+// text.
+void AppendFolded(std::string_view utf8, std::u32string &out);
 
 // One open SQLite database file. Not copyable; datasets keep a pointer to it, so it must
 // outlive them. close() closes nothing of theirs, but a dataset notices it through

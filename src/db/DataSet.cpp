@@ -425,7 +425,8 @@ void DataSet::open()
     m_generation = m_conn->generation();
     m_state = DataSetState::Browse;
     m_calcRow = -1;
-    m_current = m_store->rows() > 0 ? 0 : -1;
+    applyFilter();
+    m_current = recordCount() > 0 ? 0 : -1;
     m_bof = true;
     m_eof = m_current < 0;
     notify(Event::Opened);
@@ -735,6 +736,8 @@ void DataSet::close()
         return;
     m_state = DataSetState::Inactive;
     m_store.reset();
+    m_useView = false;
+    m_view.clear();
     m_fields.clear();
     m_sourceColumn.clear();
     m_buffer.clear();
@@ -791,7 +794,52 @@ void DataSet::checkBrowseMode()
 
 int DataSet::recordCount() const
 {
+    if (m_useView)
+        return int(m_view.size());
     return m_store ? m_store->rows() : 0;
+}
+
+int DataSet::storedCount() const
+{
+    return m_store ? m_store->rows() : 0;
+}
+
+std::string_view StoredRow::text(int fieldIndex) const
+{
+    const int c = m_ds->m_sourceColumn[size_t(fieldIndex)];
+    if (c < 0)
+        return {};
+    const DataSet::Store &store = *m_ds->m_store;
+    const DataSet::Cell &cell = store.at(m_row, c);
+    if (cell.type != DataSet::Cell::Text)
+        return {};
+    return std::string_view(store.arena.data() + cell.s.offset, cell.s.length);
+}
+
+void DataSet::applyFilter()
+{
+    m_view.clear();
+    m_useView = bool(m_filter) && m_store;
+    if (!m_useView)
+        return;
+    for (int row = 0; row < m_store->rows(); ++row)
+        if (m_filter(StoredRow(this, row)))
+            m_view.push_back(row);
+}
+
+void DataSet::setRowFilter(RowFilter filter)
+{
+    if (isActive())
+        checkBrowseMode();
+    m_filter = std::move(filter);
+    if (!isActive())
+        return;
+    applyFilter();
+    m_calcRow = -1;
+    m_current = recordCount() > 0 ? 0 : -1;
+    m_bof = true;
+    m_eof = m_current < 0;
+    notify(Event::Refreshed);
 }
 
 int DataSet::currentIndex() const
@@ -874,10 +922,10 @@ FieldDisplay &DataSet::display(const QString &name)
     return m_display[name.toLower()];
 }
 
-QVariant DataSet::largeValue(int fieldIndex, int row) const
+QVariant DataSet::largeValue(int fieldIndex, int storedRow) const
 {
     const int c = m_sourceColumn[size_t(fieldIndex)];
-    const qint64 rowid = m_store->rowids[size_t(row)];
+    const qint64 rowid = m_store->rowids[size_t(storedRow)];
     if (m_largeField == c && m_largeRowid == rowid && m_largeGeneration == m_conn->generation())
         return m_largeValue;
     if (!m_conn->isOpen())
@@ -910,14 +958,14 @@ QVariant DataSet::rowValue(int row, int fieldIndex) const
         return {};
     if (row == m_current)
         return valueAt(fieldIndex);
-    if (!m_store || row < 0 || row >= m_store->rows() || fieldIndex < 0 || size_t(fieldIndex) >= m_fields.size())
+    if (!m_store || row < 0 || row >= recordCount() || fieldIndex < 0 || size_t(fieldIndex) >= m_fields.size())
         return {};
     const int c = m_sourceColumn[size_t(fieldIndex)];
     if (c < 0)
         return {};
-    const Cell &cell = m_store->at(row, c);
+    const Cell &cell = m_store->at(storedRow(row), c);
     if (cell.type == Cell::NotLoaded)
-        return largeValue(fieldIndex, row);
+        return largeValue(fieldIndex, storedRow(row));
     return m_store->value(cell);
 }
 
@@ -958,9 +1006,9 @@ QVariant DataSet::valueAt(int fieldIndex) const
     }
     if (m_current < 0)
         return {};
-    const Cell &cell = m_store->at(m_current, c);
+    const Cell &cell = m_store->at(storedRow(m_current), c);
     if (cell.type == Cell::NotLoaded)
-        return largeValue(fieldIndex, m_current);
+        return largeValue(fieldIndex, storedRow(m_current));
     return m_store->value(cell);
 }
 
@@ -1088,7 +1136,7 @@ void DataSet::post()
     }
     const QString table = sqltext::QuoteIdentifier(m_table);
     if (m_state == DataSetState::Edit) {
-        const qint64 rowid = m_store->rowids[size_t(m_current)];
+        const qint64 rowid = m_store->rowids[size_t(storedRow(m_current))];
         if (!names.isEmpty()) {
             QStringList sets;
             for (const QString &n : names)
@@ -1100,7 +1148,7 @@ void DataSet::post()
             if (m_conn->changes() == 0)
                 fail(QStringLiteral("La ligne modifiée n'existe plus dans la base de données : "
                                     "les modifications n'ont pas été enregistrées."));
-            readBack(m_current, rowid);
+            readBack(storedRow(m_current), rowid);
         }
         std::fill(m_changed.begin(), m_changed.end(), false);
         setState(DataSetState::Browse);
@@ -1123,11 +1171,18 @@ void DataSet::post()
 
     // The new row joins the rows at its place; columns not of the table keep the typed values.
     const int row = std::clamp(m_insertAt, 0, recordCount());
+    const int stored = row < recordCount() ? storedRow(row) : storedCount();
     const int width = m_store->width();
     std::vector<Cell> cells(static_cast<size_t>(width));
-    m_store->cells.insert(m_store->cells.begin() + ptrdiff_t(size_t(row) * size_t(width)), cells.begin(), cells.end());
-    m_store->rowids.insert(m_store->rowids.begin() + row, rowid);
-    readBack(row, rowid);
+    m_store->cells.insert(
+        m_store->cells.begin() + ptrdiff_t(size_t(stored) * size_t(width)), cells.begin(), cells.end());
+    m_store->rowids.insert(m_store->rowids.begin() + stored, rowid);
+    if (m_useView) {
+        for (int &v : m_view)
+            v += v >= stored ? 1 : 0;
+        m_view.insert(m_view.begin() + row, stored);
+    }
+    readBack(stored, rowid);
     std::fill(m_changed.begin(), m_changed.end(), false);
     m_current = row;
     m_bof = m_eof = false;
@@ -1148,14 +1203,20 @@ void DataSet::deleteCurrent()
     if (!m_hasRowid)
         fail(QStringLiteral("Cet ensemble de données est en lecture seule : suppression impossible."));
     requireCurrentRows();
-    const qint64 rowid = m_store->rowids[size_t(m_current)];
+    const int row = m_current;
+    const int stored = storedRow(row);
+    const qint64 rowid = m_store->rowids[size_t(stored)];
     m_conn->exec(QStringLiteral("DELETE FROM ") + sqltext::QuoteIdentifier(m_table) + QStringLiteral(" WHERE rowid=?"),
         {QVariant(rowid)});
-    const int row = m_current;
     const int width = m_store->width();
-    const auto begin = m_store->cells.begin() + ptrdiff_t(size_t(row) * size_t(width));
+    const auto begin = m_store->cells.begin() + ptrdiff_t(size_t(stored) * size_t(width));
     m_store->cells.erase(begin, begin + width);
-    m_store->rowids.erase(m_store->rowids.begin() + row);
+    m_store->rowids.erase(m_store->rowids.begin() + stored);
+    if (m_useView) {
+        m_view.erase(m_view.begin() + row);
+        for (int &v : m_view)
+            v -= v > stored ? 1 : 0;
+    }
     if (m_largeRowid == rowid)
         m_largeField = -1;
     // The position is valid again before anyone hears of the delete.
@@ -1181,8 +1242,8 @@ bool DataSet::locate(const QString &fieldName, const QVariant &value)
             m_calcRow = -1;
             stored = valueAt(f);
         } else {
-            const Cell &cell = m_store->at(row, c);
-            stored = cell.type == Cell::NotLoaded ? largeValue(f, row) : m_store->value(cell);
+            const Cell &cell = m_store->at(storedRow(row), c);
+            stored = cell.type == Cell::NotLoaded ? largeValue(f, storedRow(row)) : m_store->value(cell);
         }
         if (sameValue(stored, value)) {
             m_current = saved;

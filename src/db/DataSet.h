@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 struct sqlite3_stmt;
@@ -89,6 +90,23 @@ public:
 private:
     DataSet *m_ds;
     int m_index;
+};
+
+// One stored row as a row filter reads it.
+class StoredRow
+{
+public:
+    // The UTF-8 bytes of a text value; empty for NULL and values of other kinds.
+    std::string_view text(int fieldIndex) const;
+
+private:
+    friend class DataSet;
+    StoredRow(const DataSet *dataSet, int row)
+        : m_ds(dataSet)
+        , m_row(row)
+    { }
+    const DataSet *m_ds;
+    int m_row;
 };
 
 // A query on a Connection, held as lines of SQL, with a current row, a state and
@@ -211,6 +229,16 @@ public:
     // numbers). Returns false and stays put when none.
     bool locate(const QString &fieldName, const QVariant &value);
 
+    // Shows only the rows the filter accepts, from the rows in memory (nothing is read again),
+    // and again at every open; an empty filter shows every row. The first shown row becomes
+    // current. Rows added while filtered stay shown, and so do rows edited, until the filter is
+    // set again. A pending edit is posted first.
+    using RowFilter = std::function<bool(const StoredRow &)>;
+    void setRowFilter(RowFilter filter);
+    bool isFiltered() const { return bool(m_filter); }
+    // The rows held, shown or not.
+    int storedCount() const;
+
     // Notifications.
     int subscribe(Listener listener);
     void unsubscribe(int token);
@@ -220,6 +248,7 @@ public:
 
 private:
     friend class Field;
+    friend class StoredRow;
     struct Cell;
     struct Store;
 
@@ -241,7 +270,10 @@ private:
     void readRows(sqlite3_stmt *st, Store &store, bool withRowid);
     void layOutFields(const Store &store);
     void readBack(int row, qint64 rowid);
-    QVariant largeValue(int fieldIndex, int row) const;
+    QVariant largeValue(int fieldIndex, int storedRow) const;
+    // The stored row shown at a position.
+    int storedRow(int row) const { return m_useView ? m_view[size_t(row)] : row; }
+    void applyFilter();
     int calcIndex(const QString &name) const;
 
     Connection *m_conn = nullptr;
@@ -265,7 +297,10 @@ private:
     bool m_hasRowid = false;
     int m_lastRowCount = 0; // size of the last read, reserved by the next one
     size_t m_lastArenaSize = 0;
-    int m_current = -1;
+    int m_current = -1; // a shown position (see storedRow)
+    RowFilter m_filter;
+    bool m_useView = false;
+    std::vector<int> m_view; // stored rows shown, in order, while filtered
     bool m_bof = true;
     bool m_eof = true;
 

@@ -137,25 +137,36 @@ void FilterCatalogue(DataSet &items, const QString &text)
 {
     PostIfEditing(items);
     const QStringList words = CatalogueFilterWords(text);
-    const QStringList before = items.sql();
-    QStringList sql = before;
-    QString where = QStringLiteral("WHERE ID_FILE=-1");
-    QVariantList parameters;
-    for (const QString &word : words) {
-        where += QStringLiteral(" AND FOLDED_CONTAINS(ifnull(Reference,'')||' '||ifnull(Title,'')||' '||"
-                                "ifnull(Mark,''), ?)");
-        parameters << word;
+    if (words.isEmpty()) {
+        items.setRowFilter({});
+        return;
     }
-    const int line = FindWhereLine(sql);
-    if (line < 0)
-        fail(QStringLiteral("Le catalogue ne peut pas être filtré : sa requête n'a pas de clause WHERE."));
-    sql[line] = where;
-
-    const ControlsDisabled held(items);
-    items.close();
-    items.setSql(sql);
-    items.setParameters(parameters);
-    items.open();
+    std::vector<std::u32string> folded;
+    for (const QString &word : words) {
+        std::u32string w;
+        AppendFolded(word.toUtf8().toStdString(), w);
+        if (!w.empty())
+            folded.push_back(std::move(w));
+    }
+    const int fields[] = {items.findField(QStringLiteral("Reference")), items.findField(QStringLiteral("Title")),
+        items.findField(QStringLiteral("Mark"))};
+    for (const int f : fields)
+        if (f < 0)
+            fail(QStringLiteral("Le catalogue ne peut pas être filtré : il lui manque la référence, le produit "
+                                "ou la marque."));
+    // Reference, title and brand read as one text, each word anywhere in it.
+    items.setRowFilter([folded = std::move(folded), fields](const StoredRow &row) {
+        thread_local std::u32string haystack;
+        haystack.clear();
+        for (const int f : fields) {
+            AppendFolded(row.text(f), haystack);
+            haystack.push_back(U' ');
+        }
+        for (const std::u32string &word : folded)
+            if (haystack.find(word) == std::u32string::npos)
+                return false;
+        return true;
+    });
 }
 
 QVariant ParseCatalogueValue(FieldKind kind, const QString &text, const QString &label, int maxLength)

@@ -19,10 +19,10 @@ class DataSet;
 // opened on the same product, and the Error is passed on. Returns the field's declared name.
 QString SortCatalogue(DataSet &items, const QString &fieldName);
 
-// Re-opens the catalogue on the products whose reference, title or brand hold every word of
-// `text` (words in any order, case and accents ignored: "creme lai" finds "Lait (Crème)");
-// an empty text shows every product again. The order stays the current one; a pending edit is
-// posted first. Throws Error.
+// Shows only the products whose reference, title or brand hold every word of `text` (words in
+// any order, case and accents ignored: "creme lai" finds "Lait (Crème)"), from the rows the
+// catalogue holds in memory; an empty text shows every product again. The order stays the
+// current one; a pending edit is posted first. Throws Error.
 void FilterCatalogue(DataSet &items, const QString &text);
 // The words of a filter text.
 QStringList CatalogueFilterWords(const QString &text);

@@ -145,13 +145,21 @@ std::vector<ListQueryRow> ReadListQuery(TDataModule1 &dm, ListRead how)
             row.prices[size_t(k)] = r.value(5 + k);
         rows.push_back(std::move(row));
     });
-    if (quick) {
-        // Title order by our comparison, as the list query sorts: a stable sort of rows read in
-        // the same order as the engine reads them gives equal titles in the same order too.
-        std::stable_sort(rows.begin(), rows.end(),
-            [](const ListQueryRow &a, const ListQueryRow &b) { return CompareNoCase(a.title, b.title) < 0; });
-    }
-    return rows;
+    if (!quick)
+        return rows;
+    // Title order by our comparison, as the list query sorts: a stable sort of rows read in
+    // the same order as the engine reads them gives equal titles in the same order too. The
+    // positions are sorted, then the rows moved once.
+    std::vector<int> order(rows.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = int(i);
+    std::stable_sort(order.begin(), order.end(),
+        [&rows](int a, int b) { return CompareNoCase(rows[size_t(a)].title, rows[size_t(b)].title) < 0; });
+    std::vector<ListQueryRow> sorted;
+    sorted.reserve(rows.size());
+    for (const int i : order)
+        sorted.push_back(std::move(rows[size_t(i)]));
+    return sorted;
 }
 
 int ValidateList(TDataModule1 &dm, ProgressSink &progress)

@@ -34,17 +34,50 @@ QString DisplayLine(const ListQueryRow &row, const QString &currencySymbol)
     return line + QStringLiteral("%5%");
 }
 
-ListDisplay BuildListDisplay(const std::vector<ListQueryRow> &rows, const QString &currencySymbol)
+namespace {
+bool SameValues(const ListQueryRow &a, const ListQueryRow &b)
+{
+    return a.quantity == b.quantity && a.title == b.title && a.prices == b.prices;
+}
+} // namespace
+
+QString DisplayLineCache::line(const ListQueryRow &row, const QString &currencySymbol)
+{
+    auto used = m_used.find(row.id);
+    if (used != m_used.end() && SameValues(used->row, row) && used->currencySymbol == currencySymbol)
+        return used->line;
+    auto known = m_entries.find(row.id);
+    if (known == m_entries.end() || !SameValues(known->row, row) || known->currencySymbol != currencySymbol) {
+        const QString text = DisplayLine(row, currencySymbol);
+        m_used.insert(row.id, Entry{row, currencySymbol, text});
+        return text;
+    }
+    const QString text = known->line;
+    m_used.insert(row.id, std::move(*known));
+    return text;
+}
+
+void DisplayLineCache::endBuild()
+{
+    m_entries = std::move(m_used);
+    m_used = {};
+}
+
+ListDisplay BuildListDisplay(
+    const std::vector<ListQueryRow> &rows, const QString &currencySymbol, DisplayLineCache *cache)
 {
     ListDisplay display;
+    display.lines.reserve(qsizetype(rows.size()));
     for (const ListQueryRow &row : rows) {
         if (!row.sel)
             continue;
         const double quantity = NumberOrZero(row.quantity);
         for (size_t n = 0; n < 3; ++n)
             display.totals[n] += NumberOrZero(row.prices[n]) * quantity;
-        display.lines << DisplayLine(row, currencySymbol);
+        display.lines << (cache ? cache->line(row, currencySymbol) : DisplayLine(row, currencySymbol));
     }
+    if (cache)
+        cache->endBuild();
     display.markers = AssignMarkers(display.totals);
     return display;
 }

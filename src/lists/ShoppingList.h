@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -39,8 +40,28 @@ double NumberOrZero(const QVariant &value);
 //   (id, 4 digits) "#" quantity "%1%" title "%2%" amount1 "%3%" amount2 "%4%" amount3 "%5%"
 QString DisplayLine(const ListQueryRow &row, const QString &currencySymbol);
 
+// Display lines already built, by product: after one tick the list is read again whole, but
+// only the lines whose values changed are formatted again. Holds the lines of the last build.
+class DisplayLineCache
+{
+public:
+    QString line(const ListQueryRow &row, const QString &currencySymbol);
+    // Keeps only the lines asked for since the last call.
+    void endBuild();
+
+private:
+    struct Entry {
+        ListQueryRow row;
+        QString currencySymbol;
+        QString line;
+    };
+    QHash<qint64, Entry> m_entries;
+    QHash<qint64, Entry> m_used;
+};
+
 // Builds the display lines, totals and markers from the rows of the list query.
-ListDisplay BuildListDisplay(const std::vector<ListQueryRow> &rows, const QString &currencySymbol);
+ListDisplay BuildListDisplay(
+    const std::vector<ListQueryRow> &rows, const QString &currencySymbol, DisplayLineCache *cache = nullptr);
 
 // The fields of a display line, read back by the first occurrence of each marker.
 struct DisplayLineFields {

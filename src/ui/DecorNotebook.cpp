@@ -1,6 +1,7 @@
 #include "ui/DecorNotebook.h"
 
 #include <QLinearGradient>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -29,18 +30,21 @@ TabNoteBook::TabNoteBook(QWidget *parent)
 void TabNoteBook::setBackground(const QPixmap &picture)
 {
     m_background = picture;
+    m_drawn = QPixmap();
     update();
 }
 
 void TabNoteBook::setCover(const QPixmap &picture)
 {
     m_cover = picture;
+    m_drawn = QPixmap();
     update();
 }
 
 void TabNoteBook::redraw()
 {
     m_page->setGeometry(pageRect());
+    m_drawn = QPixmap();
     update();
     m_page->update();
 }
@@ -58,11 +62,26 @@ QRect TabNoteBook::pageRect() const
 void TabNoteBook::resizeEvent(QResizeEvent *)
 {
     m_page->setGeometry(pageRect());
+    m_drawn = QPixmap();
 }
 
-void TabNoteBook::paintEvent(QPaintEvent *)
+void TabNoteBook::paintEvent(QPaintEvent *event)
 {
+    const qreal ratio = devicePixelRatioF();
+    if (m_drawn.size() != size() * ratio) {
+        m_drawn = QPixmap(size() * ratio);
+        m_drawn.setDevicePixelRatio(ratio);
+        m_drawn.fill(Qt::transparent);
+        QPainter book(&m_drawn);
+        drawBook(book);
+    }
     QPainter p(this);
+    const QRect dirty = event->rect();
+    p.drawPixmap(dirty, m_drawn, QRectF(QPointF(dirty.topLeft()) * ratio, QSizeF(dirty.size()) * ratio));
+}
+
+void TabNoteBook::drawBook(QPainter &p) const
+{
     // The table the book lies on.
     if (m_background.isNull())
         p.fillRect(rect(), kDefaultBackground);

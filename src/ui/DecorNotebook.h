@@ -33,9 +33,13 @@ protected:
     void resizeEvent(QResizeEvent *) override;
 
 private:
+    // The whole book drawn once per size and pictures: a paint copies the part it needs.
+    void drawBook(QPainter &p) const;
+
     QWidget *m_page;
     QPixmap m_background;
     QPixmap m_cover;
+    QPixmap m_drawn;
 };
 
 } // namespace vivrelo

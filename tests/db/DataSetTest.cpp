@@ -380,3 +380,51 @@ TEST_F(DataSetTest, RowsReadBeforeTheDatabaseWasReplacedAreNeitherShownNorWritte
     EXPECT_EQ(ds.recordCount(), 3);
     EXPECT_EQ(ds.field(QStringLiteral("Title")).asString(), QStringLiteral("Pain"));
 }
+
+TEST_F(DataSetTest, ARowFilterShowsItsRowsAndEditsReachTheRightOnes)
+{
+    conn.exec(QStringLiteral("INSERT INTO ITEMS (Id_File, Title, Mark, Stock) VALUES (-1, 'Lardons', 'X', 5), "
+                             "(-1, 'Eau', 'X', 6), (-1, 'Zeste', 'Y', 7)"));
+    DataSet ds(&conn);
+    ds.setSql(
+        {QStringLiteral("SELECT * FROM ITEMS"), QStringLiteral("WHERE ID_FILE=-1"), QStringLiteral("ORDER BY TITLE")});
+    ds.open(); // Beurre, Café, Eau, Lait, Lardons, Zeste
+    const int mark = ds.findField(QStringLiteral("Mark"));
+    auto titles = [&ds] {
+        QStringList t;
+        for (int r = 0; r < ds.recordCount(); ++r)
+            t << ds.rowValue(r, ds.findField(QStringLiteral("Title"))).toString();
+        return t.join(u',');
+    };
+    ds.setRowFilter([mark](const StoredRow &row) { return row.text(mark) == "X"; });
+    EXPECT_EQ(titles(), QStringLiteral("Eau,Lait,Lardons"));
+    EXPECT_EQ(ds.storedCount(), 6);
+    EXPECT_EQ(ds.field(QStringLiteral("Title")).asString(), QStringLiteral("Eau"));
+
+    ds.moveTo(2); // Lardons
+    ds.edit();
+    ds.field(QStringLiteral("Stock")).setValue(50);
+    ds.post();
+    EXPECT_EQ(db(QStringLiteral("SELECT Stock FROM ITEMS WHERE Title='Lardons'")).toInt(), 50);
+    ds.moveTo(1); // a new row before Lait, then Eau deleted
+    ds.insert();
+    ds.field(QStringLiteral("Title")).setValue(QStringLiteral("Farine"));
+    ds.field(QStringLiteral("Id_File")).setValue(-1);
+    ds.post();
+    EXPECT_EQ(titles(), QStringLiteral("Eau,Farine,Lait,Lardons"));
+    ds.first();
+    ds.deleteCurrent();
+    EXPECT_EQ(db(QStringLiteral("SELECT count(*) FROM ITEMS WHERE Title='Eau'")).toInt(), 0);
+    EXPECT_EQ(titles(), QStringLiteral("Farine,Lait,Lardons"));
+    EXPECT_TRUE(ds.locate(QStringLiteral("Title"), QStringLiteral("Lardons")));
+    EXPECT_EQ(ds.field(QStringLiteral("Stock")).asInteger(), 50);
+
+    // Every row again, in their places, as the database holds them.
+    ds.setRowFilter({});
+    EXPECT_EQ(titles(), str("Beurre,Café,Farine,Lait,Lardons,Zeste"));
+    // A filter stays through a new opening, which reads the database again.
+    ds.setRowFilter([mark](const StoredRow &row) { return row.text(mark) == "Y"; });
+    ds.close();
+    ds.open();
+    EXPECT_EQ(titles(), str("Café,Zeste"));
+}

@@ -45,6 +45,27 @@ TEST(ShoppingList, DisplayLinesCarryPaddedIdQuantityTitleAndThreeAmounts)
     EXPECT_EQ(f.amounts[2], QStringLiteral("6.00 €"));
 }
 
+TEST(ShoppingList, TheLineCacheFormatsAgainWhateverChangedAndForgetsUntickedRows)
+{
+    DisplayLineCache cache;
+    std::vector<ListQueryRow> rows{Row(1, true, 2, "Lait", 1.25, 2, 3), Row(2, true, 1, "Pain", 1, 1, 1)};
+    auto same = [&](const QString &symbol) {
+        EXPECT_EQ(BuildListDisplay(rows, symbol, &cache).lines, BuildListDisplay(rows, symbol).lines);
+    };
+    same(Euro);
+    rows[0].quantity = 3;
+    same(Euro);
+    rows[0].prices[1] = QVariant();
+    same(Euro);
+    rows[1].title = QStringLiteral("Pain de mie");
+    same(Euro);
+    same(QStringLiteral("$"));
+    rows.erase(rows.begin());
+    same(Euro);
+    rows.insert(rows.begin(), Row(1, true, 9, "Lait", 1, 1, 1));
+    same(Euro);
+}
+
 TEST(ShoppingList, MarkersCompareTotalsToTheCent)
 {
     using M = PriceMarker;

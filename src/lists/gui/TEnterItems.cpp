@@ -115,6 +115,7 @@ TEnterItems::TEnterItems(TDataModule1 &dm, Prompter *prompter, ProductReport rep
 
     if (!parent)
         move(screen()->availableGeometry().center() - rect().center());
+    m_dm.Items.setRowFilter({});
     SortBy(m_sortField);
     UpdateState();
 }
@@ -151,10 +152,8 @@ void TEnterItems::UpdateState()
     const int count = productCount();
     ui->Btn_Delete->setEnabled(count > 0);
     ui->Btn_Printer->setEnabled(count > 0 && m_report != nullptr);
-    if (m_search && !CatalogueFilterWords(m_search->text()).isEmpty() && m_dm.ADOConnection1.isOpen()) {
-        const int total =
-            m_dm.ADOConnection1.scalar(QStringLiteral("SELECT count(*) FROM ITEMS WHERE ID_FILE=-1")).toInt()
-            + (m_dm.Items.state() == DataSetState::Insert ? 1 : 0);
+    if (m_dm.Items.isActive() && m_dm.Items.isFiltered()) {
+        const int total = m_dm.Items.storedCount() + (m_dm.Items.state() == DataSetState::Insert ? 1 : 0);
         ui->Title->setText(QStringLiteral("Liste des produits (%1 sur %2 articles)").arg(count).arg(total));
     } else {
         ui->Title->setText(QStringLiteral("Liste des produits (%1 articles)").arg(count));
@@ -271,6 +270,7 @@ void TEnterItems::done(int result)
         return;
     }
     m_dm.Items.close();
+    m_dm.Items.setRowFilter({});
     QDialog::done(result);
 }
 

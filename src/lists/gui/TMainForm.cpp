@@ -126,6 +126,28 @@ private:
     QPixmap m_alarm;
 };
 
+// Puts new lines in the model changing only the lines that differ from the ones it holds, so
+// that a view redraws what changed and keeps its place (one tick adds or removes one line).
+void ReplaceLines(QStringListModel &model, const QStringList &lines)
+{
+    const QStringList old = model.stringList();
+    qsizetype head = 0;
+    while (head < old.size() && head < lines.size() && old[head] == lines[head])
+        ++head;
+    qsizetype tail = 0;
+    while (tail < old.size() - head && tail < lines.size() - head
+        && old[old.size() - 1 - tail] == lines[lines.size() - 1 - tail])
+        ++tail;
+    const int oldMiddle = int(old.size() - head - tail);
+    const int newMiddle = int(lines.size() - head - tail);
+    if (oldMiddle > newMiddle)
+        model.removeRows(int(head) + newMiddle, oldMiddle - newMiddle);
+    else if (newMiddle > oldMiddle)
+        model.insertRows(int(head) + oldMiddle, newMiddle - oldMiddle);
+    for (int k = 0; k < newMiddle; ++k)
+        model.setData(model.index(int(head) + k), lines[head + k]);
+}
+
 // The header picture above the list view.
 QPixmap ListHeaderPicture(const QSize &size)
 {
@@ -683,12 +705,17 @@ void TMainForm::BuildListView()
     auto *lines = static_cast<QStringListModel *>(ui->Grid_ListItems->model());
     {
         WaitCursor wait;
-        m_listLines.clear();
-        m_display = ListDisplay{};
-        lines->setStringList({});
-        m_display = BuildListDisplay(ReadListQuery(m_dm), m_dm.currencySymbol());
+        try {
+            m_display = BuildListDisplay(ReadListQuery(m_dm), m_dm.currencySymbol(), &m_lineCache);
+        } catch (...) {
+            // Nothing shown that the database may no longer hold.
+            m_listLines.clear();
+            m_display = ListDisplay{};
+            lines->setStringList({});
+            throw;
+        }
         m_listLines = m_display.lines;
-        lines->setStringList(m_listLines);
+        ReplaceLines(*lines, m_listLines);
         if (!m_listLines.isEmpty())
             ui->Grid_ListItems->setCurrentIndex(lines->index(0));
     }

@@ -132,6 +132,7 @@ private:
 
     QStringList m_listLines;
     ListDisplay m_display;
+    DisplayLineCache m_lineCache;
     LineBounds m_bounds;
     bool m_clockToggle = false;
     bool m_shownOnce = false;

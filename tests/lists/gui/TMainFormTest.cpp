@@ -155,6 +155,23 @@ TEST_F(MainFormTest, OneEveningFromTickToValidation)
     doubleClickRow(2);
     EXPECT_EQ(column(salt, "Sel").toInt(), 0);
     EXPECT_EQ(column(salt, "Quantity").toInt(), 2);
+    // The view holds the list's lines, changed line by line.
+    auto *view = child<QAbstractItemView>("Grid_ListItems");
+    auto shown = [view] {
+        QStringList lines;
+        for (int r = 0; r < view->model()->rowCount(); ++r)
+            lines << view->model()->index(r, 0).data().toString();
+        return lines;
+    };
+    EXPECT_EQ(shown(), w.ListLines());
+    doubleClickRow(2);
+    EXPECT_EQ(shown(), w.ListLines());
+    doubleClickRow(0);
+    EXPECT_EQ(shown(), w.ListLines());
+    doubleClickRow(0);
+    doubleClickRow(2);
+    ASSERT_EQ(shown(), w.ListLines());
+    ASSERT_EQ(w.ListLines().size(), 2);
 
     clickRow(1);
     w.prompter().answerNext(Answer::Yes);
