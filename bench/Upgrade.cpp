@@ -69,8 +69,8 @@ void prepare()
     sqlite3 *db = nullptr;
     sqlite3_open(preparedPath().toUtf8().constData(), &db);
     exec(db,
-        "DROP INDEX ITEMS_List; ALTER TABLE ITEMS DROP COLUMN Quantity; DROP TABLE BACKUP;"
-        "DROP TABLE OBJECT_CLASS; DROP TABLE OBJECT_ATTRIBUTE; DROP TABLE OBJECT_VAL_OLE;"
+        "DROP INDEX ITEMS_List; DROP INDEX IF EXISTS ITEMS_Sel; ALTER TABLE ITEMS DROP COLUMN Quantity;"
+        "DROP TABLE BACKUP; DROP TABLE OBJECT_CLASS; DROP TABLE OBJECT_ATTRIBUTE; DROP TABLE OBJECT_VAL_OLE;"
         "UPDATE OBJECT_VAL_STR SET VALUE = '1.50'; BEGIN");
     Bitmap picture = MakeBitmap(640, 480, 24);
     for (int y = 0; y < 480; ++y)

@@ -13,11 +13,6 @@
 
 #include <sqlite3.h>
 
-#include <cstdio>
-
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace vivrelo {
 
 namespace {
@@ -169,26 +164,6 @@ struct WorkFile {
     }
 };
 
-// Flushes a file or a folder to the disk; false when it could not be.
-bool syncToDisk(const QString &path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
-}
-
-// Renames in one step, replacing the target, and makes the new name last.
-bool renameOver(const QString &from, const QString &to)
-{
-    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
-        return false;
-    syncToDisk(QFileInfo(to).absolutePath());
-    return true;
-}
-
 QString freeName(const QString &base)
 {
     QString name = base;
@@ -286,7 +261,7 @@ void ConvertJetTables(
     progress.setPosition(int(tables.size()));
 
     checkConverted(work.path, qsizetype(items.rows.size()));
-    if (!renameOver(work.path, targetPath))
+    if (!RenameDurably(work.path, targetPath))
         fail(QStringLiteral("La base convertie n'a pas pu prendre la place de « %1 ».\rRien n'a été modifié.")
                  .arg(shown(targetPath)));
     work.placed = true;
@@ -329,7 +304,7 @@ JetImportResult ImportJetDatabase(const QString &jetPath, const QString &targetP
     // The Access file is kept, byte for byte, beside the database it becomes.
     const QString kept = freeName(targetPath + QStringLiteral(".jet-origine"));
     // It must be on the disk before the converted database may take the original's place.
-    if (!CopyFileNoReplace(jetPath, kept) || QFileInfo(kept).size() != source.size() || !syncToDisk(kept)) {
+    if (!CopyFileNoReplace(jetPath, kept) || QFileInfo(kept).size() != source.size() || !SyncToDisk(kept)) {
         QFile::remove(kept);
         fail(QStringLiteral(
             "La copie de la base Access « %1 » n'a pas pu être écrite : la conversion n'a pas été faite.\r"

@@ -1,5 +1,7 @@
-// main() of the window tests: a QApplication on the offscreen platform unless the caller
-// chose another, a fixed locale, then every test.
+// main() of the window tests: the fixed test surroundings (the offscreen platform unless the
+// caller chose another), a French default locale, a QApplication, then every test.
+#include "support/TestEnvironment.h"
+
 #include <QApplication>
 #include <QLocale>
 
@@ -7,8 +9,7 @@
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    vivrelo::test::SetTestEnvironment();
     QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
