@@ -105,12 +105,13 @@ const QString TickedListRowsSql =
 const QString TickedValidationRowsSql =
     QStringLiteral("SELECT Id, Sel, Quantity, Stock FROM ITEMS INDEXED BY ITEMS_Sel\nWHERE ID_FILE=-1 AND Sel<>0");
 
+// The ticked rows' index as this version keys it (an earlier one would order equal titles
+// otherwise than the list query).
 bool HasTickedIndex(Connection &connection)
 {
-    return connection
-               .scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='index' AND name='ITEMS_Sel'"))
-               .toInt()
-        > 0;
+    return connection.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE type='index' AND name='ITEMS_Sel'"))
+        .toString()
+        .contains(QStringLiteral("Reference"));
 }
 
 } // namespace
