@@ -38,6 +38,7 @@ struct ColumnMeta {
     FieldKind kind = FieldKind::Unknown;
     bool writable = false; // a plain column of the dataset's table
     bool lazy = false; // left out of the read, fetched by rowid
+    bool unused = false; // a column of "*" that no declared field shows: never read
 };
 
 } // namespace
@@ -444,6 +445,7 @@ struct ItemMapping {
 sqlite::Statement prepareProbe(const Connection &connection, const QString &text);
 void describeColumns(sqlite3 *db, sqlite3_stmt *probe, std::vector<ColumnMeta> &columns);
 ItemMapping mapColumnsToItems(const sqltext::SelectShape &shape, int ncols);
+bool namedIn(const QString &text, const QString &name);
 void markWritableColumns(
     const sqltext::SelectShape &shape, const ItemMapping &mapping, std::vector<ColumnMeta> &columns);
 sqlite::Statement prepareReaderWithRowid(sqlite3 *db, const QString &text, const sqltext::SelectShape &shape,
@@ -464,8 +466,22 @@ void DataSet::prepareAndRead()
 
     const sqltext::SelectShape shape = sqltext::ParseSelect(text);
     const ItemMapping mapping = mapColumnsToItems(shape, int(store->columns.size()));
-    if (mapping.mapped)
+    if (mapping.mapped) {
         markWritableColumns(shape, mapping, store->columns);
+        // With declared fields, the other columns of "*" are never shown: not read either. Fields
+        // read on demand are left out like large ones. Neither when the rest of the query
+        // names them.
+        const QString rest = text.mid(shape.listEnd);
+        for (size_t c = 0; c < store->columns.size(); ++c) {
+            ColumnMeta &m = store->columns[c];
+            if (namedIn(rest, m.name) || namedIn(rest, m.origin))
+                continue;
+            m.unused = !m_declared.isEmpty() && mapping.itemOf[c] == mapping.starItem
+                && !m_declared.contains(m.name, Qt::CaseInsensitive) && calcIndex(m.name) < 0;
+            if (m.writable && m_onDemand.contains(m.name, Qt::CaseInsensitive))
+                m.lazy = true;
+        }
+    }
     sqlite::Statement reader = mapping.mapped
         ? prepareReaderWithRowid(m_conn->handle(), text, shape, mapping, store->columns)
         : sqlite::Statement();
@@ -475,6 +491,7 @@ void DataSet::prepareAndRead()
         for (ColumnMeta &m : store->columns) {
             m.writable = false;
             m.lazy = false;
+            m.unused = false;
         }
         reader = std::move(probe);
     }
@@ -561,6 +578,21 @@ void DataSet::checkDeclaredFields(const Store &store, const QString &text) const
 
 namespace {
 
+// True when `text` holds `name` as a word of its own (case ignored).
+bool namedIn(const QString &text, const QString &name)
+{
+    if (name.isEmpty())
+        return false;
+    auto isWordChar = [](QChar c) { return c.isLetterOrNumber() || c == u'_'; };
+    for (qsizetype at = text.indexOf(name, 0, Qt::CaseInsensitive); at >= 0;
+         at = text.indexOf(name, at + 1, Qt::CaseInsensitive)) {
+        const qsizetype end = at + name.size();
+        if ((at == 0 || !isWordChar(text[at - 1])) && (end == text.size() || !isWordChar(text[end])))
+            return true;
+    }
+    return false;
+}
+
 // Which result column comes from which select item: known for a list without "*" and for a
 // single "*" over one table.
 ItemMapping mapColumnsToItems(const sqltext::SelectShape &shape, int ncols)
@@ -622,9 +654,10 @@ sqlite::Statement prepareReaderWithRowid(sqlite3 *db, const QString &text, const
                 if (mapping.itemOf[size_t(c)] != i)
                     continue;
                 const ColumnMeta &m = columns[size_t(c)];
-                anyLazy = anyLazy || m.lazy;
-                expanded << (m.lazy ? QStringLiteral("NULL")
-                                    : shape.reference + u'.' + sqltext::QuoteIdentifier(m.origin));
+                const bool skipped = m.lazy || m.unused;
+                anyLazy = anyLazy || skipped;
+                expanded << (skipped ? QStringLiteral("NULL")
+                                     : shape.reference + u'.' + sqltext::QuoteIdentifier(m.origin));
             }
             items << (anyLazy ? expanded.join(QStringLiteral(", ")) : shape.items[i]);
         } else {
@@ -660,9 +693,10 @@ void DataSet::readRows(sqlite3_stmt *st, Store &store, bool withRowid)
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         for (int c = 0; c < ncols; ++c) {
-            if (store.columns[size_t(c)].lazy) {
+            const ColumnMeta &m = store.columns[size_t(c)];
+            if (m.lazy || m.unused) {
                 Cell cell;
-                cell.type = Cell::NotLoaded;
+                cell.type = m.lazy ? Cell::NotLoaded : Cell::Null;
                 store.cells.push_back(cell);
             } else {
                 store.cells.push_back(store.cellFrom(st, c));
@@ -1089,7 +1123,7 @@ void DataSet::readBack(int row, qint64 rowid)
     std::vector<int> which;
     for (int c = 0; c < m_store->width(); ++c) {
         const ColumnMeta &m = m_store->columns[size_t(c)];
-        if (m.writable && !m.lazy) {
+        if (m.writable && !m.lazy && !m.unused) {
             columns << sqltext::QuoteIdentifier(m.origin);
             which.push_back(c);
         }

@@ -173,6 +173,10 @@ public:
     // too, to give its place; calculated fields not declared follow the declared ones.
     void setDeclaredFields(const QStringList &names);
     QStringList declaredFields() const { return m_declared; }
+    // Fields of the dataset's table read by rowid when first asked for, as memos and blobs are:
+    // for the columns no grid shows. A field the rest of the query names (ORDER BY, WHERE) is
+    // read with the rows all the same.
+    void setOnDemandFields(const QStringList &names) { m_onDemand = names; }
     // Calculated read-only fields, computed by the handler for each row when first read.
     void addCalculatedField(const QString &name, FieldKind kind = FieldKind::WideString);
     void setCalcHandler(CalcHandler handler);
@@ -280,6 +284,7 @@ private:
     QStringList m_sql;
     QVariantList m_params;
     QStringList m_declared;
+    QStringList m_onDemand;
     struct CalcDef {
         QString name;
         FieldKind kind;

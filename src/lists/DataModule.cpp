@@ -81,6 +81,12 @@ TDataModule1::TDataModule1()
             {"Misc11", nullptr, 0, false}, {"Misc12", nullptr, 0, false}, {"Id", nullptr, 0, false},
             {"Id_File", nullptr, 0, false}, {"Color", nullptr, 0, false}, {"Size", nullptr, 0, false}});
     Items.setNewRecordHandler([this](DataSet &ds) { ItemsNewRecord(ds); });
+    // The editor's grid shows none of these: read when asked for, so the catalogue opens from
+    // the list's index.
+    QStringList onDemand{QStringLiteral("Color"), QStringLiteral("Size")};
+    for (int i = 1; i <= 12; ++i)
+        onDemand << QStringLiteral("Misc%1").arg(i, 2, 10, QLatin1Char('0'));
+    Items.setOnDemandFields(onDemand);
 
     ItemsList.setSql(
         {QStringLiteral("SELECT * FROM ITEMS"), QStringLiteral("WHERE ID_FILE=-1"), QStringLiteral("ORDER BY TITLE")});

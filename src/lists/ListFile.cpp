@@ -96,7 +96,8 @@ namespace {
 // list query's index (ITEMS_List has the same key): sorted stably by title afterwards, equal
 // titles keep the order the list query gives them.
 const QString TickedOrder = QStringLiteral(
-    "ORDER BY Id_File, Title COLLATE BINARY, Mark COLLATE BINARY, Sel, Quantity, Stock, Price01, Price02, Price03, Id");
+    "ORDER BY Id_File, Title COLLATE BINARY, Mark COLLATE BINARY, Sel, Quantity, Stock, Price01, Price02, Price03, "
+    "Stock_Min, Stock_Max, Reference COLLATE BINARY, Id");
 const QString TickedListRowsSql =
     QStringLiteral("SELECT Id, Sel, Quantity, Title, Mark, Price01, Price02, Price03 FROM ITEMS INDEXED BY ITEMS_Sel\n"
                    "WHERE ID_FILE=-1 AND Sel<>0\n")
@@ -114,14 +115,32 @@ bool HasTickedIndex(Connection &connection)
 
 } // namespace
 
-const QString TickedIndexSql =
-    QStringLiteral("CREATE INDEX IF NOT EXISTS ITEMS_Sel ON ITEMS (Id_File, Title COLLATE BINARY, "
-                   "Mark COLLATE BINARY, Sel, Quantity, Stock, Price01, Price02, Price03) WHERE Sel<>0");
-
-void EnsureTickedIndex(Connection &connection)
+void EnsureListIndexes(Connection &connection)
 {
-    if (!HasTickedIndex(connection))
-        connection.exec(TickedIndexSql);
+    static const QString columns =
+        QStringLiteral("(Id_File, Title COLLATE BINARY, Mark COLLATE BINARY, Sel, Quantity, Stock, Price01, "
+                       "Price02, Price03, Stock_Min, Stock_Max, Reference COLLATE BINARY)");
+    const std::pair<QString, QString> indexes[] = {
+        {QStringLiteral("ITEMS_List"), QStringLiteral("CREATE INDEX ITEMS_List ON ITEMS ") + columns},
+        {QStringLiteral("ITEMS_Sel"),
+            QStringLiteral("CREATE INDEX ITEMS_Sel ON ITEMS ") + columns + QStringLiteral(" WHERE Sel<>0")}};
+    auto current = [&connection](const QString &name) {
+        return connection.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE type='index' AND name=?"), {name})
+            .toString();
+    };
+    bool upToDate = true;
+    for (const auto &[name, sql] : indexes)
+        upToDate = upToDate && current(name).contains(QStringLiteral("Reference"));
+    if (upToDate)
+        return;
+    Transaction unit(connection);
+    for (const auto &[name, sql] : indexes) {
+        if (current(name).contains(QStringLiteral("Reference")))
+            continue;
+        connection.exec(QStringLiteral("DROP INDEX IF EXISTS ") + name);
+        connection.exec(sql);
+    }
+    unit.commit();
 }
 
 std::vector<ListQueryRow> ReadListQuery(TDataModule1 &dm, ListRead how)

@@ -42,9 +42,10 @@ std::vector<ListQueryRow> ReadListQuery(TDataModule1 &dm, ListRead how = ListRea
 // The list query's text.
 extern const QString ListQuerySql;
 
-// The partial index of the ticked rows (ITEMS_Sel): created when the database lacks it.
-extern const QString TickedIndexSql;
-void EnsureTickedIndex(Connection &connection);
+// The list's covering index (ITEMS_List) and the partial index of the ticked rows (ITEMS_Sel),
+// keyed alike: created when the database lacks them, made again in one transaction when one
+// of them is an earlier, narrower version.
+void EnsureListIndexes(Connection &connection);
 
 // Validation: every ticked row of the list file gets Stock + Quantity as its stock, Sel
 // false and Quantity 0, in one transaction, the progress shown through `progress`. A failure

@@ -428,3 +428,32 @@ TEST_F(DataSetTest, ARowFilterShowsItsRowsAndEditsReachTheRightOnes)
     ds.open();
     EXPECT_EQ(titles(), str("Café,Zeste"));
 }
+
+TEST_F(DataSetTest, FieldsReadOnDemandAreFetchedWrittenAndSortedOn)
+{
+    DataSet ds(&conn);
+    ds.setSql({QStringLiteral("SELECT Title, Comment1 AS [Color], Mark FROM ITEMS"), QStringLiteral("WHERE ID_FILE=-1"),
+        QStringLiteral("ORDER BY TITLE")});
+    ds.setOnDemandFields({QStringLiteral("Color"), QStringLiteral("Mark")});
+    ds.open(); // Beurre, Café, Lait
+    EXPECT_TRUE(ds.fields()[1].large);
+    EXPECT_EQ(ds.rowValue(2, 1).toString(), QStringLiteral("blanc"));
+    ds.moveTo(1);
+    EXPECT_EQ(ds.field(QStringLiteral("Color")).asString(), QStringLiteral("noir"));
+    ds.edit();
+    ds.field(QStringLiteral("Color")).setValue(QStringLiteral("moka"));
+    ds.post();
+    EXPECT_EQ(db(QStringLiteral("SELECT Comment1 FROM ITEMS WHERE Title='Café'")).toString(), QStringLiteral("moka"));
+    EXPECT_EQ(ds.field(QStringLiteral("Color")).asString(), QStringLiteral("moka"));
+    // Sorted on, a field is read with the rows.
+    ds.setSql({QStringLiteral("SELECT Title, Comment1 AS [Color], Mark FROM ITEMS"), QStringLiteral("WHERE ID_FILE=-1"),
+        QStringLiteral("ORDER BY Color, Mark")});
+    ds.open();
+    EXPECT_FALSE(ds.fields()[1].large);
+    EXPECT_FALSE(ds.fields()[2].large);
+    EXPECT_EQ(ds.rowValue(2, 0).toString(), QStringLiteral("Café")); // NULL, blanc, moka
+    ds.edit();
+    ds.field(QStringLiteral("Mark")).setValue(QStringLiteral("W"));
+    ds.post();
+    EXPECT_EQ(db(QStringLiteral("SELECT Mark FROM ITEMS WHERE Title='Beurre'")).toString(), QStringLiteral("W"));
+}

@@ -49,13 +49,17 @@ TEST_F(ListFileTest, TickedRowsGiveTheListQuerysLinesTotalsAndMarkers)
     add("Oignon", "", false, 1, 0.1);
     add("crème", "", true, 1, 1.1);
     add("Crème", "", true, 2, 1.2);
+    for (const char *reference : {"", "B", "A"}) // alike but for the stock limits and the reference
+        db.dm->ADOConnection1.exec(QStringLiteral("INSERT INTO ITEMS (Id_File, Title, Sel, Quantity, Price01, "
+                                                  "Reference, Stock_Min) VALUES (-1, 'Sel', 1, 1, 1.0, ?, ?)"),
+            {QString::fromUtf8(reference), *reference ? QVariant() : QVariant(9)});
     db.dm->ADOConnection1.exec(QStringLiteral("UPDATE ITEMS SET Sel=1 WHERE Title='Oignon'"));
 
     const auto quick = ReadListQuery(*db.dm, ListRead::TickedRows);
     const auto whole = ReadListQuery(*db.dm, ListRead::WholeCatalogue);
     const ListDisplay a = BuildListDisplay(quick, QStringLiteral("€"));
     const ListDisplay b = BuildListDisplay(whole, QStringLiteral("€"));
-    EXPECT_EQ(a.lines.size(), 11);
+    EXPECT_EQ(a.lines.size(), 14);
     EXPECT_EQ(a.lines.join(u'\n').toStdString(), b.lines.join(u'\n').toStdString());
     EXPECT_EQ(a.totals, b.totals);
     EXPECT_EQ(a.markers, b.markers);
@@ -63,7 +67,14 @@ TEST_F(ListFileTest, TickedRowsGiveTheListQuerysLinesTotalsAndMarkers)
     // Without the index (a database from elsewhere), the whole catalogue is read instead.
     db.dm->ADOConnection1.exec(QStringLiteral("DROP INDEX ITEMS_Sel"));
     EXPECT_EQ(BuildListDisplay(ReadListQuery(*db.dm), QStringLiteral("€")).lines, b.lines);
-    EnsureTickedIndex(db.dm->ADOConnection1);
+    EnsureListIndexes(db.dm->ADOConnection1);
+    EXPECT_EQ(BuildListDisplay(ReadListQuery(*db.dm), QStringLiteral("€")).lines, b.lines);
+    // Narrower indexes of an earlier version are made again, keyed alike.
+    db.dm->ADOConnection1.exec(QStringLiteral("DROP INDEX ITEMS_List; CREATE INDEX ITEMS_List ON ITEMS (Id_File, "
+                                              "Title COLLATE BINARY, Mark COLLATE BINARY, Sel, Quantity, Stock)"));
+    EnsureListIndexes(db.dm->ADOConnection1);
+    EXPECT_EQ(column("SELECT count(*) FROM sqlite_master WHERE sql LIKE '%Stock_Max, Reference COLLATE BINARY)%'"),
+        QStringList{"2"});
     EXPECT_EQ(BuildListDisplay(ReadListQuery(*db.dm), QStringLiteral("€")).lines, b.lines);
 }
 

@@ -243,7 +243,7 @@ void TMainForm::createWindow()
 {
     m_dm.CurrentListFileId = DefaultListFileId;
     EnsureListFileRows(m_dm);
-    EnsureTickedIndex(m_dm.ADOConnection1);
+    EnsureListIndexes(m_dm.ADOConnection1);
     LoadPriceLabels();
     AppSettings().firstLaunch = false;
     m_dm.ItemsList.open();
