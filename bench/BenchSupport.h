@@ -16,6 +16,7 @@
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <ctime>
 #include <map>
@@ -128,11 +129,16 @@ int RunWithApplication(int argc, char **argv)
     return 0;
 }
 
-// Shows the runs as usual and keeps the mean real and processor times per iteration of each
-// run that went through, by benchmark name, in the run's unit.
+// Shows the runs as usual (in colour on a terminal only) and keeps the mean real and
+// processor times per iteration of each run that went through, by benchmark name, in the
+// run's unit.
 class TimesReporter : public benchmark::ConsoleReporter
 {
 public:
+    TimesReporter()
+        : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular)
+    { }
+
     struct Times {
         double real = 0;
         double cpu = 0;
