@@ -3,6 +3,7 @@
 // gcab -c -z and cabextract on the same files in the same run. Peak memory is the process's resident high-water mark,
 // reset before each run (children: their own high-water mark).
 
+#include "BenchSupport.h"
 #include "base/Progress.h"
 #include "base/Prompter.h"
 #include "db/Connection.h"
@@ -57,8 +58,7 @@ struct Corpus {
         QDir().mkpath(files());
         QDir().mkpath(QFileInfo(db).path());
         QDir().mkpath(BackupDir(places()));
-        QFile::copy(QStringLiteral(VIVRELO_PROGRAM_DIR "/Ressources/DB/Data/Access/VIVRELO.MDB"), db);
-        QFile(db).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        bench::CopyTemplateDatabase(db);
         // Catalogue rows with text that compresses about as real product rows do.
         Connection c;
         c.open(db);

@@ -2,17 +2,18 @@
 // matching and writing in one transaction), against the bare engine inserting the same rows
 // with one prepared statement in one transaction. The import must stay under 2 s.
 
+#include "BenchSupport.h"
 #include "db/Connection.h"
 #include "lists/CatalogueCsv.h"
 #include "lists/DataModule.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
 using namespace vivrelo;
+using namespace vivrelo::bench;
 
 namespace {
 
@@ -35,25 +36,18 @@ std::vector<CsvProduct> Products()
     return products;
 }
 
-QTemporaryDir &Dir()
-{
-    static QTemporaryDir dir;
-    return dir;
-}
-
 // A fresh copy of the template database.
 QString EmptyDatabase()
 {
-    const QString path = Dir().path() + QStringLiteral("/catalogue.db");
+    const QString path = ScratchFolder().path() + QStringLiteral("/catalogue.db");
     QFile::remove(path);
-    QFile::copy(QStringLiteral(VIVRELO_PROGRAM_DIR "/Ressources/DB/Data/Access/VIVRELO.MDB"), path);
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    CopyTemplateDatabase(path);
     return path;
 }
 
 QString CsvFile()
 {
-    const QString path = Dir().path() + QStringLiteral("/catalogue.csv");
+    const QString path = ScratchFolder().path() + QStringLiteral("/catalogue.csv");
     if (!QFile::exists(path)) {
         QFile f(path);
         f.open(QIODevice::WriteOnly);

@@ -3,19 +3,18 @@
 // 10,000 and 100,000 products: titles in plain ASCII, and French titles with accents and
 // ligatures. Every run also checks that our order holds: no two neighbours out of order.
 
+#include "BenchSupport.h"
 #include "db/Connection.h"
 #include "lists/ListFile.h"
 
 #include <QFile>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
-#include <map>
-
 using namespace vivrelo;
+using namespace vivrelo::bench;
 
 namespace {
 
@@ -26,12 +25,10 @@ const char *const Words[] = {"Lait", "Beurre", "Éponge", "Café", "crème", "Cr
 // Argument 0: products; argument 1: 0 for ASCII titles, 1 for French ones.
 QString catalogue(int products, bool french)
 {
-    static QTemporaryDir dir;
-    const QString path = dir.path() + QStringLiteral("/c%1_%2.db").arg(products).arg(int(french));
+    const QString path = ScratchFolder().path() + QStringLiteral("/c%1_%2.db").arg(products).arg(int(french));
     if (QFile::exists(path))
         return path;
-    QFile::copy(QStringLiteral(VIVRELO_PROGRAM_DIR "/Ressources/DB/Data/Access/VIVRELO.MDB"), path);
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    CopyTemplateDatabase(path);
     Connection db;
     db.open(path);
     db.exec(QStringLiteral("BEGIN"));
@@ -90,31 +87,6 @@ void OurNoCase(benchmark::State &state)
     state.counters["out_of_order"] = scan(db.handle(), true);
 }
 
-// Ratio of each run of ours to the engine's on the same arguments.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &r : runs) {
-            const std::string name = r.benchmark_name();
-            const auto slash = name.find('/');
-            times[name.substr(0, slash)][name.substr(slash)] = r.GetAdjustedCPUTime();
-        }
-    }
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        for (const auto &[args, builtIn] : times["BuiltInNoCase"]) {
-            const auto it = times["OurNoCase"].find(args);
-            if (it != times["OurNoCase"].end())
-                std::printf("ratio ours/engine %-16s %.2f\n", args.c_str(), it->second / builtIn);
-        }
-    }
-    std::map<std::string, std::map<std::string, double>> times;
-};
-
 } // namespace
 
 BENCHMARK(BuiltInNoCase)->ArgsProduct({{10000, 100000}, {0, 1}})->Unit(benchmark::kMillisecond);
@@ -126,8 +98,15 @@ int main(int argc, char **argv)
     for (int n : {10000, 100000})
         for (bool f : {false, true})
             catalogue(n, f);
-    RatioReporter reporter;
+    TimesReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
+    // Ratio of each run of ours to the engine's on the same arguments, in processor time.
+    const auto ours = reporter.family("OurNoCase");
+    for (const auto &[args, builtIn] : reporter.family("BuiltInNoCase")) {
+        const auto it = ours.find(args);
+        if (it != ours.end())
+            std::printf("ratio ours/engine %-16s %.2f\n", args.c_str(), it->second.cpu / builtIn.cpu);
+    }
     benchmark::Shutdown();
     return 0;
 }

@@ -1,6 +1,7 @@
 // Opening the catalogue as the main window's grid does and visiting every row, against a bare
 // engine loop over the same query on the same file.
 
+#include "BenchSupport.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"
 
@@ -9,13 +10,13 @@
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
-#include <sys/resource.h>
 
 #include <cstdio>
 #include <map>
 #include <memory>
 
 using namespace vivrelo;
+using namespace vivrelo::bench;
 
 namespace {
 
@@ -101,13 +102,6 @@ const char *Queries[] = {
     "SELECT * FROM ITEMS\nWHERE ID_FILE=-1\nORDER BY TITLE",
 };
 
-long peakRssKb()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
 void BM_DataSet(benchmark::State &state)
 {
     Catalogue &cat = catalogue(int(state.range(0)));
@@ -127,7 +121,7 @@ void BM_DataSet(benchmark::State &state)
         }
     }
     benchmark::DoNotOptimize(total);
-    state.counters["peak_rss_MB"] = double(peakRssKb()) / 1024.0;
+    state.counters["peak_rss_MB"] = double(PeakRssKb()) / 1024.0;
 }
 
 void BM_Bare(benchmark::State &state)
@@ -149,7 +143,7 @@ void BM_Bare(benchmark::State &state)
     }
     benchmark::DoNotOptimize(total);
     sqlite3_close(db);
-    state.counters["peak_rss_MB"] = double(peakRssKb()) / 1024.0;
+    state.counters["peak_rss_MB"] = double(PeakRssKb()) / 1024.0;
 }
 
 void Sizes(benchmark::internal::Benchmark *b)
@@ -163,40 +157,22 @@ void Sizes(benchmark::internal::Benchmark *b)
 BENCHMARK(BM_Bare)->Apply(Sizes);
 BENCHMARK(BM_DataSet)->Apply(Sizes);
 
-// Arguments: products, query (0: whole table, 1: with the WHERE line, 2: with WHERE and ORDER BY).
-// Prints the ratio of each dataset run to the bare loop of the same arguments.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &r : runs) {
-            const std::string name = r.benchmark_name();
-            const auto slash = name.find('/');
-            times[name.substr(0, slash)][name.substr(slash)] = r.GetAdjustedRealTime();
-        }
-    }
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        for (const auto &[args, bare] : times["BM_Bare"]) {
-            const auto it = times["BM_DataSet"].find(args);
-            if (it != times["BM_DataSet"].end())
-                std::printf("ratio dataset/bare %-30s %.2f\n", args.c_str(), it->second / bare);
-        }
-        std::printf("peak RSS %.1f MB\n", double(peakRssKb()) / 1024.0);
-    }
-    std::map<std::string, std::map<std::string, double>> times;
-};
-
 } // namespace
 
+// Arguments: products, query (0: whole table, 1: with the WHERE line, 2: with WHERE and ORDER BY).
+// Prints the ratio of each dataset run to the bare loop of the same arguments.
 int main(int argc, char **argv)
 {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    TimesReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
+    const auto dataSet = reporter.family("BM_DataSet");
+    for (const auto &[args, bare] : reporter.family("BM_Bare")) {
+        const auto it = dataSet.find(args);
+        if (it != dataSet.end())
+            std::printf("ratio dataset/bare %-30s %.2f\n", args.c_str(), it->second.real / bare.real);
+    }
+    std::printf("peak RSS %.1f MB\n", double(PeakRssKb()) / 1024.0);
     benchmark::Shutdown();
     return 0;
 }

@@ -3,23 +3,21 @@
 // cjpeg on the same picture (the cjpeg runs are timed as whole processes, reading the BMP
 // file and writing the JPEG file; ours starts from the bitmap in memory).
 
+#include "BenchSupport.h"
 #include "imaging/Bmp.h"
 #include "imaging/Jpeg.h"
 #include "imaging/PictureFitting.h"
 
-#include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
 #include <random>
-#include <string>
 
 using namespace vivrelo;
+using namespace vivrelo::bench;
 
 namespace {
 
@@ -44,12 +42,6 @@ const Bitmap &photo()
         return b;
     }();
     return picture;
-}
-
-QTemporaryDir &workDir()
-{
-    static QTemporaryDir dir;
-    return dir;
 }
 
 void resample(benchmark::State &state, int width, int height)
@@ -79,7 +71,7 @@ void BM_ResampleSameSize(benchmark::State &state)
 
 void BM_SaveBitmapAsJpeg(benchmark::State &state)
 {
-    const QString target = workDir().filePath(QStringLiteral("ours.jpg"));
+    const QString target = ScratchFolder().filePath(QStringLiteral("ours.jpg"));
     for (auto _ : state)
         SaveBitmapAsJpeg(photo(), target, 100);
     state.counters["MPix/s"] =
@@ -93,9 +85,9 @@ void cjpeg(benchmark::State &state, const QStringList &options)
         state.SkipWithError("cjpeg is not installed");
         return;
     }
-    const QString source = workDir().filePath(QStringLiteral("photo.bmp"));
+    const QString source = ScratchFolder().filePath(QStringLiteral("photo.bmp"));
     SaveBmpFile(photo(), source);
-    const QString target = workDir().filePath(QStringLiteral("cjpeg.jpg"));
+    const QString target = ScratchFolder().filePath(QStringLiteral("cjpeg.jpg"));
     for (auto _ : state) {
         const int code = QProcess::execute(program, options + QStringList{QStringLiteral("-outfile"), target, source});
         if (code != 0) {
@@ -123,32 +115,19 @@ BENCHMARK(BM_SaveBitmapAsJpeg)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CjpegQuality100)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CjpegQuality100Sample1x1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Shows the runs as usual and keeps each one's wall time per iteration for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        for (const Run &run : runs)
-            if (!run.error_occurred && run.iterations > 0)
-                seconds[run.benchmark_name()] = run.real_accumulated_time / double(run.iterations);
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> seconds;
-};
-
 } // namespace
 
 int main(int argc, char **argv)
 {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    TimesReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto ours = reporter.seconds.find("BM_SaveBitmapAsJpeg/real_time");
+    // Wall time per picture, ours against cjpeg's.
+    const auto *ours = reporter.find("BM_SaveBitmapAsJpeg/real_time");
     for (const char *name : {"BM_CjpegQuality100/real_time", "BM_CjpegQuality100Sample1x1/real_time"}) {
-        const auto theirs = reporter.seconds.find(name);
-        if (ours != reporter.seconds.end() && theirs != reporter.seconds.end())
-            std::printf("SaveBitmapAsJpeg / %s: %.2f\n", name, ours->second / theirs->second);
+        const auto *theirs = reporter.find(name);
+        if (ours && theirs)
+            std::printf("SaveBitmapAsJpeg / %s: %.2f\n", name, ours->real / theirs->real);
     }
     benchmark::Shutdown();
     return 0;

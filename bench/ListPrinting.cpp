@@ -1,5 +1,6 @@
 // Printing a long list to PDF and drawing the layout preview at its largest zoom.
 #include "printing/ListPrinting.h"
+#include "BenchSupport.h"
 #include "printing/PainterSurface.h"
 
 #include <QGuiApplication>
@@ -42,11 +43,5 @@ BENCHMARK(DrawPreviewAt500)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunWithApplication<QGuiApplication>(argc, argv);
 }

@@ -1,17 +1,16 @@
 // The list queries of the main window on a catalogue of 10,000 products in the template
 // database, with its covering index and without it.
 
+#include "BenchSupport.h"
 #include "db/Connection.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
-#include <memory>
-
 using namespace vivrelo;
+using namespace vivrelo::bench;
 
 namespace {
 
@@ -26,12 +25,11 @@ const char *const Queries[] = {
 // A copy of the template database holding 10,000 products; every tenth has a 50 KB picture.
 QString catalogue(bool withIndex)
 {
-    static QTemporaryDir dir;
-    const QString path = dir.path() + (withIndex ? QStringLiteral("/indexed.db") : QStringLiteral("/plain.db"));
+    const QString path =
+        ScratchFolder().path() + (withIndex ? QStringLiteral("/indexed.db") : QStringLiteral("/plain.db"));
     if (QFile::exists(path))
         return path;
-    QFile::copy(QStringLiteral(VIVRELO_PROGRAM_DIR "/Ressources/DB/Data/Access/VIVRELO.MDB"), path);
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    CopyTemplateDatabase(path);
     Connection db;
     db.open(path);
     if (!withIndex)

@@ -2,6 +2,7 @@
 // module, then the display lines, totals and markers) on catalogues of 1,000, 10,000 and
 // 100,000 products with a tenth ticked, against a bare engine scan of the same query; and the
 // main window's start on 10,000 products against a bare window. Runs offscreen.
+#include "BenchSupport.h"
 #include "app/Settings.h"
 #include "base/AppValues.h"
 #include "db/Connection.h"
@@ -14,34 +15,25 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
-#include <chrono>
-#include <ctime>
 #include <map>
 
 using namespace vivrelo;
+using namespace vivrelo::bench;
 
 namespace {
-
-QTemporaryDir &Folder()
-{
-    static QTemporaryDir dir;
-    return dir;
-}
 
 // A copy of the template database holding `products` products, every tenth ticked.
 QString Catalogue(int products)
 {
-    const QString path = Folder().path() + QStringLiteral("/catalogue%1.db").arg(products);
+    const QString path = ScratchFolder().path() + QStringLiteral("/catalogue%1.db").arg(products);
     if (QFile::exists(path))
         return path;
-    QFile::copy(QStringLiteral(VIVRELO_PROGRAM_DIR "/Ressources/DB/Data/Access/VIVRELO.MDB"), path);
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    CopyTemplateDatabase(path);
     Connection db;
     db.open(path);
     db.exec(QStringLiteral("BEGIN"));
@@ -58,20 +50,6 @@ std::map<int, double> g_bare; // seconds per scan, by catalogue size
 std::map<int, double> g_build;
 double g_bareWindow = 0;
 double g_mainWindow = 0;
-
-// Processor time of this thread, in seconds: the ratios are read from it, since the wall
-// clock of a shared machine also counts the other programs.
-double ThreadSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
-
-double PerIteration(const benchmark::State &state, double total)
-{
-    return state.iterations() ? total / double(state.iterations()) : 0;
-}
 
 void BareScan(benchmark::State &state)
 {
@@ -214,7 +192,7 @@ BENCHMARK(MainWindowShown)->UseManualTime()->Iterations(5)->Unit(benchmark::kMil
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseOffscreenPlatform();
     QApplication app(argc, argv);
     InitApplicationValues(QStringLiteral(VIVRELO_PROGRAM_DIR "/"));
     benchmark::Initialize(&argc, argv);

@@ -1,5 +1,6 @@
 // The product list report for a catalogue of 10,000 products: preparing its pages from the
 // database, and drawing them into a PDF file.
+#include "BenchSupport.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "printing/PainterSurface.h"
@@ -40,8 +41,7 @@ struct Catalogue {
     Catalogue()
     {
         const QString db = dir.filePath(QStringLiteral("VIVRELO.MDB"));
-        QFile::copy(QStringLiteral(VIVRELO_PROGRAM_DIR "/Ressources/DB/Data/Access/VIVRELO.MDB"), db);
-        QFile::setPermissions(db, QFile::ReadOwner | QFile::WriteOwner);
+        bench::CopyTemplateDatabase(db);
         connection.open(db);
         connection.exec(QStringLiteral("BEGIN"));
         for (int i = 0; i < 10000; ++i)
@@ -101,11 +101,5 @@ BENCHMARK(RenderTenThousandProductsToPdf)->Unit(benchmark::kMillisecond)->Iterat
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunWithApplication<QGuiApplication>(argc, argv);
 }

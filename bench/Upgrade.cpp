@@ -5,46 +5,25 @@
 // several seconds.
 
 #include "db/Upgrade.h"
-#include "base/AppValues.h"
+#include "BenchSupport.h"
 #include "base/Progress.h"
 #include "base/Prompter.h"
 #include "db/Connection.h"
-#include "db/ConnectionConfig.h"
 #include "imaging/Bmp.h"
 
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 #include <sqlite3.h>
 
 using namespace vivrelo;
+using namespace vivrelo::bench;
 
 namespace {
 
 constexpr int kProducts = 10000;
 constexpr int kPictures = 1000;
-
-QTemporaryDir &workDir()
-{
-    static QTemporaryDir dir;
-    return dir;
-}
-
-QString preparedPath()
-{
-    return workDir().path() + QStringLiteral("/prepared.db");
-}
-QString dataDir()
-{
-    return workDir().path() + QStringLiteral("/data/");
-}
-QString databasePath()
-{
-    return dataDir() + QStringLiteral("Data/Access/VIVRELO.MDB");
-}
 
 void exec(sqlite3 *db, const char *sql)
 {
@@ -63,11 +42,9 @@ void prepare()
     if (done)
         return;
     done = true;
-    const QString programDir = QStringLiteral(VIVRELO_PROGRAM_DIR "/");
-    QFile::copy(programDir + QStringLiteral("Ressources/DB/Data/Access/VIVRELO.MDB"), preparedPath());
-    QFile::setPermissions(preparedPath(), QFile::ReadOwner | QFile::WriteOwner);
+    CopyTemplateDatabase(PreparedDatabasePath());
     sqlite3 *db = nullptr;
-    sqlite3_open(preparedPath().toUtf8().constData(), &db);
+    sqlite3_open(PreparedDatabasePath().toUtf8().constData(), &db);
     exec(db,
         "DROP INDEX ITEMS_List; DROP INDEX IF EXISTS ITEMS_Sel; ALTER TABLE ITEMS DROP COLUMN Quantity;"
         "DROP TABLE BACKUP; DROP TABLE OBJECT_CLASS; DROP TABLE OBJECT_ATTRIBUTE; DROP TABLE OBJECT_VAL_OLE;"
@@ -96,23 +73,16 @@ void prepare()
     exec(db, "COMMIT");
     sqlite3_close(db);
 
-    InitApplicationValues(programDir);
-    App().dataDir = dataDir();
-    QDir().mkpath(dataDir() + QStringLiteral("Data/Access"));
-    DbConfig().databaseDir = dataDir() + QStringLiteral("Data/");
-    QFile script(dataDir() + QStringLiteral("Resize.txt"));
+    UseUpgradeDataDir();
+    QFile script(UpgradeDataDir() + QStringLiteral("Resize.txt"));
     script.open(QIODevice::WriteOnly);
     script.write("ResizeBitmapInDataBase('ITEMS','Img1','200','200')\r\n");
 }
 
-// A fresh copy of the prepared database, opened; the log of the previous run removed.
-void freshDatabase(Connection &connection)
+// Each run starts without the log of the previous one.
+void removeLog()
 {
-    connection.close();
-    QFile::remove(databasePath());
-    QFile::remove(dataDir() + QStringLiteral("Maj.Log"));
-    QFile::copy(preparedPath(), databasePath());
-    connection.open(databasePath());
+    QFile::remove(UpgradeDataDir() + QStringLiteral("Maj.Log"));
 }
 
 void BM_UpgradeTenThousandProducts(benchmark::State &state)
@@ -120,13 +90,9 @@ void BM_UpgradeTenThousandProducts(benchmark::State &state)
     prepare();
     Connection connection;
     ScriptedPrompter prompter(Answer::No);
-    for (auto _ : state) {
-        state.PauseTiming();
-        freshDatabase(connection);
-        state.ResumeTiming();
-        // The start's schema step: fetches BD_183.maj, runs it, stamps 1.83.
-        UpgradeDatabaseSchema(connection, DbConfig(), prompter, nullptr, noProgress());
-    }
+    // The start's schema step: fetches BD_183.maj, runs it, stamps 1.83.
+    TimeOnFreshCopies(state, connection, removeLog,
+        [&] { UpgradeDatabaseSchema(connection, DbConfig(), prompter, nullptr, noProgress()); });
     if (GetBDVersion(connection, QStringLiteral("OBJECT_VAL_STR"), QStringLiteral("VALUE")) != QLatin1String("1.83"))
         state.SkipWithError("the database was not upgraded");
 }
@@ -136,12 +102,10 @@ void BM_ResizeThousandPictures(benchmark::State &state)
     prepare();
     Connection connection;
     ScriptedPrompter prompter(Answer::No);
-    for (auto _ : state) {
-        state.PauseTiming();
-        freshDatabase(connection);
-        state.ResumeTiming();
-        RunUpgradeScript(connection, dataDir(), QStringLiteral("Resize.txt"), false, prompter, nullptr, noProgress());
-    }
+    TimeOnFreshCopies(state, connection, removeLog, [&] {
+        RunUpgradeScript(
+            connection, UpgradeDataDir(), QStringLiteral("Resize.txt"), false, prompter, nullptr, noProgress());
+    });
     const qint64 bytes =
         connection.scalar(QStringLiteral("SELECT length(Img1) FROM ITEMS WHERE Img1 IS NOT NULL LIMIT 1")).toLongLong();
     if (bytes != 200 * 150 * 3 + 54)

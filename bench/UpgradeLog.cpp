@@ -3,47 +3,28 @@
 // log against the same command with a log of 5 MB already written. Each command run starts
 // from a fresh copy of the prepared database (not timed).
 
-#include "base/AppValues.h"
+#include "BenchSupport.h"
 #include "base/Progress.h"
 #include "base/Prompter.h"
 #include "db/Connection.h"
-#include "db/ConnectionConfig.h"
 #include "db/Upgrade.h"
 #include "imaging/Bmp.h"
 
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
 using namespace vivrelo;
+using namespace vivrelo::bench;
 
 namespace {
 
 constexpr int kPictures = 2000;
 
-QTemporaryDir &workDir()
-{
-    static QTemporaryDir dir;
-    return dir;
-}
-QString dataDir()
-{
-    return workDir().path() + QStringLiteral("/data/");
-}
 QString logPath()
 {
-    return dataDir() + QStringLiteral("Maj.Log");
-}
-QString preparedPath()
-{
-    return workDir().path() + QStringLiteral("/prepared.db");
-}
-QString databasePath()
-{
-    return dataDir() + QStringLiteral("Data/Access/VIVRELO.MDB");
+    return UpgradeDataDir() + QStringLiteral("Maj.Log");
 }
 
 // A log of `lines` lines as the interpreter writes them.
@@ -62,26 +43,21 @@ void prepare()
     if (done)
         return;
     done = true;
-    const QString programDir = QStringLiteral(VIVRELO_PROGRAM_DIR "/");
-    InitApplicationValues(programDir);
-    App().dataDir = dataDir();
-    QDir().mkpath(dataDir() + QStringLiteral("Data/Access"));
-    DbConfig().databaseDir = dataDir() + QStringLiteral("Data/");
-    QFile::copy(programDir + QStringLiteral("Ressources/DB/Data/Access/VIVRELO.MDB"), preparedPath());
-    QFile::setPermissions(preparedPath(), QFile::ReadOwner | QFile::WriteOwner);
+    UseUpgradeDataDir();
+    CopyTemplateDatabase(PreparedDatabasePath());
     Bitmap picture = MakeBitmap(64, 48, 24);
     for (int y = 0; y < 48; ++y)
         for (int x = 0; x < 64 * 3; ++x)
             picture.row(y)[x] = std::uint8_t((x * 7 + y) & 0xFF);
     const QByteArray bmp = SaveBmp(picture);
     Connection db;
-    db.open(preparedPath());
+    db.open(PreparedDatabasePath());
     db.exec(QStringLiteral("BEGIN"));
     for (int i = 0; i < kPictures; ++i)
         db.exec(QStringLiteral("INSERT INTO ITEMS (Id_File, Title, Img1) VALUES (-1, ?, ?)"),
             {QStringLiteral("Produit %1").arg(i), bmp});
     db.exec(QStringLiteral("COMMIT"));
-    QFile script(dataDir() + QStringLiteral("Resize.txt"));
+    QFile script(UpgradeDataDir() + QStringLiteral("Resize.txt"));
     script.open(QIODevice::WriteOnly);
     script.write("ResizeBitmapInDataBase('ITEMS','Img1','32','32')\r\n");
 }
@@ -108,16 +84,12 @@ void BM_ResizeTwoThousandPictures(benchmark::State &state)
     prepare();
     Connection connection;
     ScriptedPrompter prompter(Answer::No);
-    for (auto _ : state) {
-        state.PauseTiming();
-        connection.close();
-        QFile::remove(databasePath());
-        QFile::copy(preparedPath(), databasePath());
-        connection.open(databasePath());
-        writeLog(0, state.range(0) * 1024 * 1024);
-        state.ResumeTiming();
-        RunUpgradeScript(connection, dataDir(), QStringLiteral("Resize.txt"), false, prompter, nullptr, noProgress());
-    }
+    TimeOnFreshCopies(
+        state, connection, [&] { writeLog(0, state.range(0) * 1024 * 1024); },
+        [&] {
+            RunUpgradeScript(
+                connection, UpgradeDataDir(), QStringLiteral("Resize.txt"), false, prompter, nullptr, noProgress());
+        });
     const qint64 bytes =
         connection.scalar(QStringLiteral("SELECT length(Img1) FROM ITEMS WHERE Img1 IS NOT NULL LIMIT 1")).toLongLong();
     if (bytes != 32 * 24 * 3 + 54)
