@@ -10,6 +10,7 @@
 //   filtering the editor's rows, against the bare scan.
 // Runs offscreen. Times are processor milliseconds of the user-interface thread, but for the
 // validation (wall clock).
+#include "BenchSupport.h"
 #include "base/AppValues.h"
 #include "db/Connection.h"
 #include "db/ObjectStore.h"
@@ -25,25 +26,16 @@
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
-#include <sys/resource.h>
 
-#include <ctime>
 #include <map>
 
 using namespace vivrelo;
 
 namespace {
-
-QTemporaryDir &Folder()
-{
-    static QTemporaryDir dir;
-    return dir;
-}
 
 const char *const Words[] = {"Lait", "Beurre", "Éponge", "Café", "Crème", "Pâtes", "Riz", "Thé", "Sucre", "Farine",
     "Œufs", "Jambon", "Pommes", "Poires", "Épinards", "Yaourt", "Pain", "Savon", "Dentifrice", "Gâteaux"};
@@ -52,11 +44,11 @@ const char *const Words[] = {"Lait", "Beurre", "Éponge", "Café", "Crème", "P�
 // (spread evenly), with a 20 KB picture in every tenth when asked.
 QString Catalogue(int products, int ticked, bool pictures)
 {
-    const QString path = Folder().path() + QStringLiteral("/c%1_%2_%3.db").arg(products).arg(ticked).arg(pictures);
+    const QString path =
+        bench::ScratchFolder().path() + QStringLiteral("/c%1_%2_%3.db").arg(products).arg(ticked).arg(pictures);
     if (QFile::exists(path))
         return path;
-    QFile::copy(QStringLiteral(VIVRELO_PROGRAM_DIR "/Ressources/DB/Data/Access/VIVRELO.MDB"), path);
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    bench::CopyTemplateDatabase(path);
     Connection db;
     db.open(path);
     db.exec(QStringLiteral("BEGIN"));
@@ -82,21 +74,11 @@ QString Catalogue(int products, int ticked, bool pictures)
     return path;
 }
 
-// Processor time of this thread, in seconds: on a shared, loaded machine the wall clock also
-// counts the other programs. The validation alone is timed by the wall clock (its cost is the
-// disk).
-double ThreadSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
+using bench::ThreadSeconds;
 
 double PeakRssMB()
 {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0;
+    return double(bench::PeakRssKb()) / 1024.0;
 }
 
 std::map<std::string, double> g_ms; // each benchmark's mean, by name
@@ -174,7 +156,7 @@ void ToggleInWindow(benchmark::State &state)
 // A fresh copy of the 100,000-product catalogue with 10,000 ticked.
 QString ValidationCopy()
 {
-    const QString path = Folder().path() + QStringLiteral("/validation.db");
+    const QString path = bench::ScratchFolder().path() + QStringLiteral("/validation.db");
     QFile::remove(path);
     QFile::copy(Catalogue(100000, 10000, false), path);
     return path;
@@ -385,7 +367,7 @@ BENCHMARK(EditorFilter)->Arg(0)->Arg(1)->Iterations(5)->Unit(benchmark::kMillise
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::UseOffscreenPlatform();
     QApplication app(argc, argv);
     InitApplicationValues(QStringLiteral(VIVRELO_PROGRAM_DIR "/"));
     benchmark::Initialize(&argc, argv);
