@@ -708,6 +708,12 @@ QVariant Connection::RowView::value(int column) const
     return sqlite::columnValue(m_stmt, column);
 }
 
+QString Connection::RowView::text(int column) const
+{
+    const auto *utf8 = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+    return QString::fromUtf8(utf8, sqlite3_column_bytes(m_stmt, column));
+}
+
 void Connection::forEachRow(
     const QString &sql, const QVariantList &parameters, const std::function<void(const RowView &)> &visit)
 {

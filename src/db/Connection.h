@@ -110,6 +110,9 @@ public:
             : m_stmt(statement)
         { }
         QVariant value(int column) const; // QVariant() for NULL, as DataSet fields give it
+        // A column read as text (numbers as the engine writes them), "" for NULL.
+        QString text(int column) const;
+
     private:
         sqlite3_stmt *m_stmt;
     };

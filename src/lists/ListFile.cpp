@@ -159,8 +159,8 @@ std::vector<ListQueryRow> ReadListQuery(TDataModule1 &dm, ListRead how)
         row.id = r.value(0).toLongLong();
         row.sel = true;
         row.quantity = r.value(2);
-        row.title = r.value(3).toString();
-        row.mark = r.value(4).toString();
+        row.title = r.text(3);
+        row.mark = r.text(4);
         for (int k = 0; k < 3; ++k)
             row.prices[size_t(k)] = r.value(5 + k);
         rows.push_back(std::move(row));

@@ -1,5 +1,6 @@
 #include "lists/ShoppingList.h"
 
+#include "db/Connection.h"
 #include "lists/TextRoutines.h"
 
 #include <algorithm>
@@ -43,24 +44,24 @@ bool SameValues(const ListQueryRow &a, const ListQueryRow &b)
 
 QString DisplayLineCache::line(const ListQueryRow &row, const QString &currencySymbol)
 {
-    auto used = m_used.find(row.id);
-    if (used != m_used.end() && SameValues(used->row, row) && used->currencySymbol == currencySymbol)
-        return used->line;
-    auto known = m_entries.find(row.id);
-    if (known == m_entries.end() || !SameValues(known->row, row) || known->currencySymbol != currencySymbol) {
-        const QString text = DisplayLine(row, currencySymbol);
-        m_used.insert(row.id, Entry{row, currencySymbol, text});
-        return text;
+    Entry &entry = m_entries[row.id];
+    if (entry.build == 0 || !SameValues(entry.row, row) || entry.currencySymbol != currencySymbol) {
+        entry.row = row;
+        entry.currencySymbol = currencySymbol;
+        entry.line = DisplayLine(row, currencySymbol);
     }
-    const QString text = known->line;
-    m_used.insert(row.id, std::move(*known));
-    return text;
+    if (entry.build != m_build)
+        ++m_used;
+    entry.build = m_build;
+    return entry.line;
 }
 
 void DisplayLineCache::endBuild()
 {
-    m_entries = std::move(m_used);
-    m_used = {};
+    if (m_entries.size() > 2 * m_used + 64)
+        m_entries.removeIf([this](const auto &item) { return item.value().build != m_build; });
+    ++m_build;
+    m_used = 0;
 }
 
 ListDisplay BuildListDisplay(
@@ -80,6 +81,29 @@ ListDisplay BuildListDisplay(
         cache->endBuild();
     display.markers = AssignMarkers(display.totals);
     return display;
+}
+
+bool ApplyRowChange(std::vector<ListQueryRow> &rows, const ListQueryRow &changed)
+{
+    const auto byTitle = [](const ListQueryRow &row, const QString &title) {
+        return CompareNoCase(row.title, title) < 0;
+    };
+    auto at = std::lower_bound(rows.begin(), rows.end(), changed.title, byTitle);
+    const auto sameTitle = [&changed](const ListQueryRow &row) {
+        return row.id != changed.id && CompareNoCase(row.title, changed.title) == 0;
+    };
+    // A neighbour of equal title, other than the product itself, around where it goes.
+    for (auto k = at; k != rows.end() && CompareNoCase(k->title, changed.title) == 0; ++k)
+        if (changed.sel && sameTitle(*k))
+            return false;
+    const auto old = std::find_if(rows.begin(), rows.end(), [&](const ListQueryRow &r) { return r.id == changed.id; });
+    if (old != rows.end())
+        rows.erase(old);
+    if (changed.sel) {
+        at = std::lower_bound(rows.begin(), rows.end(), changed.title, byTitle);
+        rows.insert(at, changed);
+    }
+    return true;
 }
 
 DisplayLineFields ReadDisplayLine(const QString &line)

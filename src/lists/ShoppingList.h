@@ -46,7 +46,7 @@ class DisplayLineCache
 {
 public:
     QString line(const ListQueryRow &row, const QString &currencySymbol);
-    // Keeps only the lines asked for since the last call.
+    // Forgets the lines not asked for since the last call, once they outnumber the others.
     void endBuild();
 
 private:
@@ -54,10 +54,18 @@ private:
         ListQueryRow row;
         QString currencySymbol;
         QString line;
+        quint64 build = 0; // the last build that asked for it
     };
     QHash<qint64, Entry> m_entries;
-    QHash<qint64, Entry> m_used;
+    quint64 m_build = 1;
+    qsizetype m_used = 0;
 };
+
+// The list query's rows after one product changed, without reading them again: `changed` is
+// the product as the database now holds it; it leaves the rows, and joins them at its place
+// when ticked. Returns false, leaving the rows as they were, when its title equals a
+// neighbour's in our comparison: the list query alone knows the order of equal titles.
+bool ApplyRowChange(std::vector<ListQueryRow> &rows, const ListQueryRow &changed);
 
 // Builds the display lines, totals and markers from the rows of the list query.
 ListDisplay BuildListDisplay(

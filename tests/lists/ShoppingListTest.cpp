@@ -66,6 +66,30 @@ TEST(ShoppingList, TheLineCacheFormatsAgainWhateverChangedAndForgetsUntickedRows
     same(Euro);
 }
 
+TEST(ShoppingList, OneChangedRowLeavesAndJoinsTheListAtItsTitle)
+{
+    std::vector<ListQueryRow> rows{Row(1, true, 1, "Café", 1, 1, 1), Row(2, true, 1, "Lait", 1, 1, 1)};
+    auto ids = [&rows] {
+        QStringList t;
+        for (const ListQueryRow &r : rows)
+            t << QString::number(r.id);
+        return t.join(u',');
+    };
+    EXPECT_TRUE(ApplyRowChange(rows, Row(3, true, 2, "éponge", 1, 1, 1)));
+    EXPECT_TRUE(ApplyRowChange(rows, Row(4, true, 2, "Œuf", 1, 1, 1)));
+    EXPECT_EQ(ids(), QStringLiteral("1,3,2,4"));
+    EXPECT_TRUE(ApplyRowChange(rows, Row(3, true, 5, "éponge", 1, 1, 1))); // a new quantity
+    EXPECT_EQ(rows[1].quantity.toInt(), 5);
+    EXPECT_TRUE(ApplyRowChange(rows, Row(2, false, 1, "Lait", 1, 1, 1)));
+    EXPECT_EQ(ids(), QStringLiteral("1,3,4"));
+    // Equal titles: only the list query knows their order.
+    EXPECT_FALSE(ApplyRowChange(rows, Row(5, true, 1, "Éponge", 1, 1, 1)));
+    EXPECT_EQ(ids(), QStringLiteral("1,3,4"));
+    EXPECT_TRUE(ApplyRowChange(rows, Row(5, false, 1, "Éponge", 1, 1, 1)));
+    EXPECT_TRUE(ApplyRowChange(rows, Row(6, true, 1, "Eponge", 1, 1, 1))); // accents order it
+    EXPECT_EQ(ids(), QStringLiteral("1,6,3,4"));
+}
+
 TEST(ShoppingList, MarkersCompareTotalsToTheCent)
 {
     using M = PriceMarker;

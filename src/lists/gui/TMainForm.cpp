@@ -702,23 +702,54 @@ void TMainForm::LoadSkin()
 
 void TMainForm::BuildListView()
 {
-    auto *lines = static_cast<QStringListModel *>(ui->Grid_ListItems->model());
     {
         WaitCursor wait;
         try {
-            m_display = BuildListDisplay(ReadListQuery(m_dm), m_dm.currencySymbol(), &m_lineCache);
+            m_listRead = false;
+            m_listRows = ReadListQuery(m_dm);
+            m_listRead = true;
         } catch (...) {
             // Nothing shown that the database may no longer hold.
+            m_listRows.clear();
             m_listLines.clear();
             m_display = ListDisplay{};
-            lines->setStringList({});
+            static_cast<QStringListModel *>(ui->Grid_ListItems->model())->setStringList({});
             throw;
         }
-        m_listLines = m_display.lines;
-        ReplaceLines(*lines, m_listLines);
-        if (!m_listLines.isEmpty())
-            ui->Grid_ListItems->setCurrentIndex(lines->index(0));
     }
+    ShowList();
+}
+
+void TMainForm::UpdateListRow()
+{
+    DataSet &ds = m_dm.ItemsList;
+    if (!m_listRead || !hasCurrentRow() || ds.state() != DataSetState::Browse) {
+        BuildListView();
+        return;
+    }
+    ListQueryRow row;
+    row.id = ds.field(QStringLiteral("Id")).asInteger();
+    row.sel = ds.field(QStringLiteral("Sel")).asBool();
+    row.quantity = ds.field(QStringLiteral("Quantity")).value();
+    row.title = ds.field(QStringLiteral("Title")).asString();
+    row.mark = ds.field(QStringLiteral("Mark")).asString();
+    for (int n = 0; n < 3; ++n)
+        row.prices[size_t(n)] = ds.field(QStringLiteral("Price0%1").arg(n + 1)).value();
+    if (!ApplyRowChange(m_listRows, row)) {
+        BuildListView();
+        return;
+    }
+    ShowList();
+}
+
+void TMainForm::ShowList()
+{
+    auto *lines = static_cast<QStringListModel *>(ui->Grid_ListItems->model());
+    m_display = BuildListDisplay(m_listRows, m_dm.currencySymbol(), &m_lineCache);
+    m_listLines = m_display.lines;
+    ReplaceLines(*lines, m_listLines);
+    if (!m_listLines.isEmpty())
+        ui->Grid_ListItems->setCurrentIndex(lines->index(0));
     QLabel *totals[] = {ui->Lab_Price01, ui->Lab_Price02, ui->Lab_Price03};
     QLabel *pictures[] = {ui->Img_Price01, ui->Img_Price02, ui->Img_Price03};
     QLabel *words[] = {ui->Lab_Info_Price01, ui->Lab_Info_Price02, ui->Lab_Info_Price03};
@@ -763,7 +794,7 @@ void TMainForm::ApplyLineBounds()
             ds.field(QStringLiteral("Quantity")).setValue(bounded.quantity);
     }
     PostIfEditing(ds);
-    BuildListView();
+    UpdateListRow();
 }
 
 void TMainForm::Grid_ItemsListDblClick()
@@ -777,7 +808,7 @@ void TMainForm::Grid_ItemsListDblClick()
     if (sel && ds.field(QStringLiteral("Quantity")).asInteger() == 0)
         ds.field(QStringLiteral("Quantity")).setValue(1);
     PostIfEditing(ds);
-    BuildListView();
+    UpdateListRow();
 }
 
 void TMainForm::Popup_ItemsList_SelectClick()
@@ -788,7 +819,7 @@ void TMainForm::Popup_ItemsList_SelectClick()
     EditIfNeeded(ds);
     ds.field(QStringLiteral("Sel")).setValue(!ds.field(QStringLiteral("Sel")).asBool());
     PostIfEditing(ds);
-    BuildListView();
+    UpdateListRow();
 }
 
 void TMainForm::SelectAll(bool selected)

@@ -58,6 +58,8 @@ public:
     void LoadPriceLabels();
     void LoadSkin();
     void BuildListView();
+    // After a post on the current product only: its line changed in the list as last read.
+    void UpdateListRow();
     void ComputeLineBounds();
     void ApplyLineBounds();
 
@@ -133,6 +135,9 @@ private:
     QStringList m_listLines;
     ListDisplay m_display;
     DisplayLineCache m_lineCache;
+    std::vector<ListQueryRow> m_listRows; // as the list was last read, with changes since
+    bool m_listRead = false;
+    void ShowList();
     LineBounds m_bounds;
     bool m_clockToggle = false;
     bool m_shownOnce = false;

@@ -8,6 +8,7 @@
 #include "db/ObjectStore.h"
 #include "lists/CatalogueCsv.h"
 #include "lists/DataModule.h"
+#include "lists/ListFile.h"
 #include "lists/gui/CatalogueFileCommands.h"
 #include "support/TestDirs.h"
 #include "ui/DecorClock.h"
@@ -172,6 +173,8 @@ TEST_F(MainFormTest, OneEveningFromTickToValidation)
     doubleClickRow(2);
     ASSERT_EQ(shown(), w.ListLines());
     ASSERT_EQ(w.ListLines().size(), 2);
+    // Lines changed one at a time are the lines the list query gives.
+    EXPECT_EQ(w.ListLines(), BuildListDisplay(ReadListQuery(dm), dm.currencySymbol()).lines);
 
     clickRow(1);
     w.prompter().answerNext(Answer::Yes);
