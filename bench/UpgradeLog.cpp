@@ -98,7 +98,7 @@ void BM_ResizeTwoThousandPictures(benchmark::State &state)
 
 } // namespace
 
-BENCHMARK(BM_AppendLogLine)->Arg(0)->Arg(9999)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AppendLogLine)->Arg(0)->Arg(1)->Arg(9999)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ResizeTwoThousandPictures)->Arg(0)->Arg(5)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 BENCHMARK_MAIN();
