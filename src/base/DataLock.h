@@ -69,6 +69,8 @@ class FileReplacementLock
 public:
     explicit FileReplacementLock(const QString &dataDir, int waitMs = 30000);
     ~FileReplacementLock();
+    // False when the lock file could not be created: no reader is kept out.
+    bool held() const { return m_fd >= 0; }
     FileReplacementLock(const FileReplacementLock &) = delete;
     FileReplacementLock &operator=(const FileReplacementLock &) = delete;
 

@@ -1,10 +1,12 @@
 #include "maintenance/Recovery.h"
 
+#include "base/DataLock.h"
 #include "base/Error.h"
 #include "base/Paths.h"
 #include "db/Compaction.h"
 #include "db/Connection.h"
 #include "db/DataSetRoutines.h"
+#include "maintenance/AutoBackup.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -167,6 +169,20 @@ void removeLeftOvers(const MaintenancePlaces &places, QStringList &told)
     const QString access = places.databaseDir + QStringLiteral("Access/");
     for (const QString &part : QDir(access).entryList({QStringLiteral("*.part")}, QDir::Files | QDir::Hidden))
         removed = QFile::remove(access + part) || removed;
+    // An automatic backup runs beside the program, holding the readers' lock: its work folders
+    // go only when no reader runs, so none of them is in use.
+    const QString autoDir = AutoBackupDir(places);
+    const QStringList works =
+        QDir(autoDir).entryList({QStringLiteral("~en-cours-*")}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    if (!works.isEmpty()) {
+        try {
+            const FileReplacementLock noReader(places.dataDir, 0);
+            for (const QString &work : works)
+                removed = (noReader.held() && QDir(autoDir + work).removeRecursively()) || removed;
+        } catch (const Error &) {
+            // A copy is being made: its folder is in use.
+        }
+    }
     if (removed)
         told << QStringLiteral("Les fichiers de travail d'une sauvegarde ou d'une restauration interrompue ont été "
                                "supprimés ; ils ne contenaient rien qui ne soit ailleurs.");

@@ -21,7 +21,8 @@ namespace vivrelo {
 //    undoes the unfinished change) before the database can be moved or replaced;
 //  - the work archive "Backup/temp.cab", the restore's extraction folders "Backup/~restauration-*"
 //    and the copies "*.part" beside the database are removed: they never hold the only copy of
-//    anything.
+//    anything. So are the automatic backups' work folders "Backup/Auto/~en-cours-*", when no
+//    process reads the data (an automatic backup in progress holds the readers' lock).
 QStringList RecoverInterruptedWork(const MaintenancePlaces &places, const QString &templateDatabase);
 
 // A free name in `backupDir` for a kept file: stem + "_yyyy_MM_dd_hh_mm_ss" (+ "_2", ...) + suffix.

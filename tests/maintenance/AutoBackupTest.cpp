@@ -1,15 +1,18 @@
 #include "maintenance/AutoBackup.h"
 #include "maintenance/ArchiveCheck.h"
 
+#include "base/DataLock.h"
 #include "base/Error.h"
 #include "base/Progress.h"
 #include "db/Connection.h"
 #include "maintenance/Cabinet.h"
+#include "maintenance/Recovery.h"
 #include "support/ErrorText.h"
 #include "support/TestDirs.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -164,4 +167,20 @@ TEST_F(AutoBackupFixture, VerifyTellsWhyARestoreWouldFail)
     EXPECT_TRUE(test::MessageOf([&] {
         VerifyArchive(noDatabase, noProgress());
     }).contains(QStringLiteral("pas de base de données")));
+}
+
+TEST_F(AutoBackupFixture, AKilledRunsWorkFolderGoesOnceNoCopyIsBeingMade)
+{
+    run(2);
+    const QStringList archives = autoFolder();
+    dirs.writeFile(autoDir + QStringLiteral("~en-cours-x1Y2z3/VIVRELO.MDB"), "copie abandonnée");
+    {
+        // A copy in progress beside the program holds the readers' lock: its folder stays.
+        const DataDirectoryLock reading(dataDir, DataDirectoryLock::Mode::ReadOnly);
+        ASSERT_EQ(reading.state(), DataDirectoryLock::State::Acquired);
+        EXPECT_TRUE(RecoverInterruptedWork(places, {}).isEmpty());
+        EXPECT_TRUE(QFileInfo::exists(autoDir + QStringLiteral("~en-cours-x1Y2z3/VIVRELO.MDB")));
+    }
+    EXPECT_EQ(RecoverInterruptedWork(places, {}).size(), 1);
+    EXPECT_EQ(autoFolder(), archives);
 }
