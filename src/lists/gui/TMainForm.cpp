@@ -243,7 +243,12 @@ void TMainForm::createWindow()
 {
     m_dm.CurrentListFileId = DefaultListFileId;
     EnsureListFileRows(m_dm);
-    EnsureListIndexes(m_dm.ADOConnection1);
+    try {
+        EnsureListIndexes(m_dm.ADOConnection1);
+    } catch (const Error &) {
+        // Only quicker reads depend on them: without them the list is read by the list query
+        // itself, and the next write that fails says why.
+    }
     LoadPriceLabels();
     AppSettings().firstLaunch = false;
     m_dm.ItemsList.open();
