@@ -840,6 +840,9 @@ int DataSet::storedCount() const
 
 std::string_view StoredRow::text(int fieldIndex) const
 {
+    // A filter made for an earlier opening may name a field this one lacks.
+    if (fieldIndex < 0 || size_t(fieldIndex) >= m_ds->m_sourceColumn.size())
+        return {};
     const int c = m_ds->m_sourceColumn[size_t(fieldIndex)];
     if (c < 0)
         return {};
