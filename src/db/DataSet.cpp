@@ -445,7 +445,6 @@ struct ItemMapping {
 sqlite::Statement prepareProbe(const Connection &connection, const QString &text);
 void describeColumns(sqlite3 *db, sqlite3_stmt *probe, std::vector<ColumnMeta> &columns);
 ItemMapping mapColumnsToItems(const sqltext::SelectShape &shape, int ncols);
-bool namedIn(const QString &text, const QString &name);
 void markWritableColumns(
     const sqltext::SelectShape &shape, const ItemMapping &mapping, std::vector<ColumnMeta> &columns);
 sqlite::Statement prepareReaderWithRowid(sqlite3 *db, const QString &text, const sqltext::SelectShape &shape,
@@ -471,10 +470,10 @@ void DataSet::prepareAndRead()
         // With declared fields, the other columns of "*" are never shown: not read either. Fields
         // read on demand are left out like large ones. Neither when the rest of the query
         // names them.
-        const QString rest = text.mid(shape.listEnd);
+        const QSet<QString> named = sqltext::NamedIdentifiers(text.mid(shape.listEnd));
         for (size_t c = 0; c < store->columns.size(); ++c) {
             ColumnMeta &m = store->columns[c];
-            if (namedIn(rest, m.name) || namedIn(rest, m.origin))
+            if (named.contains(m.name.toUpper()) || named.contains(m.origin.toUpper()))
                 continue;
             m.unused = !m_declared.isEmpty() && mapping.itemOf[c] == mapping.starItem
                 && !m_declared.contains(m.name, Qt::CaseInsensitive) && calcIndex(m.name) < 0;
@@ -577,21 +576,6 @@ void DataSet::checkDeclaredFields(const Store &store, const QString &text) const
 }
 
 namespace {
-
-// True when `text` holds `name` as a word of its own (case ignored).
-bool namedIn(const QString &text, const QString &name)
-{
-    if (name.isEmpty())
-        return false;
-    auto isWordChar = [](QChar c) { return c.isLetterOrNumber() || c == u'_'; };
-    for (qsizetype at = text.indexOf(name, 0, Qt::CaseInsensitive); at >= 0;
-         at = text.indexOf(name, at + 1, Qt::CaseInsensitive)) {
-        const qsizetype end = at + name.size();
-        if ((at == 0 || !isWordChar(text[at - 1])) && (end == text.size() || !isWordChar(text[end])))
-            return true;
-    }
-    return false;
-}
 
 // Which result column comes from which select item: known for a list without "*" and for a
 // single "*" over one table.
@@ -770,7 +754,6 @@ void DataSet::close()
         return;
     m_state = DataSetState::Inactive;
     m_store.reset();
-    m_useView = false;
     m_view.clear();
     m_fields.clear();
     m_sourceColumn.clear();
@@ -828,7 +811,7 @@ void DataSet::checkBrowseMode()
 
 int DataSet::recordCount() const
 {
-    if (m_useView)
+    if (viewing())
         return int(m_view.size());
     return m_store ? m_store->rows() : 0;
 }
@@ -856,8 +839,7 @@ std::string_view StoredRow::text(int fieldIndex) const
 void DataSet::applyFilter()
 {
     m_view.clear();
-    m_useView = bool(m_filter) && m_store;
-    if (!m_useView)
+    if (!viewing())
         return;
     for (int row = 0; row < m_store->rows(); ++row)
         if (m_filter(StoredRow(this, row)))
@@ -1214,7 +1196,7 @@ void DataSet::post()
     m_store->cells.insert(
         m_store->cells.begin() + ptrdiff_t(size_t(stored) * size_t(width)), cells.begin(), cells.end());
     m_store->rowids.insert(m_store->rowids.begin() + stored, rowid);
-    if (m_useView) {
+    if (viewing()) {
         for (int &v : m_view)
             v += v >= stored ? 1 : 0;
         m_view.insert(m_view.begin() + row, stored);
@@ -1249,7 +1231,7 @@ void DataSet::deleteCurrent()
     const auto begin = m_store->cells.begin() + ptrdiff_t(size_t(stored) * size_t(width));
     m_store->cells.erase(begin, begin + width);
     m_store->rowids.erase(m_store->rowids.begin() + stored);
-    if (m_useView) {
+    if (viewing()) {
         m_view.erase(m_view.begin() + row);
         for (int &v : m_view)
             v -= v > stored ? 1 : 0;

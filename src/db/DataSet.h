@@ -276,7 +276,9 @@ private:
     void readBack(int row, qint64 rowid);
     QVariant largeValue(int fieldIndex, int storedRow) const;
     // The stored row shown at a position.
-    int storedRow(int row) const { return m_useView ? m_view[size_t(row)] : row; }
+    // Rows are shown through m_view while a filter is set on an open dataset.
+    bool viewing() const { return m_filter && m_store; }
+    int storedRow(int row) const { return viewing() ? m_view[size_t(row)] : row; }
     void applyFilter();
     int calcIndex(const QString &name) const;
 
@@ -304,7 +306,6 @@ private:
     size_t m_lastArenaSize = 0;
     int m_current = -1; // a shown position (see storedRow)
     RowFilter m_filter;
-    bool m_useView = false;
     std::vector<int> m_view; // stored rows shown, in order, while filtered
     bool m_bof = true;
     bool m_eof = true;

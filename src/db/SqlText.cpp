@@ -101,6 +101,18 @@ bool isClauseWord(const QString &w)
 
 } // namespace
 
+QSet<QString> NamedIdentifiers(const QString &sql)
+{
+    QSet<QString> names;
+    for (const Token &t : tokenize(sql)) {
+        if (t.kind == Token::Word)
+            names.insert(t.upper);
+        else if (t.kind == Token::Quoted)
+            names.insert(Unquote(sql.mid(t.start, t.end - t.start)).toUpper());
+    }
+    return names;
+}
+
 QString Unquote(const QString &identifier)
 {
     const QString t = identifier.trimmed();

@@ -3,6 +3,7 @@
 // Reading the shape of a SELECT text: its select list, its first table and whether it joins or
 // groups. Used by the datasets to fetch the rowid with the rows and to leave large columns out.
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -29,5 +30,8 @@ QString QuoteIdentifier(const QString &name);
 bool IsColumnReference(const QString &item);
 // True for "*" and "t.*".
 bool IsStar(const QString &item);
+// The words and quoted identifiers of `sql`, upper-cased ("ORDER BY [Color]" gives ORDER, BY,
+// COLOR); strings and comments give none.
+QSet<QString> NamedIdentifiers(const QString &sql);
 
 } // namespace vivrelo::sqltext

@@ -92,52 +92,54 @@ std::array<QString, 3> ReadPriceLabels(TDataModule1 &dm)
 
 namespace {
 
+// The key of the list's covering index ITEMS_List and of the ticked rows' index ITEMS_Sel.
+const QString ListIndexKey =
+    QStringLiteral("Id_File, Title COLLATE BINARY, Mark COLLATE BINARY, Sel, Quantity, Stock, Price01, Price02, "
+                   "Price03, Stock_Min, Stock_Max, Reference COLLATE BINARY");
+
 // The ticked rows alone, through the partial index that holds only them, in the order of the
 // list query's index (ITEMS_List has the same key): sorted stably by title afterwards, equal
 // titles keep the order the list query gives them.
-const QString TickedOrder = QStringLiteral(
-    "ORDER BY Id_File, Title COLLATE BINARY, Mark COLLATE BINARY, Sel, Quantity, Stock, Price01, Price02, Price03, "
-    "Stock_Min, Stock_Max, Reference COLLATE BINARY, Id");
 const QString TickedListRowsSql =
     QStringLiteral("SELECT Id, Sel, Quantity, Title, Mark, Price01, Price02, Price03 FROM ITEMS INDEXED BY ITEMS_Sel\n"
-                   "WHERE ID_FILE=-1 AND Sel<>0\n")
-    + TickedOrder;
+                   "WHERE ID_FILE=-1 AND Sel<>0\nORDER BY ")
+    + ListIndexKey + QStringLiteral(", Id");
 const QString TickedValidationRowsSql =
     QStringLiteral("SELECT Id, Sel, Quantity, Stock FROM ITEMS INDEXED BY ITEMS_Sel\nWHERE ID_FILE=-1 AND Sel<>0");
 
-// The ticked rows' index as this version keys it (an earlier one would order equal titles
-// otherwise than the list query).
+// The definition of an index as the database holds it, empty when it has none.
+QString IndexSql(Connection &connection, const QString &name)
+{
+    return connection.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE type='index' AND name=?"), {name})
+        .toString();
+}
+
+// An index keyed as this version keys them: an earlier, narrower key orders equal titles
+// otherwise than the list query.
+bool HasCurrentKey(const QString &indexSql)
+{
+    return indexSql.contains(QStringLiteral("Reference"));
+}
+
 bool HasTickedIndex(Connection &connection)
 {
-    return connection.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE type='index' AND name='ITEMS_Sel'"))
-        .toString()
-        .contains(QStringLiteral("Reference"));
+    return HasCurrentKey(IndexSql(connection, QStringLiteral("ITEMS_Sel")));
 }
 
 } // namespace
 
 void EnsureListIndexes(Connection &connection)
 {
-    static const QString columns =
-        QStringLiteral("(Id_File, Title COLLATE BINARY, Mark COLLATE BINARY, Sel, Quantity, Stock, Price01, "
-                       "Price02, Price03, Stock_Min, Stock_Max, Reference COLLATE BINARY)");
     const std::pair<QString, QString> indexes[] = {
-        {QStringLiteral("ITEMS_List"), QStringLiteral("CREATE INDEX ITEMS_List ON ITEMS ") + columns},
-        {QStringLiteral("ITEMS_Sel"),
-            QStringLiteral("CREATE INDEX ITEMS_Sel ON ITEMS ") + columns + QStringLiteral(" WHERE Sel<>0")}};
-    auto current = [&connection](const QString &name) {
-        return connection.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE type='index' AND name=?"), {name})
-            .toString();
-    };
-    bool upToDate = true;
-    for (const auto &[name, sql] : indexes)
-        upToDate = upToDate && current(name).contains(QStringLiteral("Reference"));
-    if (upToDate)
+        {QStringLiteral("ITEMS_List"), QString()}, {QStringLiteral("ITEMS_Sel"), QStringLiteral(" WHERE Sel<>0")}};
+    std::vector<std::pair<QString, QString>> stale; // name, definition
+    for (const auto &[name, where] : indexes)
+        if (!HasCurrentKey(IndexSql(connection, name)))
+            stale.emplace_back(name, QStringLiteral("CREATE INDEX %1 ON ITEMS (%2)%3").arg(name, ListIndexKey, where));
+    if (stale.empty())
         return;
     Transaction unit(connection);
-    for (const auto &[name, sql] : indexes) {
-        if (current(name).contains(QStringLiteral("Reference")))
-            continue;
+    for (const auto &[name, sql] : stale) {
         connection.exec(QStringLiteral("DROP INDEX IF EXISTS ") + name);
         connection.exec(sql);
     }

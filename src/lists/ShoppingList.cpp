@@ -88,21 +88,16 @@ bool ApplyRowChange(std::vector<ListQueryRow> &rows, const ListQueryRow &changed
     const auto byTitle = [](const ListQueryRow &row, const QString &title) {
         return CompareNoCase(row.title, title) < 0;
     };
-    auto at = std::lower_bound(rows.begin(), rows.end(), changed.title, byTitle);
-    const auto sameTitle = [&changed](const ListQueryRow &row) {
-        return row.id != changed.id && CompareNoCase(row.title, changed.title) == 0;
-    };
-    // A neighbour of equal title, other than the product itself, around where it goes.
-    for (auto k = at; k != rows.end() && CompareNoCase(k->title, changed.title) == 0; ++k)
-        if (changed.sel && sameTitle(*k))
-            return false;
-    const auto old = std::find_if(rows.begin(), rows.end(), [&](const ListQueryRow &r) { return r.id == changed.id; });
-    if (old != rows.end())
-        rows.erase(old);
     if (changed.sel) {
-        at = std::lower_bound(rows.begin(), rows.end(), changed.title, byTitle);
-        rows.insert(at, changed);
+        // Another product of equal title where it goes: their order is the list query's.
+        for (auto k = std::lower_bound(rows.begin(), rows.end(), changed.title, byTitle);
+             k != rows.end() && CompareNoCase(k->title, changed.title) == 0; ++k)
+            if (k->id != changed.id)
+                return false;
     }
+    std::erase_if(rows, [&changed](const ListQueryRow &r) { return r.id == changed.id; });
+    if (changed.sel)
+        rows.insert(std::lower_bound(rows.begin(), rows.end(), changed.title, byTitle), changed);
     return true;
 }
 
