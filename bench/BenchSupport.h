@@ -39,6 +39,23 @@ inline bool CopyTemplateDatabase(const QString &path)
         && QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
 }
 
+// A copy of the template database named `name` in the scratch folder, filled by `fill` in one
+// transaction the first time it is asked for.
+template <typename Fill>
+QString ScratchCatalogue(const QString &name, Fill fill)
+{
+    const QString path = ScratchFolder().path() + u'/' + name;
+    if (QFile::exists(path))
+        return path;
+    CopyTemplateDatabase(path);
+    Connection db;
+    db.open(path);
+    db.exec(QStringLiteral("BEGIN"));
+    fill(db);
+    db.exec(QStringLiteral("COMMIT"));
+    return path;
+}
+
 // Processor time of this thread, in seconds: on a shared machine the wall clock also counts
 // the other programs.
 inline double ThreadSeconds()

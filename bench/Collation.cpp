@@ -25,24 +25,17 @@ const char *const Words[] = {"Lait", "Beurre", "Éponge", "Café", "crème", "Cr
 // Argument 0: products; argument 1: 0 for ASCII titles, 1 for French ones.
 QString catalogue(int products, bool french)
 {
-    const QString path = ScratchFolder().path() + QStringLiteral("/c%1_%2.db").arg(products).arg(int(french));
-    if (QFile::exists(path))
-        return path;
-    CopyTemplateDatabase(path);
-    Connection db;
-    db.open(path);
-    db.exec(QStringLiteral("BEGIN"));
-    QRandomGenerator rng(7);
-    for (int i = 0; i < products; ++i) {
-        const QString title = french ? QString::fromUtf8(Words[rng.bounded(30)]) + u' '
-                + QString::fromUtf8(Words[rng.bounded(30)]) + u' ' + QString::number(rng.bounded(1000))
-                                     : QStringLiteral("Produit %1").arg((i * 7919) % 100003);
-        db.exec(QStringLiteral("INSERT INTO ITEMS (Id_File, Sel, Quantity, Title, Mark, Price01, Price02, Price03) "
-                               "VALUES (-1, ?, 1, ?, 'Marque', 1.25, 2.5, 3.75)"),
-            {i % 10 == 0, title});
-    }
-    db.exec(QStringLiteral("COMMIT"));
-    return path;
+    return ScratchCatalogue(QStringLiteral("c%1_%2.db").arg(products).arg(int(french)), [&](Connection &db) {
+        QRandomGenerator rng(7);
+        for (int i = 0; i < products; ++i) {
+            const QString title = french ? QString::fromUtf8(Words[rng.bounded(30)]) + u' '
+                    + QString::fromUtf8(Words[rng.bounded(30)]) + u' ' + QString::number(rng.bounded(1000))
+                                         : QStringLiteral("Produit %1").arg((i * 7919) % 100003);
+            db.exec(QStringLiteral("INSERT INTO ITEMS (Id_File, Sel, Quantity, Title, Mark, Price01, Price02, Price03) "
+                                   "VALUES (-1, ?, 1, ?, 'Marque', 1.25, 2.5, 3.75)"),
+                {i % 10 == 0, title});
+        }
+    });
 }
 
 // The query visited to its end, titles read.

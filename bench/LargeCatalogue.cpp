@@ -44,34 +44,27 @@ const char *const Words[] = {"Lait", "Beurre", "Éponge", "Café", "Crème", "P�
 // (spread evenly), with a 20 KB picture in every tenth when asked.
 QString Catalogue(int products, int ticked, bool pictures)
 {
-    const QString path =
-        bench::ScratchFolder().path() + QStringLiteral("/c%1_%2_%3.db").arg(products).arg(ticked).arg(pictures);
-    if (QFile::exists(path))
-        return path;
-    bench::CopyTemplateDatabase(path);
-    Connection db;
-    db.open(path);
-    db.exec(QStringLiteral("BEGIN"));
-    QRandomGenerator rng(products);
-    QByteArray picture(20 * 1024, '\0');
-    const int every = products / ticked;
-    for (int i = 0; i < products; ++i) {
-        QVariant blob;
-        if (pictures && i % 10 == 0) {
-            for (qsizetype k = 0; k < picture.size(); k += 4)
-                *reinterpret_cast<quint32 *>(picture.data() + k) = rng.generate();
-            blob = picture;
+    const QString name = QStringLiteral("c%1_%2_%3.db").arg(products).arg(ticked).arg(pictures);
+    return bench::ScratchCatalogue(name, [&](Connection &db) {
+        QRandomGenerator rng(products);
+        QByteArray picture(20 * 1024, '\0');
+        const int every = products / ticked;
+        for (int i = 0; i < products; ++i) {
+            QVariant blob;
+            if (pictures && i % 10 == 0) {
+                for (qsizetype k = 0; k < picture.size(); k += 4)
+                    *reinterpret_cast<quint32 *>(picture.data() + k) = rng.generate();
+                blob = picture;
+            }
+            const QString title = QString::fromUtf8(Words[rng.bounded(20)]) + u' '
+                + QString::fromUtf8(Words[rng.bounded(20)]) + u' ' + QString::number(i);
+            db.exec(QStringLiteral("INSERT INTO ITEMS (Id_File, Sel, Quantity, Title, Mark, Reference, Stock_Min, "
+                                   "Stock_Max, Stock, Price01, Price02, Price03, Img1) "
+                                   "VALUES (-1, ?, ?, ?, ?, ?, 1, 0, 1, 1.25, 2.5, ?, ?)"),
+                {i % every == 0, 1 + i % 3, title, QStringLiteral("Marque %1").arg(i % 50),
+                    QStringLiteral("REF-%1").arg(100000 + i), i % 4 ? QVariant(3.75) : QVariant(), blob});
         }
-        const QString title = QString::fromUtf8(Words[rng.bounded(20)]) + u' '
-            + QString::fromUtf8(Words[rng.bounded(20)]) + u' ' + QString::number(i);
-        db.exec(QStringLiteral("INSERT INTO ITEMS (Id_File, Sel, Quantity, Title, Mark, Reference, Stock_Min, "
-                               "Stock_Max, Stock, Price01, Price02, Price03, Img1) "
-                               "VALUES (-1, ?, ?, ?, ?, ?, 1, 0, 1, 1.25, 2.5, ?, ?)"),
-            {i % every == 0, 1 + i % 3, title, QStringLiteral("Marque %1").arg(i % 50),
-                QStringLiteral("REF-%1").arg(100000 + i), i % 4 ? QVariant(3.75) : QVariant(), blob});
-    }
-    db.exec(QStringLiteral("COMMIT"));
-    return path;
+    });
 }
 
 using bench::ThreadSeconds;

@@ -30,20 +30,14 @@ namespace {
 // A copy of the template database holding `products` products, every tenth ticked.
 QString Catalogue(int products)
 {
-    const QString path = ScratchFolder().path() + QStringLiteral("/catalogue%1.db").arg(products);
-    if (QFile::exists(path))
-        return path;
-    CopyTemplateDatabase(path);
-    Connection db;
-    db.open(path);
-    db.exec(QStringLiteral("BEGIN"));
-    for (int i = 0; i < products; ++i)
-        db.exec(QStringLiteral("INSERT INTO ITEMS (Id_File, Sel, Quantity, Title, Mark, Stock_Min, Stock_Max, Stock, "
+    return ScratchCatalogue(QStringLiteral("catalogue%1.db").arg(products), [&](Connection &db) {
+        for (int i = 0; i < products; ++i)
+            db.exec(
+                QStringLiteral("INSERT INTO ITEMS (Id_File, Sel, Quantity, Title, Mark, Stock_Min, Stock_Max, Stock, "
                                "Price01, Price02, Price03) VALUES (-1, ?, ?, ?, ?, 1, 0, 1, 1.25, 2.5, ?)"),
-            {i % 10 == 0, 1 + i % 3, QStringLiteral("Produit %1").arg((i * 7919) % 100003),
-                QStringLiteral("Marque %1").arg(i % 50), i % 4 ? QVariant(3.75) : QVariant()});
-    db.exec(QStringLiteral("COMMIT"));
-    return path;
+                {i % 10 == 0, 1 + i % 3, QStringLiteral("Produit %1").arg((i * 7919) % 100003),
+                    QStringLiteral("Marque %1").arg(i % 50), i % 4 ? QVariant(3.75) : QVariant()});
+    });
 }
 
 std::map<int, double> g_bare; // seconds per scan, by catalogue size
